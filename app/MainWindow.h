@@ -1,0 +1,86 @@
+#pragma once
+
+#include "app/ErrorReport.h"
+#include "platform/Form.h"
+#include "platform/ListPane.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class PaneView;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+// Form1, the program's one window: the folder pane, the filter, the results pane and fifteen buttons, each
+// wired to its command. It owns the state that the commands work on.
+class MainWindow : public QWidget, private PointerState, private TextBox
+{
+    Q_OBJECT
+
+public:
+    // Client area 8040 x 8445 twips.
+    static constexpr int kTwipsPerPixel = 15;
+    static constexpr int twips(int value) { return (value + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+
+    explicit MainWindow(Services& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up sequence; the window is shown after it.
+    void Form_Load();
+    // Shows the window centred on its screen.
+    void showCentred();
+    // What ends the program's commands when the window closes (the yield and the dialogs stop).
+    void setUnloadHandler(std::function<void()> handler) { m_unload = std::move(handler); }
+
+    Form& form() { return m_form; }
+    QPushButton* PushButton(int number) const; // 1 to 15
+    PaneView* ListView1() const { return m_listView1; }
+    PaneView* ListView2() const { return m_listView2; }
+    QLineEdit* Text1() const { return m_text1; }
+    QGroupBox* Frame1() const { return m_frame1; }
+    const std::optional<QCursor>& customPointer() const { return m_customPointer; }
+    const QString& styleSheetApplied() const { return m_skin; }
+
+    // The hover handlers: the hand over a button, the arrow elsewhere, the hourglass left alone.
+    void PushButton_MouseMove();
+    void Form_MouseMove();
+
+    int value() const override { return m_pointer; }
+    void setValue(int value) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QString text() const override;
+    void setText(const QString& text) override;
+
+    void createControls();
+    void connectCommands();
+    template <class Handler> void handle(Handler&& handler);
+    void ApplySkin();
+    void SetApplicationTitle();
+    void Form_Unload();
+
+    Services& m_sys;
+    ListPane m_folders{false};
+    ListPane m_results{true};
+    ErrorReportBox m_report;
+    Form m_form;
+    int m_pointer = Pointer::Default;
+    std::optional<QCursor> m_customPointer;
+    QString m_skin;
+    std::function<void()> m_unload;
+
+    PaneView* m_listView1 = nullptr;
+    PaneView* m_listView2 = nullptr;
+    QGroupBox* m_frame1 = nullptr;
+    QLineEdit* m_text1 = nullptr;
+    QPushButton* m_buttons[16] = {};
+};

@@ -1,0 +1,34 @@
+#include "app/MainWindow.h"
+#include "platform/IniSettingsStorage.h"
+#include "platform/PosixFileSystem.h"
+#include "platform/QtClipboard.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtYield.h"
+#include "platform/SystemEnvironment.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+
+    QtDialogs dialogs;
+    QtYield yield;
+    PosixFileSystem files;
+    QtClipboard clipboard;
+    IniSettingsStorage settings;
+    SystemEnvironment environment;
+    Services services{dialogs,    yield,       files, clipboard, settings,
+                      environment, QDir::toNativeSeparators(QCoreApplication::applicationDirPath())};
+
+    MainWindow window(services);
+    dialogs.setOwner(&window);
+    window.setUnloadHandler([&] {
+        yield.close();
+        dialogs.close();
+    });
+    window.Form_Load();
+    window.showCentred();
+    return application.exec();
+}

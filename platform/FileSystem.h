@@ -1,0 +1,87 @@
+#pragma once
+
+#include "platform/Failure.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+// Folder attribute bits as the folder walk compares them.
+namespace Attribute {
+constexpr int Hidden = 2;
+constexpr int System = 4;
+constexpr int Directory = 16;
+constexpr int Link = 1024;
+} // namespace Attribute
+
+// A listing that failed, and why: the folder walk drops a folder for the first two kinds only.
+class ListingFailure : public Failure
+{
+public:
+    enum class Kind { PermissionDenied, PathNotFound, Other };
+    ListingFailure(Kind kind, const QString& description) : Failure(description), m_kind(kind) {}
+    Kind kind() const { return m_kind; }
+    static ListingFailure fromErrno(int error);
+
+private:
+    Kind m_kind;
+};
+
+// A folder's names of subfolders, as far as they could be read.
+struct SubfolderListing
+{
+    std::vector<QByteArray> names;       // in the file system's order, as stored (not always valid UTF-8)
+    std::optional<ListingFailure> error; // what stopped the listing, if anything did
+};
+
+// A file being written: nothing replaces the target until commit() succeeds, and dropping it
+// uncommitted leaves the target as it was.
+class SaveTarget
+{
+public:
+    virtual ~SaveTarget() = default;
+    virtual QIODevice& device() = 0;
+    virtual void commit() = 0; // throws a Failure
+};
+
+class FileSystem
+{
+public:
+    virtual ~FileSystem() = default;
+
+    // True when the modification time of the path can be read; never fails.
+    virtual bool PathExists(const QString& path) = 0;
+    // True when the path names a normal file: no folder, not hidden.
+    virtual bool isNormalFile(const QString& path) = 0;
+    // The whole content of a small file (a skin, a cursor). Throws a Failure.
+    virtual QByteArray readAll(const QString& path) = 0;
+
+    // The attribute value of a path, or nothing when it cannot be read.
+    virtual std::optional<int> attributes(const QString& path) = 0;
+    // The folder's attribute value and whether it is the root of a file system. Throws a ListingFailure.
+    struct FolderInfo
+    {
+        int attributes;
+        bool isRoot;
+    };
+    virtual FolderInfo GetFolder(const QString& path) = 0;
+    // The names of the folder's direct subfolders. Throws a ListingFailure when it cannot be opened.
+    virtual SubfolderListing subfolders(const QString& path) = 0;
+
+    // Calls `sink` with the name of every entry of the folder that exists and is not a folder, in the file
+    // system's order, without yielding. A folder that does not exist gives no names; one that exists but
+    // cannot be read throws a Failure.
+    using NameSink = std::function<void(std::string_view utf8Name)>;
+    virtual void listFiles(const QString& folder, const NameSink& sink) = 0;
+
+    // A regular file opened for reading. Throws a Failure.
+    virtual std::unique_ptr<QIODevice> openRead(const QString& path) = 0;
+    // A file to be written in place of `path`. Throws a Failure.
+    virtual std::unique_ptr<SaveTarget> openSave(const QString& path) = 0;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/Environment.h"
+
+class SystemEnvironment : public Environment
+{
+public:
+    std::optional<QString> value(const QString& name) override;
+    QString temporaryFolder() override;
+};

@@ -1,0 +1,197 @@
+// The list pane: 1-based rows in insertion order, check marks, removal, batched announcements to the views.
+#include "platform/Failure.h"
+#include "platform/ListPane.h"
+
+#include <QAbstractItemModelTester>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+QStringList entries(const ListPane& pane)
+{
+    QStringList all;
+    for (int i = 1; i <= pane.count(); ++i)
+        all.append(pane.text(i));
+    return all;
+}
+} // namespace
+
+class TestListPane : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void appendsKeepInsertionOrder()
+    {
+        ListPane pane(true);
+        QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        pane.addColumn(QStringLiteral("Results (List of Files)"));
+        const QStringList texts = {QStringLiteral("/b"), QStringLiteral("/a"), QString(), QStringLiteral("/b"),
+                                   QStringLiteral("  blanks  "), QStringLiteral("Größe/日本/🙂"),
+                                   QStringLiteral("line\nfeed")};
+        for (const QString& text : texts)
+            pane.append(text);
+        QCOMPARE(pane.count(), texts.size());
+        QCOMPARE(entries(pane), texts);
+        QVERIFY(!pane.checked(pane.count()));
+    }
+
+    void removingRenumbersTheRowsAfter()
+    {
+        ListPane pane(false);
+        QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        pane.addColumn(QStringLiteral("h"));
+        for (const char* text : {"one", "two", "three"})
+            pane.append(QString::fromUtf8(text));
+        pane.announce();
+        pane.remove(1);
+        QCOMPARE(entries(pane), QStringList({QStringLiteral("two"), QStringLiteral("three")}));
+        QCOMPARE(pane.rowCount(), 2);
+        pane.remove(2);
+        QCOMPARE(entries(pane), QStringList({QStringLiteral("two")}));
+    }
+
+    void positionsWithoutARowFail_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::newRow("zero") << 0;
+        QTest::newRow("past the end") << 3;
+        QTest::newRow("negative") << -1;
+    }
+    void positionsWithoutARowFail()
+    {
+        QFETCH(int, position);
+        ListPane pane(true);
+        pane.append(QStringLiteral("a"));
+        pane.append(QStringLiteral("b"));
+        QVERIFY_THROWS_EXCEPTION(Failure, pane.text(position));
+        QVERIFY_THROWS_EXCEPTION(Failure, pane.remove(position));
+        QVERIFY_THROWS_EXCEPTION(Failure, pane.checked(position));
+        QCOMPARE(pane.count(), 2);
+    }
+
+    void checkMarksTravelWithTheirRows()
+    {
+        ListPane pane(true);
+        QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        pane.addColumn(QStringLiteral("h"));
+        for (const char* text : {"a", "b", "c", "d"})
+            pane.append(QString::fromUtf8(text));
+        pane.announce();
+        QVERIFY(pane.setData(pane.index(2, 0), Qt::Checked, Qt::CheckStateRole)); // the user ticks "c"
+        pane.remove(1);
+        QCOMPARE(pane.text(2), QStringLiteral("c"));
+        QVERIFY(pane.checked(2));
+        QVERIFY(!pane.checked(1) && !pane.checked(3));
+        QCOMPARE(pane.index(1, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    }
+
+    void appendsAreAnnouncedInOneBatch()
+    {
+        ListPane pane(true);
+        QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        pane.addColumn(QStringLiteral("h"));
+        QSignalSpy inserted(&pane, &QAbstractItemModel::rowsInserted);
+        for (int i = 0; i < 10000; ++i)
+            pane.append(QStringLiteral("/folder/file%1").arg(i));
+        QCOMPARE(pane.count(), 10000);
+        QCOMPARE(pane.rowCount(), 0); // the views hear of them when the event loop next runs
+        QTRY_COMPARE(pane.rowCount(), 10000);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(pane.index(9999, 0).data().toString(), QStringLiteral("/folder/file9999"));
+    }
+
+    void rowsNotYetAnnouncedCanBeRemovedAndCleared()
+    {
+        ListPane pane(false);
+        QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        pane.addColumn(QStringLiteral("h"));
+        pane.append(QStringLiteral("shown"));
+        pane.announce();
+        pane.append(QStringLiteral("pending 1"));
+        pane.append(QStringLiteral("pending 2"));
+        pane.remove(2);
+        QCOMPARE(pane.rowCount(), 1);
+        QCOMPARE(entries(pane), QStringList({QStringLiteral("shown"), QStringLiteral("pending 2")}));
+        pane.clear();
+        QCOMPARE(pane.count(), 0);
+        QTest::qWait(1);
+        QCOMPARE(pane.rowCount(), 0);
+    }
+
+    void foldersPrefixesAreSharedButTextsAreWhole()
+    {
+        ListPane pane(true);
+        const int data = pane.addPrefix("/data/");
+        QCOMPARE(pane.addPrefix("/data/"), data);
+        pane.appendInFolder(data, "a.txt");
+        pane.appendInFolder(data, "b.TXT");
+        pane.appendInFolder(pane.addPrefix("/other/"), "c");
+        pane.append(QStringLiteral("/loose"));
+        QCOMPARE(entries(pane), QStringList({QStringLiteral("/data/a.txt"), QStringLiteral("/data/b.TXT"),
+                                             QStringLiteral("/other/c"), QStringLiteral("/loose")}));
+    }
+
+    // Removing many positions at once must leave what removing them one by one, highest first, leaves.
+    void removingPositionsEqualsRemovingOneByOne_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("announced");
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<quint32>("seed");
+        QTest::newRow("few ranges, all shown") << 200 << 200 << 3 << 1u;
+        QTest::newRow("scattered, all shown") << 2000 << 2000 << 40 << 2u;
+        QTest::newRow("some rows still pending") << 500 << 300 << 30 << 3u;
+        QTest::newRow("everything") << 100 << 100 << 100 << 4u;
+        QTest::newRow("nothing") << 100 << 100 << 0 << 5u;
+    }
+    void removingPositionsEqualsRemovingOneByOne()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, announced);
+        QFETCH(int, percent);
+        QFETCH(quint32, seed);
+        ListPane batch(true), single(true);
+        QAbstractItemModelTester tester(&batch, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        batch.addColumn(QStringLiteral("h"));
+        QRandomGenerator random(seed);
+        for (int i = 0; i < rows; ++i) {
+            const QString text = QStringLiteral("/f/%1").arg(random.bounded(50));
+            batch.append(text);
+            single.append(text);
+            if (i == announced - 1)
+                batch.announce();
+        }
+        std::vector<int> positions;
+        for (int position = 1; position <= rows; ++position)
+            if (int(random.bounded(100)) < percent)
+                positions.push_back(position);
+        batch.setChecked(1, true);
+        single.setChecked(1, true);
+        batch.removePositions(positions);
+        for (auto it = positions.rbegin(); it != positions.rend(); ++it)
+            single.remove(*it);
+        QCOMPARE(entries(batch), entries(single));
+        if (batch.count() > 0)
+            QCOMPARE(batch.checked(1), single.checked(1));
+        QTRY_COMPARE(batch.rowCount(), batch.count());
+    }
+
+    void theSelectionIsTheSelectedRow()
+    {
+        ListPane pane(false);
+        pane.addColumn(QStringLiteral("h"));
+        pane.append(QStringLiteral("a"));
+        pane.append(QStringLiteral("b"));
+        pane.announce();
+        QCOMPARE(pane.selectedIndex(), 0);
+        pane.selectionModel()->select(pane.index(1, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QCOMPARE(pane.selectedIndex(), 2);
+        pane.remove(2);
+        QCOMPARE(pane.selectedIndex(), 0);
+    }
+};
+
+QTEST_MAIN(TestListPane)
+#include "test_list_pane.moc"

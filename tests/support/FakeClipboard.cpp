@@ -1,0 +1,24 @@
+#include "FakeClipboard.h"
+
+#include "platform/Failure.h"
+
+void FakeClipboard::Clear()
+{
+    ++clearAttempts;
+    if (m_refuseClears > 0) {
+        --m_refuseClears;
+        throw Failure(QStringLiteral("Can't open Clipboard"));
+    }
+    text.reset();
+}
+
+void FakeClipboard::SetText(const QString& value, int format)
+{
+    ++setAttempts;
+    if (m_refuseSets > 0) {
+        --m_refuseSets;
+        throw Failure(QStringLiteral("Can't open Clipboard"));
+    }
+    text = value;
+    lastFormat = format;
+}

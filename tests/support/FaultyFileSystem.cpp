@@ -1,0 +1,190 @@
+#include "FaultyFileSystem.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+QString faultKey(FaultyFileSystem::Op op, const QString& path)
+{
+    return QString::number(int(op)) + QChar(u':') + path;
+}
+
+// Gives the first bytes of a file, then a read error.
+class FailingReader : public QIODevice
+{
+public:
+    explicit FailingReader(QByteArray content) : m_content(std::move(content)) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 most) override
+    {
+        if (m_at >= m_content.size()) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
+        const qint64 n = std::min<qint64>(most, m_content.size() - m_at);
+        std::memcpy(data, m_content.constData() + m_at, size_t(n));
+        m_at += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_content;
+    qint64 m_at = 0;
+};
+
+// Takes a number of bytes, then fails like a full disk; the real target is never touched.
+class FullDiskTarget : public SaveTarget
+{
+public:
+    explicit FullDiskTarget(qint64 room) : m_device(room) {}
+    QIODevice& device() override { return m_device; }
+    void commit() override
+    {
+        if (m_device.failed)
+            throw Failure(QStringLiteral("No space left on device"));
+    }
+
+private:
+    struct Device : QIODevice
+    {
+        explicit Device(qint64 room) : room(room) { open(QIODevice::WriteOnly); }
+        qint64 readData(char*, qint64) override { return -1; }
+        qint64 writeData(const char*, qint64 size) override
+        {
+            if (written + size > room) {
+                failed = true;
+                setErrorString(QStringLiteral("No space left on device"));
+                return -1;
+            }
+            written += size;
+            return size;
+        }
+        qint64 room;
+        qint64 written = 0;
+        bool failed = false;
+    } m_device;
+};
+
+} // namespace
+
+QString FaultyFileSystem::key(const QString& path)
+{
+    QString trimmed = path;
+    while (trimmed.size() > 1 && trimmed.endsWith(QChar(u'/')))
+        trimmed.chop(1);
+    return trimmed;
+}
+
+void FaultyFileSystem::fail(Op op, const QString& path, const QString& description)
+{
+    m_faults[faultKey(op, key(path))] = Fault{description, std::nullopt, false};
+}
+
+void FaultyFileSystem::failListing(Op op, const QString& path, ListingFailure::Kind kind)
+{
+    m_faults[faultKey(op, key(path))] = Fault{QStringLiteral("Listing refused"), kind, false};
+}
+
+void FaultyFileSystem::failSubfoldersAfterNames(const QString& path, ListingFailure::Kind kind)
+{
+    m_faults[faultKey(Op::Subfolders, key(path))] = Fault{QStringLiteral("Listing broke off"), kind, true};
+}
+
+void FaultyFileSystem::enter(Op op, const QString& path)
+{
+    m_calls[int(op)] += 1;
+    if (before)
+        before(op, path);
+    const auto fault = m_faults.constFind(faultKey(op, key(path)));
+    if (fault == m_faults.constEnd() || fault->afterNames)
+        return;
+    if (fault->listing)
+        throw ListingFailure(*fault->listing, fault->description);
+    throw Failure(fault->description);
+}
+
+bool FaultyFileSystem::PathExists(const QString& path)
+{
+    try {
+        enter(Op::PathExists, path);
+    } catch (const Failure&) {
+        return false;
+    }
+    return PosixFileSystem::PathExists(path);
+}
+
+bool FaultyFileSystem::isNormalFile(const QString& path)
+{
+    try {
+        enter(Op::IsNormalFile, path);
+    } catch (const Failure&) {
+        return false;
+    }
+    return PosixFileSystem::isNormalFile(path);
+}
+
+QByteArray FaultyFileSystem::readAll(const QString& path)
+{
+    enter(Op::ReadAll, path);
+    return PosixFileSystem::readAll(path);
+}
+
+std::optional<int> FaultyFileSystem::attributes(const QString& path)
+{
+    try {
+        enter(Op::Attributes, path);
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+    if (m_attributes.contains(key(path)))
+        return m_attributes.value(key(path));
+    return PosixFileSystem::attributes(path);
+}
+
+FileSystem::FolderInfo FaultyFileSystem::GetFolder(const QString& path)
+{
+    enter(Op::GetFolder, path);
+    FolderInfo info = PosixFileSystem::GetFolder(path);
+    if (m_attributes.contains(key(path)))
+        info.attributes = m_attributes.value(key(path));
+    if (m_roots.contains(key(path)))
+        info.isRoot = true;
+    return info;
+}
+
+SubfolderListing FaultyFileSystem::subfolders(const QString& path)
+{
+    enter(Op::Subfolders, path);
+    SubfolderListing listing = PosixFileSystem::subfolders(path);
+    const auto fault = m_faults.constFind(faultKey(Op::Subfolders, key(path)));
+    if (fault != m_faults.constEnd() && fault->afterNames)
+        listing.error = ListingFailure(fault->listing.value_or(ListingFailure::Kind::Other), fault->description);
+    return listing;
+}
+
+void FaultyFileSystem::listFiles(const QString& folder, const NameSink& sink)
+{
+    enter(Op::ListFiles, folder);
+    PosixFileSystem::listFiles(folder, sink);
+}
+
+std::unique_ptr<QIODevice> FaultyFileSystem::openRead(const QString& path)
+{
+    enter(Op::OpenRead, path);
+    std::unique_ptr<QIODevice> file = PosixFileSystem::openRead(path);
+    if (!m_readLimits.contains(key(path)))
+        return file;
+    return std::make_unique<FailingReader>(file->read(m_readLimits.value(key(path))));
+}
+
+std::unique_ptr<SaveTarget> FaultyFileSystem::openSave(const QString& path)
+{
+    enter(Op::OpenSave, path);
+    if (m_writeLimits.contains(key(path)))
+        return std::make_unique<FullDiskTarget>(m_writeLimits.value(key(path)));
+    return PosixFileSystem::openSave(path);
+}

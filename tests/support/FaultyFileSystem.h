@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/PosixFileSystem.h"
+
+#include <QMap>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// The real file system with faults placed per path, for what a test cannot make the kernel do as root:
+// permission denied, a failing listing, attribute values of another platform, a read error after some
+// bytes, a disk that fills up. Paths match with or without a trailing separator.
+class FaultyFileSystem : public PosixFileSystem
+{
+public:
+    enum class Op { PathExists, IsNormalFile, ReadAll, Attributes, GetFolder, Subfolders, ListFiles, OpenRead, OpenSave };
+
+    // The operation on the path throws a Failure with the description.
+    void fail(Op op, const QString& path, const QString& description);
+    // The listing operations (GetFolder, Subfolders) throw a ListingFailure of that kind.
+    void failListing(Op op, const QString& path, ListingFailure::Kind kind);
+    // The subfolder listing of the path gives its names but then reports a failure of that kind.
+    void failSubfoldersAfterNames(const QString& path, ListingFailure::Kind kind);
+    // The attribute value and root flag that the path reports.
+    void setAttributes(const QString& path, int value) { m_attributes[key(path)] = value; }
+    void setRoot(const QString& path) { m_roots.insert(key(path), true); }
+    // Reading the file fails once `bytes` bytes have been read.
+    void failReadAfter(const QString& path, qint64 bytes) { m_readLimits[key(path)] = bytes; }
+    // Writing in place of the file fails once `bytes` bytes have been written (a full disk).
+    void failWriteAfter(const QString& path, qint64 bytes) { m_writeLimits[key(path)] = bytes; }
+    // Runs before every operation, e.g. to remove a file between its listing and its use.
+    std::function<void(Op, const QString&)> before;
+
+    int calls(Op op) const { return m_calls.value(int(op)); }
+
+    bool PathExists(const QString& path) override;
+    bool isNormalFile(const QString& path) override;
+    QByteArray readAll(const QString& path) override;
+    std::optional<int> attributes(const QString& path) override;
+    FolderInfo GetFolder(const QString& path) override;
+    SubfolderListing subfolders(const QString& path) override;
+    void listFiles(const QString& folder, const NameSink& sink) override;
+    std::unique_ptr<QIODevice> openRead(const QString& path) override;
+    std::unique_ptr<SaveTarget> openSave(const QString& path) override;
+
+private:
+    struct Fault
+    {
+        QString description;
+        std::optional<ListingFailure::Kind> listing;
+        bool afterNames = false;
+    };
+    static QString key(const QString& path);
+    void enter(Op op, const QString& path);
+
+    QMap<QString, Fault> m_faults; // key: op number + path
+    QMap<QString, int> m_attributes;
+    QMap<QString, bool> m_roots;
+    QMap<QString, qint64> m_readLimits;
+    QMap<QString, qint64> m_writeLimits;
+    QMap<int, int> m_calls;
+};

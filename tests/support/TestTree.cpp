@@ -1,0 +1,83 @@
+#include "TestTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+TestTree::TestTree(const QStringList& entries)
+{
+    for (const QString& entry : entries) {
+        const qsizetype arrow = entry.indexOf(QStringLiteral(" -> "));
+        if (arrow >= 0)
+            link(entry.left(arrow), entry.mid(arrow + 4));
+        else if (entry.endsWith(QChar(u'/')))
+            folder(entry);
+        else
+            file(entry);
+    }
+}
+
+QString TestTree::path(const QString& relative) const
+{
+    if (relative.isEmpty())
+        return QDir::toNativeSeparators(m_dir.path());
+    return QDir::toNativeSeparators(m_dir.path() + QChar(u'/') + relative);
+}
+
+void TestTree::folder(const QString& relative)
+{
+    QDir().mkpath(m_dir.path() + QChar(u'/') + relative);
+}
+
+void TestTree::file(const QString& relative, const QByteArray& content)
+{
+    const QString full = m_dir.path() + QChar(u'/') + relative;
+    QDir().mkpath(QFileInfo(full).path());
+    QFile file(full);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content);
+}
+
+void TestTree::link(const QString& relative, const QString& target)
+{
+    const QString full = m_dir.path() + QChar(u'/') + relative;
+    QDir().mkpath(QFileInfo(full).path());
+    ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(full).constData());
+}
+
+void TestTree::fifo(const QString& relative)
+{
+    ::mkfifo(QFile::encodeName(m_dir.path() + QChar(u'/') + relative).constData(), 0644);
+}
+
+void TestTree::rawFile(const QByteArray& relative)
+{
+    const QByteArray full = QFile::encodeName(m_dir.path()) + '/' + relative;
+    const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+void TestTree::rawFolder(const QByteArray& relative)
+{
+    ::mkdir((QFile::encodeName(m_dir.path()) + '/' + relative).constData(), 0755);
+}
+
+void TestTree::remove(const QString& relative)
+{
+    const QString full = m_dir.path() + QChar(u'/') + relative;
+    if (QFileInfo(full).isDir() && !QFileInfo(full).isSymLink())
+        QDir(full).removeRecursively();
+    else
+        QFile::remove(full);
+}
+
+QByteArray TestTree::read(const QString& relative) const
+{
+    QFile file(m_dir.path() + QChar(u'/') + relative);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "FakeClipboard.h"
+#include "FakeEnvironment.h"
+#include "FaultyFileSystem.h"
+#include "FaultySettings.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedYield.h"
+#include "app/MainWindow.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// The real main window over scripted modal pieces, a fault-injecting file system, a fake clipboard and
+// environment, and a settings file of its own: a program folder and a configuration folder that are
+// removed when the test ends.
+class WindowHarness
+{
+public:
+    WindowHarness();
+    ~WindowHarness();
+
+    // Creates the window and runs its start-up sequence.
+    MainWindow& start();
+    MainWindow& window() { return *m_window; }
+    Form& form() { return m_window->form(); }
+
+    QString programFolder() const { return m_program.path(); }
+    QString configFolder() const { return m_config.path(); }
+
+    QStringList folderEntries() const;
+    QStringList resultEntries() const;
+    void click(int button);
+    // Everything the scripted pieces noticed: unanswered dialogs, unused answers, actions that never ran.
+    QStringList problems() const;
+
+    QTemporaryDir m_program;
+    QTemporaryDir m_config;
+    ScriptedDialogs dialogs;
+    ScriptedYield yield;
+    FaultyFileSystem files;
+    FakeClipboard clipboard;
+    FaultySettings settings;
+    FakeEnvironment environment;
+    Services services;
+
+private:
+    std::unique_ptr<MainWindow> m_window;
+};
+
+QStringList paneEntries(const ListPane& pane);
