@@ -70,7 +70,7 @@ void MainWindow::Form_Load()
 
     proc.step(100, [&] { ApplySkin(); });
     proc.step(104, [&] { setWindowTitle(kProductName); });
-    proc.step(104, [&] { setWindowIcon(QIcon(QStringLiteral(":/icons/tallyfold.png"))); });
+    proc.step(104, [&] { setWindowIcon(QIcon::fromTheme(QStringLiteral("tallyfold"), QIcon(QStringLiteral(":/tallyfold-256.png")))); });
     proc.step(104, [&] { SetApplicationTitle(); });
     const QString cursorFile = m_sys.programFolder + sep + QStringLiteral("HAND-M.CUR");
     if (proc.test(106, [&] { return m_sys.files.PathExists(cursorFile); }))

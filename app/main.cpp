@@ -12,6 +12,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("tallyfold"));
 
     QtDialogs dialogs;
     QtYield yield;

@@ -123,6 +123,22 @@ private Q_SLOTS:
         }
     }
 
+    void spaceActivatesTheFocusedButtonAndEveryControlHasAName()
+    {
+        WindowHarness h;
+        MainWindow& window = h.start();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.PushButton(11)->setFocus();
+        QTest::keyClick(window.PushButton(11), Qt::Key_Space);
+        QCOMPARE(h.dialogs.messages().size(), 1);
+        QVERIFY(h.dialogs.messages()[0].startsWith(QStringLiteral("Questions?")));
+        QCOMPARE(window.ListView1()->accessibleName(), QStringLiteral("Directories (Folders)"));
+        QCOMPARE(window.ListView2()->accessibleName(), QStringLiteral("Results (List of Files)"));
+        QVERIFY(!window.Text1()->accessibleName().isEmpty());
+        QVERIFY(h.problems().isEmpty());
+    }
+
     void hoverShowsTheHandOverButtonsAndLeavesTheHourglass()
     {
         WindowHarness h;
