@@ -1,0 +1,99 @@
+#include "Meters.h"
+
+#include <QAbstractItemView>
+#include <QFile>
+#include <QProcess>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+qint64 residentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/statm"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = status.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * 4096 : 0;
+}
+
+void runShell(const QString& commandLine)
+{
+    QProcess shell;
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), commandLine});
+    shell.waitForFinished(-1);
+}
+
+double seconds(const std::function<void()>& work)
+{
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+bool sameLines(const QString& first, const QString& second, bool crlf)
+{
+    auto lines = [](const QString& path, bool dropCr) {
+        QFile file(path);
+        std::unordered_map<QByteArray, int> counts;
+        if (!file.open(QIODevice::ReadOnly))
+            return counts;
+        for (QByteArray line : file.readAll().split('\n')) {
+            if (dropCr && line.endsWith('\r'))
+                line.chop(1);
+            if (!line.isEmpty())
+                ++counts[line];
+        }
+        return counts;
+    };
+    return lines(first, crlf) == lines(second, false);
+}
+
+StallMeter::StallMeter()
+{
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(5);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        m_worst = std::max(m_worst, m_sinceTick.elapsed());
+        m_sinceTick.restart();
+    });
+    m_sinceTick.start();
+    m_timer.start();
+}
+
+qint64 StallMeter::worstMs()
+{
+    m_worst = std::max(m_worst, m_sinceTick.elapsed());
+    m_timer.stop();
+    return m_worst;
+}
+
+FrameTimes scrollThrough(QAbstractItemView& view)
+{
+    QScrollBar* bar = view.verticalScrollBar();
+    std::vector<double> times;
+    auto frame = [&](int value) {
+        QElapsedTimer clock;
+        clock.start();
+        bar->setValue(value);
+        view.viewport()->repaint();
+        times.push_back(double(clock.nsecsElapsed()) / 1e6);
+    };
+    const int leap = std::max(1, bar->maximum() / 200);
+    for (int value = 0; value <= bar->maximum(); value += leap)
+        frame(value);
+    for (int step = 0; step < 100; ++step)
+        frame(bar->maximum() - step * bar->pageStep());
+    for (int value = bar->maximum(); value >= 0; value -= leap)
+        frame(value);
+    FrameTimes result;
+    result.count = int(times.size());
+    if (times.empty())
+        return result;
+    result.worstMs = *std::max_element(times.begin(), times.end());
+    std::sort(times.begin(), times.end());
+    result.medianMs = times[times.size() / 2];
+    return result;
+}

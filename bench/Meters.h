@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class QAbstractItemView;
+
+// The resident memory of this process, in bytes.
+qint64 residentBytes();
+// Runs a shell command line and waits for it.
+void runShell(const QString& commandLine);
+// How long `work` takes, in seconds.
+double seconds(const std::function<void()>& work);
+// Whether two text files hold the same lines, in any order (CR LF or LF line ends).
+bool sameLines(const QString& first, const QString& second, bool crlf);
+
+// The longest gap between two ticks of a 5 ms timer from construction on: how long the window went without
+// handling its events.
+class StallMeter
+{
+public:
+    StallMeter();
+    qint64 worstMs();
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_sinceTick;
+    qint64 m_worst = 0;
+};
+
+struct FrameTimes
+{
+    int count = 0;
+    double medianMs = 0;
+    double worstMs = 0;
+};
+// Scrolls the view from the top to the end and back, a page and a leap at a time, painting each frame.
+FrameTimes scrollThrough(QAbstractItemView& view);

@@ -1,0 +1,200 @@
+// Times Tallyfold's long commands on a large tree against the reference tools in the same run, and prints one
+// line per figure: the program's median, the reference's median and their ratio; the worst stall of the
+// window during each command; the memory per result row; the frame times of scrolling the results.
+#include "BenchTree.h"
+#include "Meters.h"
+
+#include "app/MainWindow.h"
+#include "app/PaneView.h"
+#include "platform/IniSettingsStorage.h"
+#include "platform/PosixFileSystem.h"
+#include "platform/QtClipboard.h"
+#include "platform/QtYield.h"
+#include "platform/SystemEnvironment.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// The modal pieces answered as a user of the benchmark would: the tree's top, the text, the save path, Yes.
+class BenchDialogs : public Dialogs
+{
+public:
+    QString folder, input, savePath;
+    int messageBox(const QString&, int buttons, const QString&) override
+    {
+        return (buttons & 7) == MsgBoxCode::YesNo ? MsgBoxAnswer::Yes : MsgBoxAnswer::Ok;
+    }
+    QString inputBox(const QString&, const QString&) override { return input; }
+    QString pickFolder(const QString&, const QString&) override { return folder; }
+    QStringList openFileNames(const QString&, const QStringList&) override { return {}; }
+    QString saveFileName(const QString&, const QStringList&) override { return savePath; }
+};
+
+struct Figure
+{
+    QString name;
+    std::vector<double> program, reference;
+    double targetRatio;
+    qint64 worstStallMs = 0;
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+void print(const Figure& figure)
+{
+    const double p = median(figure.program), r = median(figure.reference);
+    std::printf("%-44s program %8.3f s  reference %8.3f s  ratio %5.2f (target <= %.1f)  worst stall %lld ms\n",
+                qPrintable(figure.name), p, r, r > 0 ? p / r : 0.0, figure.targetRatio,
+                static_cast<long long>(figure.worstStallMs));
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication application(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Tallyfold's benchmark"));
+    parser.addHelpOption();
+    QCommandLineOption filesOption(QStringLiteral("files"), QStringLiteral("Files in the tree."), QStringLiteral("n"),
+                                   QStringLiteral("1000000"));
+    QCommandLineOption foldersOption(QStringLiteral("folders"), QStringLiteral("Folders in the tree."),
+                                     QStringLiteral("n"), QStringLiteral("20000"));
+    QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs of each command."), QStringLiteral("n"),
+                                  QStringLiteral("3"));
+    QCommandLineOption topOption(QStringLiteral("tree"), QStringLiteral("Where the tree is made or reused."),
+                                 QStringLiteral("folder"), QDir::tempPath() + QStringLiteral("/tallyfold-bench/tree"));
+    parser.addOptions({filesOption, foldersOption, runsOption, topOption});
+    parser.process(application);
+
+    TreeShape shape;
+    shape.files = parser.value(filesOption).toInt();
+    shape.folders = parser.value(foldersOption).toInt();
+    const int runs = std::max(3, parser.value(runsOption).toInt());
+    const QString top = QDir(parser.value(topOption)).absolutePath();
+    QString error;
+    std::printf("tree %s: %d files in %d folders, fan-out %d\n", qPrintable(top), shape.files, shape.folders,
+                shape.fanOut);
+    std::fflush(stdout);
+    if (!makeTree(top, shape, &error)) {
+        std::fprintf(stderr, "cannot make the tree: %s\n", qPrintable(error));
+        return 1;
+    }
+    QTemporaryDir work;
+    const QString scratch = work.path();
+
+    BenchDialogs dialogs;
+    QtYield yield;
+    PosixFileSystem files;
+    QtClipboard clipboard;
+    IniSettingsStorage settings(scratch + QStringLiteral("/config"));
+    SystemEnvironment environment;
+    Services services{dialogs, yield, files, clipboard, settings, environment, scratch};
+    MainWindow window(services);
+    window.setUnloadHandler([&] { yield.close(); });
+    window.Form_Load();
+    window.show();
+    Form& form = window.form();
+    ListPane& results = form.ListView2;
+    auto click = [&](int button) { window.PushButton(button)->click(); };
+    dialogs.folder = top;
+    const qint64 emptyWindow = residentBytes();
+
+    // Every folder of the tree in the folder pane, then one listing for the memory figure.
+    click(6);
+    const qint64 withFolders = residentBytes();
+    window.Text1()->setText(QStringLiteral("*"));
+    click(5);
+    QCoreApplication::processEvents();
+    const qint64 withResults = residentBytes();
+    std::printf("%-44s %d rows, %.1f bytes per row (target <= 75); empty window %.1f MB\n", "memory per result row",
+                results.count(), double(withResults - withFolders) / std::max(1, results.count()),
+                double(emptyWindow) / 1e6);
+
+    // The results must be what find lists, less names beginning with "~".
+    dialogs.savePath = scratch + QStringLiteral("/results.txt");
+    click(7);
+    const QString findList = scratch + QStringLiteral("/find.txt");
+    runShell(QStringLiteral("find '%1' ! -type d ! -name '~*' > '%2'").arg(top, findList));
+    std::printf("%-44s %s\n", "results equal find's as a multiset",
+                sameLines(dialogs.savePath, findList, /*crlf*/ true) ? "yes" : "NO");
+    std::fflush(stdout);
+
+    std::vector<Figure> figures;
+    auto measure = [&](Figure figure, const std::function<void()>& prepare, int button, const QString& reference) {
+        for (int run = 0; run < runs; ++run) {
+            prepare();
+            StallMeter stall;
+            figure.program.push_back(seconds([&] { click(button); }));
+            figure.worstStallMs = std::max(figure.worstStallMs, stall.worstMs());
+            figure.reference.push_back(seconds([&] { runShell(reference); }));
+        }
+        print(figure);
+        figures.push_back(figure);
+    };
+    const QString out = scratch + QStringLiteral("/reference.txt");
+
+    measure({QStringLiteral("\"2. Start Creating List\", filter *"), {}, {}, 1.0},
+            [&] { click(8); window.Text1()->setText(QStringLiteral("*")); }, 5,
+            QStringLiteral("find '%1' ! -type d > '%2'").arg(top, out));
+    measure({QStringLiteral("\"2. Start Creating List\", filter txt"), {}, {}, 1.0},
+            [&] { click(8); window.Text1()->setText(QStringLiteral("txt")); }, 5,
+            QStringLiteral("find '%1' ! -type d -iname '*.txt' > '%2'").arg(top, out));
+    measure({QStringLiteral("\"1. Add Folders and Subfolders\""), {}, {}, 1.0}, [&] { click(9); }, 6,
+            QStringLiteral("find '%1' -type d > '%2'").arg(top, out));
+
+    // The removals work on the full list; the reference greps the same list saved as a file.
+    auto fullList = [&] {
+        click(8);
+        window.Text1()->setText(QStringLiteral("*"));
+        click(5);
+        dialogs.input = QStringLiteral("txt");
+    };
+    measure({QStringLiteral("\"Remove Filenames Containing X\", X = txt"), {}, {}, 1.0}, fullList, 4,
+            QStringLiteral("grep -F -i -v txt '%1' > '%2'").arg(findList, out));
+    measure({QStringLiteral("\"Remove Filenames Not Cont. X\", X = txt"), {}, {}, 1.0}, fullList, 10,
+            QStringLiteral("grep -F -i txt '%1' > '%2'").arg(findList, out));
+
+    fullList();
+    measure({QStringLiteral("\"3. Save Results As Text File\""), {}, {}, 2.0}, [] {}, 7,
+            QStringLiteral("cp '%1' '%2'").arg(dialogs.savePath, out));
+    const std::vector<double> saves = figures.back().program;
+
+    for (int row = 1; row <= results.count(); ++row)
+        results.setChecked(row, true);
+    Figure copy{QStringLiteral("\"3. Copy Results To Clipboard\", all ticked"), {}, saves, 2.0};
+    for (int run = 0; run < runs; ++run) {
+        StallMeter stall;
+        copy.program.push_back(seconds([&] { click(1); }));
+        copy.worstStallMs = std::max(copy.worstStallMs, stall.worstMs());
+    }
+    print(copy);
+    figures.push_back(copy);
+
+    const FrameTimes frames = scrollThrough(*window.ListView2());
+    std::printf("%-44s %d frames, median %.1f ms, worst %.1f ms (target <= 16)\n", "scrolling the results pane",
+                frames.count, frames.medianMs, frames.worstMs);
+
+    qint64 worst = 0;
+    for (const Figure& figure : figures)
+        worst = std::max(worst, figure.worstStallMs);
+    std::printf("%-44s %lld ms (target <= 50)\n", "worst stall during any command", static_cast<long long>(worst));
+    return 0;
+}
