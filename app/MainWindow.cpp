@@ -5,6 +5,7 @@
 #include "folders/FolderPaneEditing.h"
 #include "folders/SampleData.h"
 #include "listing/ExtensionFilter.h"
+#include "results/ResultsOutput.h"
 #include "results/ResultsPaneEditing.h"
 
 #include <QCloseEvent>
@@ -195,6 +196,8 @@ void MainWindow::connectCommands()
     onClick(15, PushButton15_Click);
 
     // Refinement and output
+    onClick(7, PushButton7_Click);
+    onClick(1, PushButton1_Click);
     onClick(8, PushButton8_Click);
     connect(m_listView2, &PaneView::keyDown, this,
             [this](int key, int shift) { handle([&] { ListView2_KeyDown(m_form, key, shift); }); });

@@ -1,7 +1,8 @@
 #include "platform/PosixFileSystem.h"
 
+#include "platform/PosixSaveTarget.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QUtf8StringView>
 
 #include <cerrno>
@@ -66,23 +67,6 @@ public:
 
 private:
     DIR* m_dir;
-};
-
-class QtSaveTarget : public SaveTarget
-{
-public:
-    explicit QtSaveTarget(const QString& path) : m_file(path) { m_file.setDirectWriteFallback(false); }
-    bool open() { return m_file.open(QIODevice::WriteOnly); }
-    QString errorString() const { return m_file.errorString(); }
-    QIODevice& device() override { return m_file; }
-    void commit() override
-    {
-        if (!m_file.commit())
-            throw Failure(m_file.errorString());
-    }
-
-private:
-    QSaveFile m_file;
 };
 
 } // namespace
@@ -276,8 +260,5 @@ std::unique_ptr<QIODevice> PosixFileSystem::openRead(const QString& path)
 
 std::unique_ptr<SaveTarget> PosixFileSystem::openSave(const QString& path)
 {
-    auto target = std::make_unique<QtSaveTarget>(path);
-    if (!target->open())
-        throw Failure(target->errorString());
-    return target;
+    return openPosixSaveTarget(encoded(path));
 }

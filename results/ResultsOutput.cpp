@@ -1,0 +1,74 @@
+#include "results/ResultsOutput.h"
+
+#include "results/ClipboardText.h"
+#include "results/ResultsFile.h"
+
+#include <memory>
+
+QString CopiedMessage()
+{
+    return QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you normally type "
+                          "and press Ctrl+V to paste the clipboard.");
+}
+
+QString OverwriteQuestion(const QString& path)
+{
+    return QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?");
+}
+
+void PushButton1_Click(Form& form)
+{
+    Procedure proc(form.reporter, QStringLiteral("in Foldlister2021/08/31.Form1.PushButton1_Click "));
+    proc.step(104, [&] { form.MousePointer.setValue(Pointer::Busy); });
+    // The message tells the user the text is there to paste: not after a copy that failed.
+    const bool copied = proc.step(
+        106, [&] { ListViewToClipboard(ListPaneSource(form.ListView2), form.sys.yield, form.sys.clipboard); });
+    if (copied)
+        proc.step(108, [&] { form.MsgBox(CopiedMessage(), MsgBoxCode::OkOnly); });
+    proc.step(108, [&] { form.MousePointer.setValue(Pointer::Default); });
+}
+
+void PushButton7_Click(Form& form)
+{
+    Procedure proc(form.reporter, QStringLiteral("in Foldlister2021/08/31.Form1.PushButton7_Click "));
+
+    // 106 to 112 prepare the dialog: no proposed name (never the previous one), the title and the filters.
+    // The dialog itself asks nothing about overwriting and adds no extension.
+    QString fileName;
+    QString title;
+    QStringList filters;
+    proc.step(110, [&] { title = QStringLiteral("Save"); });
+    proc.step(112, [&] { filters = {QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*.*)")}; });
+    proc.step(114, [&] { fileName = form.sys.dialogs.saveFileName(title, filters); });
+    QString path;
+    proc.step(116, [&] { path = fileName; });
+    if (proc.test(118, [&] { return path.isEmpty(); }))
+        return;
+
+    int answer = 0;
+    if (proc.test(120, [&] { return form.sys.files.PathExists(path); }))
+        proc.step(122, [&] { answer = form.MsgBox(OverwriteQuestion(path), MsgBoxCode::YesNo); });
+    else
+        proc.step(124, [&] { answer = MsgBoxAnswer::Yes; });
+    if (proc.test(126, [&] { return answer != MsgBoxAnswer::Yes; }))
+        return;
+
+    proc.step(128, [&] { form.MousePointer.setValue(Pointer::Busy); });
+    // Nothing replaces the old file until every line is written: a file that cannot be made, a write that
+    // fails or an entry that vanished meanwhile ends the writing after one report, and the old file stays.
+    std::unique_ptr<SaveTarget> target;
+    if (proc.step(130, [&] { target = form.sys.files.openSave(path); })) {
+        ResultsFileWriter writer(target->device());
+        int count = 0;
+        proc.step(132, [&] { count = form.ListView2.count(); });
+        bool written = true;
+        for (int i = 1; i <= count && written; ++i) {
+            proc.step(134, [&] { form.sys.yield.DoEvents(); });
+            written = proc.step(136, [&] { writer.writeLine(form.ListView2.text(i)); });
+        }
+        if (written && proc.step(136, [&] { writer.flush(); }))
+            proc.step(140, [&] { target->commit(); });
+        target.reset();
+    }
+    proc.step(142, [&] { form.MousePointer.setValue(Pointer::Default); });
+}

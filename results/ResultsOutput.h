@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Form.h"
+
+// "3. Copy Results To Clipboard": the checked results as text on the clipboard, then how to paste it.
+void PushButton1_Click(Form& form);
+// "3. Save Results As Text File": every result, checked or not, one line each, in a file the user names.
+void PushButton7_Click(Form& form);
+
+// The message that follows a copy.
+QString CopiedMessage();
+// The question before a file is replaced.
+QString OverwriteQuestion(const QString& path);

@@ -1,0 +1,283 @@
+// The copy text of a pane, the clipboard's retries, and the copy command in the window.
+#include "WindowHarness.h"
+#include "results/ClipboardText.h"
+#include "results/ResultsOutput.h"
+
+#include <QtTest>
+
+#include <climits>
+
+namespace {
+
+// A pane of any number of columns: one list of cells per row, the check marks alongside.
+struct TablePane : PaneSource
+{
+    int columns = 1;
+    std::vector<QStringList> rows;
+    std::vector<bool> marks;
+
+    int columnCount() const override { return columns; }
+    int rowCount() const override { return int(rows.size()); }
+    QString cellText(int row, int column) const override
+    {
+        if (row < 1 || row > rowCount())
+            throw Failure(QStringLiteral("Index out of bounds"));
+        const QStringList& cells = rows[std::size_t(row - 1)];
+        return column <= cells.size() ? cells[column - 1] : QString();
+    }
+    bool checked(int row) const override
+    {
+        if (row < 1 || row > rowCount())
+            throw Failure(QStringLiteral("Index out of bounds"));
+        return marks[std::size_t(row - 1)];
+    }
+};
+
+// Rows given as "x|cell|cell" (checked) or " |cell|cell" (clear).
+TablePane table(int columns, const QStringList& rows)
+{
+    TablePane pane;
+    pane.columns = columns;
+    for (const QString& row : rows) {
+        QStringList cells = row.split(QChar(u'|'));
+        pane.marks.push_back(cells.takeFirst() == QLatin1String("x"));
+        pane.rows.push_back(cells);
+    }
+    return pane;
+}
+
+struct CountingYield : Yield
+{
+    int calls = 0;
+    std::function<void(int)> at;
+    void DoEvents() override
+    {
+        ++calls;
+        if (at)
+            at(calls);
+    }
+};
+
+const QString kCopyProc = QStringLiteral("in Foldlister2021/08/31.Form1.PushButton1_Click ");
+
+QStringList reports(const WindowHarness& h)
+{
+    QStringList texts;
+    for (const ScriptedDialogs::Call& call : h.dialogs.calls())
+        if (call.title == QLatin1String("Application Error"))
+            texts.append(call.text);
+    return texts;
+}
+
+} // namespace
+
+class TestClipboardText : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void copyTextPadsChecksAndTrims_data()
+    {
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("yields"); // cells of the widths pass + rows + cells of the checked rows
+
+        QTest::newRow("checked rows only, in pane order")
+            << 1 << QStringList{"x|C:\\a\\x.txt", " |C:\\a\\long name.txt", "x|C:\\b\\y.txt"}
+            << "C:\\a\\x.txt\r\nC:\\b\\y.txt\r\n"
+            << 3 + 3 + 2;
+        QTest::newRow("two columns padded to the widest cell")
+            << 2 << QStringList{"x|ab|x", " |abcde|xyz"} << "ab   \tx\r\n"
+            << 4 + 2 + 2;
+        QTest::newRow("an empty last cell leaves the tab") << 2 << QStringList{"x|ab|", " |abcde|xyz"} << "ab   \t\r\n"
+                                                           << 4 + 2 + 2;
+        QTest::newRow("an unchecked longer row widens the padding")
+            << 3 << QStringList{"x|a|b|c", " |aaaa|bbbbbb|cccccccc"} << "a   \tb     \tc\r\n"
+            << 6 + 2 + 3;
+        QTest::newRow("trailing spaces go, leading and inner stay")
+            << 1 << QStringList{"x|  my file.txt   ", "x|/b"} << "  my file.txt\r\n/b\r\n"
+            << 2 + 2 + 2;
+        QTest::newRow("a row of spaces becomes an empty line")
+            << 1 << QStringList{"x|a", "x|   ", "x|b"} << "a\r\n\r\nb\r\n"
+            << 3 + 3 + 3;
+        QTest::newRow("the trim stops at a tab") << 2 << QStringList{"x|a|  ", " |abc|"} << "a  \t\r\n" << 4 + 2 + 2;
+        QTest::newRow("widths count UTF-16 units, not bytes")
+            << 2 << QStringList{"x|\u00e9\u00e9|z", " |abc|"} << "\u00e9\u00e9 \tz\r\n"
+            << 4 + 2 + 2;
+        QTest::newRow("no row checked gives the empty text") << 1 << QStringList{" |a", " |b"} << "" << 2 + 2;
+    }
+    void copyTextPadsChecksAndTrims()
+    {
+        QFETCH(int, columns);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, expected);
+        QFETCH(int, yields);
+        const TablePane pane = table(columns, rows);
+        CountingYield yield;
+        const std::optional<QString> text = CopyText(pane, yield);
+        QVERIFY(text.has_value());
+        QCOMPARE(*text, expected);
+        QCOMPARE(yield.calls, yields);
+    }
+
+    void anEmptyPaneGivesNoTextAndLeavesTheClipboardAlone()
+    {
+        TablePane pane;
+        CountingYield yield;
+        QVERIFY(!CopyText(pane, yield).has_value());
+        FakeClipboard clipboard;
+        clipboard.text = QStringLiteral("earlier");
+        ListViewToClipboard(pane, yield, clipboard);
+        QCOMPARE(clipboard.text, std::optional<QString>(QStringLiteral("earlier")));
+        QCOMPARE(clipboard.clearAttempts + clipboard.setAttempts, 0);
+        QCOMPARE(yield.calls, 0);
+    }
+
+    void aRowThatVanishesMeanwhileFailsTheCopy_data()
+    {
+        QTest::addColumn<int>("yieldThatRemoves");
+        QTest::newRow("in the widths pass") << 2;
+        QTest::newRow("in the text pass") << 4;
+        QTest::newRow("while reading a checked row's cells") << 5;
+    }
+    void aRowThatVanishesMeanwhileFailsTheCopy()
+    {
+        QFETCH(int, yieldThatRemoves);
+        TablePane pane = table(1, {"x|a", "x|b", "x|c"});
+        CountingYield yield;
+        yield.at = [&](int call) {
+            if (call == yieldThatRemoves) {
+                pane.rows.clear();
+                pane.marks.clear();
+            }
+        };
+        FakeClipboard clipboard;
+        clipboard.text = QStringLiteral("earlier");
+        QVERIFY_THROWS_EXCEPTION(Failure, ListViewToClipboard(pane, yield, clipboard));
+        QCOMPARE(clipboard.text, std::optional<QString>(QStringLiteral("earlier")));
+        QCOMPARE(clipboard.clearAttempts + clipboard.setAttempts, 0);
+    }
+
+    void theWrappersRetryEachAttemptOnItsOwn_data()
+    {
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<int>("attempts");
+        QTest::addColumn<bool>("took");
+        QTest::newRow("takes at once") << 0 << 1 << true;
+        QTest::newRow("refuses once") << 1 << 2 << true;
+        QTest::newRow("refuses 999 times, the 1000th takes") << 999 << 1000 << true;
+        QTest::newRow("refuses exactly 1000 times") << 1000 << 1000 << false;
+        QTest::newRow("refuses for ever") << INT_MAX << 1000 << false;
+    }
+    void theWrappersRetryEachAttemptOnItsOwn()
+    {
+        QFETCH(int, refusals);
+        QFETCH(int, attempts);
+        QFETCH(bool, took);
+        FakeClipboard clipboard;
+        clipboard.refuseSets(refusals);
+        clipboard.refuseClears(refusals);
+        QCOMPARE(ClipboardSetText(clipboard, QStringLiteral("a\r\n"), 0), took);
+        QCOMPARE(clipboard.setAttempts, attempts);
+        QCOMPARE(clipboard.text, took ? std::optional<QString>(QStringLiteral("a\r\n")) : std::nullopt);
+        clipboard.text = QStringLiteral("kept");
+        ClipboardClear(clipboard);
+        QCOMPARE(clipboard.clearAttempts, attempts);
+        QCOMPARE(clipboard.text.has_value(), !took);
+    }
+
+    void theCopyCommandTellsOnlyOfACopyThatHappened_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QList<int>>("checkedRows");
+        QTest::addColumn<int>("setRefusals");
+        QTest::addColumn<int>("clearRefusals");
+        QTest::addColumn<QString>("clipboardAfter"); // "<earlier>" when untouched, "<none>" when no text
+        QTest::addColumn<int>("setAttempts");
+        QTest::addColumn<QString>("report"); // "" for none
+
+        const QStringList three{"/a/x.txt", "/a/long name.txt  ", "/b/y.txt  "};
+        QTest::newRow("all checked: every path, trimmed, CR LF each")
+            << three << QList<int>{1, 2, 3} << 0 << 0 << "/a/x.txt\r\n/a/long name.txt\r\n/b/y.txt\r\n"
+            << 1 << "";
+        QTest::newRow("none checked: cleared, then the empty text") << three << QList<int>{} << 0 << 0 << "" << 1 << "";
+        QTest::newRow("empty pane: clipboard untouched, message shown")
+            << QStringList{} << QList<int>{} << 0 << 0 << "<earlier>" << 0 << "";
+        QTest::newRow("refuses 999 times, then takes") << three << QList<int>{3} << 999 << 0 << "/b/y.txt\r\n"
+                                                       << 1000 << "";
+        QTest::newRow("a clear that never takes does not stop the text")
+            << three << QList<int>{1} << 0 << INT_MAX << "/a/x.txt\r\n"
+            << 1 << "";
+        QTest::newRow("always refuses: one report, no message")
+            << three << QList<int>{1} << INT_MAX << 0 << "<none>" << 1000 << "The clipboard could not be opened.";
+    }
+    void theCopyCommandTellsOnlyOfACopyThatHappened()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(QList<int>, checkedRows);
+        QFETCH(int, setRefusals);
+        QFETCH(int, clearRefusals);
+        QFETCH(QString, clipboardAfter);
+        QFETCH(int, setAttempts);
+        QFETCH(QString, report);
+
+        WindowHarness h;
+        Form& form = h.start().form();
+        for (const QString& entry : entries)
+            form.ListView2.append(entry);
+        for (int row : checkedRows)
+            form.ListView2.setChecked(row, true);
+        h.clipboard.text = QStringLiteral("<earlier>");
+        h.clipboard.refuseSets(setRefusals);
+        h.clipboard.refuseClears(clearRefusals);
+
+        h.click(1);
+
+        QCOMPARE(h.clipboard.text.value_or(QStringLiteral("<none>")), clipboardAfter);
+        QCOMPARE(h.clipboard.setAttempts, setAttempts);
+        QCOMPARE(form.MousePointer.value(), int(Pointer::Default));
+        if (report.isEmpty()) {
+            QCOMPARE(h.dialogs.calls().size(), std::size_t(1));
+            QCOMPARE(h.dialogs.calls()[0].text, CopiedMessage());
+            QCOMPARE(h.dialogs.calls()[0].buttons, int(MsgBoxCode::OkOnly));
+            QCOMPARE(h.dialogs.calls()[0].title, form.applicationTitle);
+        } else {
+            QCOMPARE(h.dialogs.calls().size(), std::size_t(1));
+            QCOMPARE(reports(h).size(), 1);
+            QVERIFY2(reports(h)[0].startsWith(report + QStringLiteral("\r\n") + kCopyProc + "at line 106"),
+                     qPrintable(reports(h)[0]));
+        }
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    void theMessageIsJoinedByTwoBareCarriageReturns()
+    {
+        QCOMPARE(CopiedMessage(),
+                 QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you normally "
+                                "type and press Ctrl+V to paste the clipboard."));
+    }
+
+    void clearingThePaneDuringTheCopyReportsOnceAndShowsNoSuccess()
+    {
+        WindowHarness h;
+        Form& form = h.start().form();
+        for (const char* entry : {"/a", "/b", "/c"})
+            form.ListView2.append(QString::fromUtf8(entry));
+        form.ListView2.setChecked(1, true);
+        h.clipboard.text = QStringLiteral("earlier");
+        h.yield.at(2, [&] { h.click(8); });
+
+        h.click(1);
+
+        QCOMPARE(h.clipboard.text, std::optional<QString>(QStringLiteral("earlier")));
+        QCOMPARE(reports(h).size(), 1);
+        QVERIFY(reports(h)[0].startsWith(QStringLiteral("Index out of bounds\r\n") + kCopyProc + "at line 106"));
+        QCOMPARE(h.dialogs.calls().size(), std::size_t(1));
+        QCOMPARE(form.MousePointer.value(), int(Pointer::Default));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+};
+
+QTEST_MAIN(TestClipboardText)
+#include "test_clipboard_text.moc"

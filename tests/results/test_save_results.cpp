@@ -1,0 +1,285 @@
+// The save command in the window: the bytes of the results file, the dialog and the overwrite question, and
+// that a save which cannot finish leaves the old file as it was after one report.
+#include "TestTree.h"
+#include "WindowHarness.h"
+#include "results/ResultsOutput.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QtTest>
+
+#include <sys/mount.h>
+
+namespace {
+
+const QString kSaveProc = QStringLiteral("in Foldlister2021/08/31.Form1.PushButton7_Click ");
+const QByteArray kOld = "old content\r\nkept\r\n";
+
+QStringList reports(const WindowHarness& h)
+{
+    QStringList texts;
+    for (const ScriptedDialogs::Call& call : h.dialogs.calls())
+        if (call.title == QLatin1String("Application Error"))
+            texts.append(call.text);
+    return texts;
+}
+
+void fill(Form& form, const QStringList& entries)
+{
+    for (const QString& entry : entries)
+        form.ListView2.append(entry);
+}
+
+// Many long entries, so the file is written in several blocks.
+QStringList manyEntries(int count)
+{
+    QStringList entries;
+    for (int i = 0; i < count; ++i)
+        entries.append(QStringLiteral("/data/archive/%1/a rather long file name to fill the blocks.txt").arg(i));
+    return entries;
+}
+
+QStringList namesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class TestSaveResults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyEntryIsOneCrLfLine_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QList<int>>("checkedRows");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("three entries, three lines, nothing after")
+            << QStringList{"C:\\a\\x.txt", "/b/y.txt", "z"} << QList<int>{}
+            << QByteArray("C:\\a\\x.txt\r\n/b/y.txt\r\nz\r\n");
+        QTest::newRow("empty pane, 0 bytes") << QStringList{} << QList<int>{} << QByteArray();
+        QTest::newRow("spaces at either end are kept")
+            << QStringList{"  /a/lead.txt", "/a/trail.txt   "} << QList<int>{1, 2}
+            << QByteArray("  /a/lead.txt\r\n/a/trail.txt   \r\n");
+        QTest::newRow("non-ASCII in the locale's encoding, no byte-order mark")
+            << QStringList{"/d\u00e9j\u00e0/\u65e5\u672c.txt", "/\U0001F600"} << QList<int>{}
+            << QByteArray("/d\xc3\xa9j\xc3\xa0/\xe6\x97\xa5\xe6\x9c\xac.txt\r\n/\xf0\x9f\x98\x80\r\n");
+        QTest::newRow("unchecked and checked alike")
+            << QStringList{"/a", "/b", "/c"} << QList<int>{2} << QByteArray("/a\r\n/b\r\n/c\r\n");
+        QTest::newRow("an empty entry is an empty line")
+            << QStringList{"", "/b"} << QList<int>{} << QByteArray("\r\n/b\r\n");
+    }
+    void everyEntryIsOneCrLfLine()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(QList<int>, checkedRows);
+        QFETCH(QByteArray, bytes);
+        TestTree tree;
+        const QString path = tree.path(QStringLiteral("results.txt"));
+        WindowHarness h;
+        Form& form = h.start().form();
+        fill(form, entries);
+        for (int row : checkedRows)
+            form.ListView2.setChecked(row, true);
+        h.dialogs.saveNext(path);
+
+        h.click(7);
+
+        QCOMPARE(tree.read(QStringLiteral("results.txt")), bytes);
+        QCOMPARE(QFileInfo(path).size(), qint64(bytes.size()));
+        QCOMPARE(h.yield.calls(), entries.size());
+        const ScriptedDialogs::Call& dialog = h.dialogs.calls().at(0);
+        QCOMPARE(dialog.kind, QStringLiteral("save"));
+        QCOMPARE(dialog.title, QStringLiteral("Save"));
+        QCOMPARE(dialog.extra, QStringLiteral("Text Files (*.txt)|All Files (*.*)"));
+        QCOMPARE(h.dialogs.calls().size(), std::size_t(1)); // a new name asks nothing
+        QCOMPARE(form.MousePointer.value(), int(Pointer::Default));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    void theDialogAndTheOverwriteQuestion_data()
+    {
+        QTest::addColumn<QString>("typed"); // relative to the tree; "" is Cancel
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<int>("answer"); // 0: no question expected
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("cancel") << "" << true << 0 << kOld;
+        QTest::newRow("No keeps the old file byte for byte") << "results.txt" << true << int(MsgBoxAnswer::No) << kOld;
+        QTest::newRow("Yes replaces it") << "results.txt" << true << int(MsgBoxAnswer::Yes) << QByteArray("/x\r\n");
+        QTest::newRow("a new name asks nothing") << "new.txt" << false << 0 << QByteArray("/x\r\n");
+        QTest::newRow("a name without extension is saved as typed") << "results" << false << 0 << QByteArray("/x\r\n");
+        QTest::newRow("a name with spaces and dots") << "my list. v2" << false << 0 << QByteArray("/x\r\n");
+    }
+    void theDialogAndTheOverwriteQuestion()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, existing);
+        QFETCH(int, answer);
+        QFETCH(QByteArray, after);
+        TestTree tree;
+        tree.file(QStringLiteral("results.txt"), kOld);
+        const QString path = typed.isEmpty() ? QString() : tree.path(typed);
+        WindowHarness h;
+        Form& form = h.start().form();
+        fill(form, {QStringLiteral("/x")});
+        h.dialogs.saveNext(path);
+        if (answer)
+            h.dialogs.answerNext(answer);
+
+        h.click(7);
+
+        QCOMPARE(h.dialogs.calls().size(), std::size_t(answer ? 2 : 1));
+        if (answer) {
+            QCOMPARE(h.dialogs.calls()[1].text, QStringLiteral("Are you sure you wish to overwrite ") + path + " ?");
+            QCOMPARE(h.dialogs.calls()[1].buttons, int(MsgBoxCode::YesNo));
+            QCOMPARE(h.dialogs.calls()[1].title, form.applicationTitle);
+        }
+        QCOMPARE(tree.read(QStringLiteral("results.txt")), existing || typed.isEmpty() ? after : kOld);
+        if (!existing && !typed.isEmpty())
+            QCOMPARE(tree.read(typed), after);
+        QStringList expectedNames{QStringLiteral("results.txt")};
+        if (!existing && !typed.isEmpty())
+            expectedNames.append(typed);
+        expectedNames.sort();
+        QCOMPARE(namesIn(tree.path()), expectedNames); // no extension added, no temporary left
+        QCOMPARE(form.MousePointer.value(), int(Pointer::Default));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    void aSaveThatCannotFinishKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("the file cannot be made")
+            << "open" << 3 << QStringLiteral("Permission denied\r\n") + kSaveProc + "at line 130";
+        QTest::newRow("the disk is full from the start")
+            << "full:0" << 3 << QStringLiteral("No space left on device\r\n") + kSaveProc + "at line 136";
+        QTest::newRow("the disk fills within the first block")
+            << "full:20" << 3 << QStringLiteral("No space left on device\r\n") + kSaveProc + "at line 136";
+        QTest::newRow("the disk fills after some blocks, mid-list")
+            << "full:2500000" << 100000 << QStringLiteral("No space left on device\r\n") + kSaveProc + "at line 136";
+        QTest::newRow("the pane is cleared while the save yields")
+            << "clear:2" << 3 << QStringLiteral("Index out of bounds\r\n") + kSaveProc + "at line 136";
+        QTest::newRow("the pane is cleared at the last yield")
+            << "clear:3" << 3 << QStringLiteral("Index out of bounds\r\n") + kSaveProc + "at line 136";
+    }
+    void aSaveThatCannotFinishKeepsTheOldFile()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, entries);
+        QFETCH(QString, report);
+        TestTree tree;
+        tree.file(QStringLiteral("results.txt"), kOld);
+        const QString path = tree.path(QStringLiteral("results.txt"));
+        WindowHarness h;
+        Form& form = h.start().form();
+        fill(form, manyEntries(entries));
+        const QStringList kind = fault.split(QChar(u':'));
+        if (kind[0] == QLatin1String("open"))
+            h.files.fail(FaultyFileSystem::Op::OpenSave, path, QStringLiteral("Permission denied"));
+        else if (kind[0] == QLatin1String("full"))
+            h.files.failWriteAfter(path, kind[1].toLongLong());
+        else
+            h.yield.at(kind[1].toInt(), [&] { h.click(8); });
+        h.dialogs.saveNext(path);
+        h.dialogs.answerNext(MsgBoxAnswer::Yes);
+
+        h.click(7);
+
+        QCOMPARE(reports(h).size(), 1);
+        QVERIFY2(reports(h)[0].startsWith(report), qPrintable(reports(h)[0]));
+        QCOMPARE(tree.read(QStringLiteral("results.txt")), kOld);
+        QCOMPARE(namesIn(tree.path()), QStringList{QStringLiteral("results.txt")});
+        QCOMPARE(form.MousePointer.value(), int(Pointer::Default));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    void closingTheWindowMidSaveLeavesNoTemporaryFile()
+    {
+        TestTree tree;
+        tree.file(QStringLiteral("results.txt"), kOld);
+        const QString path = tree.path(QStringLiteral("results.txt"));
+        WindowHarness h;
+        MainWindow& window = h.start();
+        fill(window.form(), manyEntries(5));
+        h.dialogs.saveNext(path);
+        h.dialogs.answerNext(MsgBoxAnswer::Yes);
+        h.yield.at(3, [&] { window.close(); });
+
+        h.click(7);
+
+        QCOMPARE(tree.read(QStringLiteral("results.txt")), kOld);
+        QCOMPARE(namesIn(tree.path()), QStringList{QStringLiteral("results.txt")});
+        QVERIFY(reports(h).isEmpty());
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    void aRealFullDiskKeepsTheOldFile()
+    {
+        TestTree tree;
+        tree.folder(QStringLiteral("small"));
+        const QByteArray mountPoint = QFile::encodeName(tree.path(QStringLiteral("small")));
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("a small tmpfs cannot be mounted here (needs root and mount rights)");
+        struct Unmount
+        {
+            QByteArray at;
+            ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
+        } unmount{mountPoint};
+        tree.file(QStringLiteral("small/results.txt"), kOld);
+        const QString path = tree.path(QStringLiteral("small/results.txt"));
+        WindowHarness h;
+        Form& form = h.start().form();
+        fill(form, manyEntries(20000)); // about 1.3 MB: more than the disk holds, more than one block
+        h.dialogs.saveNext(path);
+        h.dialogs.answerNext(MsgBoxAnswer::Yes);
+
+        h.click(7);
+
+        QCOMPARE(reports(h).size(), 1);
+        QVERIFY2(reports(h)[0].startsWith(QStringLiteral("No space left on device\r\n") + kSaveProc + "at line 136"),
+                 qPrintable(reports(h)[0]));
+        QCOMPARE(tree.read(QStringLiteral("small/results.txt")), kOld);
+        QCOMPARE(namesIn(tree.path(QStringLiteral("small"))), QStringList{QStringLiteral("results.txt")});
+        QCOMPARE(form.MousePointer.value(), int(Pointer::Default));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // The file a real run saves reads back as the pane's entries, every line ended by CR LF.
+    void aSavedFileReadsBackAsThePaneEntries()
+    {
+        TestTree tree;
+        const QStringList entries{QStringLiteral("/srv/data/report 2021.txt"), QStringLiteral("C:\\Temp\\x.log"),
+                                  QStringLiteral("/home/u/caf\u00e9  "), QStringLiteral("/tmp/~draft.txt")};
+        const QString path = tree.path(QStringLiteral("list"));
+        WindowHarness h;
+        Form& form = h.start().form();
+        fill(form, entries);
+        form.ListView2.setChecked(3, true);
+        h.dialogs.saveNext(path);
+
+        h.click(7);
+
+        const QByteArray saved = tree.read(QStringLiteral("list"));
+        QVERIFY(saved.endsWith("\r\n"));
+        QStringList readBack = QString::fromUtf8(saved).split(QStringLiteral("\r\n"));
+        QCOMPARE(readBack.takeLast(), QString());
+        QCOMPARE(readBack, entries);
+
+        QProcess cat;
+        cat.start(QStringLiteral("cat"), {QStringLiteral("-A"), path});
+        if (!cat.waitForFinished())
+            QSKIP("cat could not be run");
+        QCOMPARE(cat.readAllStandardOutput(), QByteArray("/srv/data/report 2021.txt^M$\n"
+                                                         "C:\\Temp\\x.log^M$\n"
+                                                         "/home/u/cafM-CM-)  ^M$\n"
+                                                         "/tmp/~draft.txt^M$\n"));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+};
+
+QTEST_MAIN(TestSaveResults)
+#include "test_save_results.moc"
