@@ -3,7 +3,11 @@
 #include "platform/SettingsStorage.h"
 
 // The settings as one INI file per application in the user's configuration folder (XDG_CONFIG_HOME, else
-// ~/.config), one group per section.
+// ~/.config), one "[section]" per section.
+//
+// The file is read afresh at every call and changed line by line: a write replaces the one key's line and
+// keeps every other byte, a damaged file is read as far as it can be, and a file that cannot be read, or that
+// the user made read-only, is never written over.
 class IniSettingsStorage : public SettingsStorage
 {
 public:

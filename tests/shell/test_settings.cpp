@@ -6,6 +6,21 @@
 #include <QLineEdit>
 #include <QtTest>
 
+namespace {
+void writeIni(const QString& folder, const QByteArray& content)
+{
+    QFile file(folder + QStringLiteral("/Quillmark.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray readIni(const QString& folder)
+{
+    QFile file(folder + QStringLiteral("/Quillmark.ini"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
 class TestSettings : public QObject
 {
     Q_OBJECT
@@ -84,6 +99,71 @@ private Q_SLOTS:
         const QByteArray content = file.readAll();
         QVERIFY(content.contains("[Tallyfold]"));
         QVERIFY(content.contains("Text1=htm"));
+    }
+
+    void handWrittenValuesReadAsAPersonMeantThem_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("plain") << QByteArray("Text1=txt") << QStringLiteral("txt");
+        QTest::newRow("blanks around the equals sign") << QByteArray("Text1 = txt ") << QStringLiteral("txt");
+        QTest::newRow("quoted keeps blanks") << QByteArray("Text1=\" txt \"") << QStringLiteral(" txt ");
+        QTest::newRow("a lone backslash stands for itself") << QByteArray("LastFolderDot=C:\\Data")
+                                                            << QStringLiteral("C:\\Data");
+        QTest::newRow("an escaped backslash") << QByteArray("LastFolderDot=a\\\\b") << QStringLiteral("a\\b");
+        QTest::newRow("CR LF line end") << QByteArray("Text1=htm\r") << QStringLiteral("htm");
+        QTest::newRow("UTF-8") << QByteArray("Text1=\xc3\xa9t\xc3\xa9") << QStringLiteral("été");
+    }
+    void handWrittenValuesReadAsAPersonMeantThem()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, value);
+        QTemporaryDir folder;
+        writeIni(folder.path(), "[Tallyfold]\n" + line + "\n");
+        IniSettingsStorage store(folder.path());
+        const QString key = QString::fromUtf8(line.left(line.indexOf('=')).trimmed());
+        QCOMPARE(store.read(kSettingsApplication, kSettingsSection, key).value_or(QStringLiteral("<missing>")), value);
+    }
+
+    // The store used to rewrite the whole file from what it understood, losing what it did not.
+    void aWriteKeepsEveryOtherByteOfADamagedFile()
+    {
+        QTemporaryDir folder;
+        const QByteArray before = QByteArray("; my notes\n\x01\x02garbage\xff without equals\n[Other]\nText1=mine\n"
+                                             "[Tallyfold]\nLastFolderDot=/home/ann\nText1=doc\n\n[Last]\nx=1");
+        writeIni(folder.path(), before);
+        IniSettingsStorage store(folder.path());
+        QCOMPARE(*store.read(kSettingsApplication, kSettingsSection, QStringLiteral("Text1")), QStringLiteral("doc"));
+        store.write(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"), QStringLiteral("txt"));
+        QByteArray expected = before;
+        expected.replace("Text1=doc", "Text1=txt");
+        QCOMPARE(readIni(folder.path()), expected);
+        store.write(kSettingsApplication, QStringLiteral("New"), QStringLiteral("k"), QStringLiteral("v"));
+        QCOMPARE(readIni(folder.path()), expected + "\n\n[New]\nk=v\n");
+    }
+
+    void aReadOnlyFileIsNeverWrittenOver()
+    {
+        WindowHarness h;
+        writeIni(h.configFolder(), "[Tallyfold]\nText1=htm\n");
+        QFile::setPermissions(h.configFolder() + QStringLiteral("/Quillmark.ini"), QFile::ReadOwner | QFile::ReadOther);
+        MainWindow& window = h.start();
+        QCOMPARE(window.Text1()->text(), QStringLiteral("htm"));
+        window.Text1()->setText(QStringLiteral("jpg"));
+        QCOMPARE(window.Text1()->text(), QStringLiteral("jpg"));
+        QCOMPARE(readIni(h.configFolder()), QByteArray("[Tallyfold]\nText1=htm\n"));
+        QVERIFY(h.dialogs.calls().empty());
+    }
+
+    void aStoreThatCannotBeReadIsNotReplaced()
+    {
+        WindowHarness h;
+        QDir().mkpath(h.configFolder() + QStringLiteral("/Quillmark.ini")); // in the file's place: a folder
+        MainWindow& window = h.start();
+        QCOMPARE(h.dialogs.messages().size(), 1);
+        QVERIFY(h.dialogs.messages()[0].contains(QStringLiteral("at line 136")));
+        QCOMPARE(window.Text1()->text(), QStringLiteral("*"));
+        QVERIFY(QFileInfo(h.configFolder() + QStringLiteral("/Quillmark.ini")).isDir());
     }
 
     void everyKeystrokeIsStoredAtOnce()
