@@ -5,6 +5,7 @@
 #include "folders/FolderPaneEditing.h"
 #include "folders/SampleData.h"
 #include "listing/ExtensionFilter.h"
+#include "results/RemoveEntries.h"
 #include "results/ResultsPaneEditing.h"
 
 #include <QCloseEvent>
@@ -195,6 +196,10 @@ void MainWindow::connectCommands()
     onClick(15, PushButton15_Click);
 
     // Refinement and output
+    onClick(4, PushButton4_Click);
+    onClick(10, PushButton10_Click);
+    onClick(13, PushButton13_Click);
+    onClick(14, PushButton14_Click);
     onClick(8, PushButton8_Click);
     connect(m_listView2, &PaneView::keyDown, this,
             [this](int key, int shift) { handle([&] { ListView2_KeyDown(m_form, key, shift); }); });
