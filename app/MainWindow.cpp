@@ -3,6 +3,7 @@
 #include "app/Help.h"
 #include "app/PaneView.h"
 #include "folders/FolderPaneEditing.h"
+#include "folders/LoadLists.h"
 #include "folders/SampleData.h"
 #include "listing/ExtensionFilter.h"
 #include "results/RemoveEntries.h"
@@ -184,6 +185,7 @@ void MainWindow::connectCommands()
     onClick(11, PushButton11_Click);
 
     // Folder collection
+    onClick(2, PushButton2_Click);
     onClick(3, PushButton3_Click);
     onClick(9, PushButton9_Click);
     connect(m_listView1, &PaneView::dblClick, this, [this] { handle([&] { ListView1_DblClick(m_form); }); });
