@@ -40,8 +40,8 @@ private Q_SLOTS:
         QTest::newRow("LF") << QStringList{} << QByteArray("/a/\n/b/\n") << QStringList{"/a/", "/b/"};
         QTest::newRow("mixed endings") << QStringList{} << QByteArray("/a/\r\n/b/\n/c/\r/d/")
                                        << QStringList{"/a/", "/b/", "/c/", "/d/"};
-        QTest::newRow("second line empty") << QStringList{} << QByteArray("/a/\r\n\r\n/c/\r\n")
-                                           << QStringList{"/a/", "", "/c/"};
+        QTest::newRow("second line empty")
+            << QStringList{} << QByteArray("/a/\r\n\r\n/c/\r\n") << QStringList{"/a/", "", "/c/"};
         QTest::newRow("no final line end") << QStringList{} << QByteArray("/a/\r\n/b/") << QStringList{"/a/", "/b/"};
         QTest::newRow("empty file") << QStringList{"/kept/"} << QByteArray() << QStringList{};
         QTest::newRow("blanks kept") << QStringList{} << QByteArray(" /a b/ \r\n") << QStringList{" /a b/ "};
@@ -103,8 +103,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("asked");
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<int>("notFound");
-        QTest::newRow("one file, doubled separator kept") << QStringList{"@//a.txt"} << QStringList{"@//a.txt"}
-                                                          << QStringList{"/from-a/"} << 0;
+        QTest::newRow("one file, doubled separator kept")
+            << QStringList{"@//a.txt"} << QStringList{"@//a.txt"} << QStringList{"/from-a/"} << 0;
         QTest::newRow("several files, doubled separators folded")
             << QStringList{"@//a.txt", "@//b.txt"} << QStringList{"@/a.txt", "@/b.txt"}
             << QStringList{"/from-a/", "/from-b/"} << 0;

@@ -52,25 +52,43 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("entry");
         QTest::addColumn<bool>("found");
-        QTest::newRow("upper text, lower entry") << "TXT" << "/a.txt" << true;
-        QTest::newRow("lower text, upper entry") << "txt" << "/b.TXT" << true;
-        QTest::newRow("absent") << "txt" << "/c.doc" << false;
-        QTest::newRow("blank before is searched") << " txt" << "/a.txt" << false;
-        QTest::newRow("blank after is searched") << "txt " << "/a.txt" << false;
-        QTest::newRow("blank found where it stands") << " b" << "/a b.txt" << true;
-        QTest::newRow("text longer than entry") << "a.txt.bak" << "a.txt" << false;
-        QTest::newRow("whole entry") << "/A.TXT" << "/a.txt" << true;
-        QTest::newRow("match at the very end") << "XT" << "/a.txt" << true;
-        QTest::newRow("partial first match then real one") << "aab" << "aaab" << true;
-        QTest::newRow("umlaut, upper entry") << "ärger" << "/ÄRGER.txt" << true;
-        QTest::newRow("umlaut, upper text") << "ÄRGER" << "/ärger.txt" << true;
-        QTest::newRow("Kelvin sign lowers to k") << "kelvin" << "/\u212Aelvin" << true;
+        QTest::newRow("upper text, lower entry") << "TXT"
+                                                 << "/a.txt" << true;
+        QTest::newRow("lower text, upper entry") << "txt"
+                                                 << "/b.TXT" << true;
+        QTest::newRow("absent") << "txt"
+                                << "/c.doc" << false;
+        QTest::newRow("blank before is searched") << " txt"
+                                                  << "/a.txt" << false;
+        QTest::newRow("blank after is searched") << "txt "
+                                                 << "/a.txt" << false;
+        QTest::newRow("blank found where it stands") << " b"
+                                                     << "/a b.txt" << true;
+        QTest::newRow("text longer than entry") << "a.txt.bak"
+                                                << "a.txt" << false;
+        QTest::newRow("whole entry") << "/A.TXT"
+                                     << "/a.txt" << true;
+        QTest::newRow("match at the very end") << "XT"
+                                               << "/a.txt" << true;
+        QTest::newRow("partial first match then real one") << "aab"
+                                                           << "aaab" << true;
+        QTest::newRow("umlaut, upper entry") << "ärger"
+                                             << "/ÄRGER.txt" << true;
+        QTest::newRow("umlaut, upper text") << "ÄRGER"
+                                            << "/ärger.txt" << true;
+        QTest::newRow("Kelvin sign lowers to k") << "kelvin"
+                                                 << "/\u212Aelvin" << true;
         // Full lower-casing turns it into "i" and a combining dot above.
-        QTest::newRow("dotted capital I holds an i") << "/i" << "/\u0130stanbul" << true;
-        QTest::newRow("dotted capital I keeps its dot") << "istanbul" << "/\u0130stanbul" << false;
-        QTest::newRow("sharp s is no ss") << "ss" << "/Stra\u00DFe" << false;
-        QTest::newRow("folder path with separator") << "data/" << "/home/Data/" << true;
-        QTest::newRow("non-ASCII text, ASCII entry") << "é" << "/cafe" << false;
+        QTest::newRow("dotted capital I holds an i") << "/i"
+                                                     << "/\u0130stanbul" << true;
+        QTest::newRow("dotted capital I keeps its dot") << "istanbul"
+                                                        << "/\u0130stanbul" << false;
+        QTest::newRow("sharp s is no ss") << "ss"
+                                          << "/Stra\u00DFe" << false;
+        QTest::newRow("folder path with separator") << "data/"
+                                                    << "/home/Data/" << true;
+        QTest::newRow("non-ASCII text, ASCII entry") << "é"
+                                                     << "/cafe" << false;
         QTest::newRow("NUL inside entry") << QString(QChar(0)) << QString("a") + QChar(0) + "b" << true;
     }
     void searchIgnoresCaseBeyondAscii()
@@ -99,16 +117,14 @@ private Q_SLOTS:
         QTest::newRow("results, not containing, all match") << 10 << abc << "/" << abc;
         QTest::newRow("results, identical entries go together")
             << 4 << QStringList{"/x.txt", "/y.doc", "/x.txt", "/X.TXT"} << "x.txt" << QStringList{"/y.doc"};
-        QTest::newRow("results, order kept")
-            << 10 << QStringList{"/1.txt", "/2.doc", "/3.txt", "/4.doc", "/5.txt"} << ".txt"
-            << QStringList{"/1.txt", "/3.txt", "/5.txt"};
+        QTest::newRow("results, order kept") << 10 << QStringList{"/1.txt", "/2.doc", "/3.txt", "/4.doc", "/5.txt"}
+                                             << ".txt" << QStringList{"/1.txt", "/3.txt", "/5.txt"};
         QTest::newRow("results, umlaut") << 4 << QStringList{"/ÄRGER.txt", "/ruhe.txt"} << "ärger"
                                          << QStringList{"/ruhe.txt"};
         QTest::newRow("folders, containing data/")
             << 13 << QStringList{"/srv/Data/", "/home/", "/DATA/x/"} << "data/" << QStringList{"/home/"};
-        QTest::newRow("folders, not containing data/")
-            << 14 << QStringList{"/srv/Data/", "/home/", "/DATA/x/"} << "data/"
-            << QStringList{"/srv/Data/", "/DATA/x/"};
+        QTest::newRow("folders, not containing data/") << 14 << QStringList{"/srv/Data/", "/home/", "/DATA/x/"}
+                                                       << "data/" << QStringList{"/srv/Data/", "/DATA/x/"};
         QTest::newRow("folders, empty entries") << 13 << QStringList{"", "/a/", ""} << "a" << QStringList{"", ""};
     }
     void buttonRemovesWhatItsTestSelects()
@@ -291,8 +307,7 @@ private Q_SLOTS:
         h.click(outer);
         QCOMPARE(inputPrompts(h.dialogs).size(), refused ? 1 : 2);
         auto expected = [&](int button) {
-            return button == 4 || button == 13 ? QStringList{"/keep/x.doc", "/keep/z.doc"}
-                                               : QStringList{"/drop/y.txt"};
+            return button == 4 || button == 13 ? QStringList{"/keep/x.doc", "/keep/z.doc"} : QStringList{"/drop/y.txt"};
         };
         QCOMPARE(paneEntries(paneOf(h, outer)), expected(outer));
         if (!refused)
