@@ -3,9 +3,11 @@
 #include "app/Help.h"
 #include "app/PaneView.h"
 #include "folders/FolderPaneEditing.h"
+#include "folders/LoadLists.h"
 #include "folders/SampleData.h"
 #include "listing/ExtensionFilter.h"
 #include "results/ResultsOutput.h"
+#include "results/RemoveEntries.h"
 #include "results/ResultsPaneEditing.h"
 
 #include <QCloseEvent>
@@ -184,6 +186,7 @@ void MainWindow::connectCommands()
     onClick(11, PushButton11_Click);
 
     // Folder collection
+    onClick(2, PushButton2_Click);
     onClick(3, PushButton3_Click);
     onClick(9, PushButton9_Click);
     connect(m_listView1, &PaneView::dblClick, this, [this] { handle([&] { ListView1_DblClick(m_form); }); });
@@ -198,6 +201,10 @@ void MainWindow::connectCommands()
     // Refinement and output
     onClick(7, PushButton7_Click);
     onClick(1, PushButton1_Click);
+    onClick(4, PushButton4_Click);
+    onClick(10, PushButton10_Click);
+    onClick(13, PushButton13_Click);
+    onClick(14, PushButton14_Click);
     onClick(8, PushButton8_Click);
     connect(m_listView2, &PaneView::keyDown, this,
             [this](int key, int shift) { handle([&] { ListView2_KeyDown(m_form, key, shift); }); });

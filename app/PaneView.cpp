@@ -26,6 +26,8 @@ public:
     }
 };
 
+// The key codes the handlers compare. Qt's own code for "." is 46, the Delete key's code here, so the full
+// stop gets the code of its key instead (the keypad's apart), and typing "." never removes an entry.
 int keyCode(const QKeyEvent& event)
 {
     switch (event.key()) {
@@ -33,6 +35,8 @@ int keyCode(const QKeyEvent& event)
         return kKeyDelete;
     case Qt::Key_Backspace:
         return 8;
+    case Qt::Key_Period:
+        return event.modifiers() & Qt::KeypadModifier ? 110 : 190;
     default:
         return event.key();
     }

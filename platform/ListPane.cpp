@@ -119,6 +119,7 @@ void ListPane::remove(int position)
         beginRemoveRows({}, int(index), int(index));
     m_poolGarbage += m_rows[index].length;
     m_rows.erase(m_rows.begin() + std::ptrdiff_t(index));
+    ++m_removals;
     if (shown) {
         --m_announced;
         endRemoveRows();
@@ -133,6 +134,9 @@ void ListPane::removePositions(const std::vector<int>& ascendingPositions)
         if (i > 0 && ascendingPositions[i] <= ascendingPositions[i - 1])
             throw Failure(QStringLiteral("Invalid procedure call or argument"));
     }
+    if (ascendingPositions.empty())
+        return;
+    ++m_removals;
     const auto firstUnannounced =
         std::upper_bound(ascendingPositions.begin(), ascendingPositions.end(), m_announced);
 
@@ -185,6 +189,7 @@ void ListPane::eraseRows(std::vector<int>::const_iterator first, std::vector<int
 
 void ListPane::clear()
 {
+    ++m_removals;
     beginResetModel();
     m_rows.clear();
     m_rows.shrink_to_fit();

@@ -42,6 +42,9 @@ public:
     // Removes the rows at the given positions (ascending, each once): the same result as removing them one
     // by one from the highest position down, in one pass over the storage.
     void removePositions(const std::vector<int>& ascendingPositions);
+    // Counts every removal and clearing. Appends leave it alone, as they keep every position valid: a command
+    // that holds positions across a yield compares it to know whether they still name the same rows.
+    std::uint64_t removals() const { return m_removals; }
 
     // The selected row (0 when none). The views share this selection model.
     int selectedIndex() const;
@@ -77,6 +80,7 @@ private:
     std::vector<Row> m_rows;
     std::vector<char> m_pool;
     std::size_t m_poolGarbage = 0;
+    std::uint64_t m_removals = 0;
     std::vector<QByteArray> m_prefixes; // index 0 is the empty prefix
     int m_announced = 0;                // rows the views know of: always the first m_announced rows
     bool m_announcementPending = false;

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/Form.h"
+
+#include <QString>
+#include <QStringView>
+
+// "Remove Filenames Containing X" and "Remove Filenames Not Cont. X", once for each pane: the results pane
+// (PushButton4, PushButton10) and the folder pane (PushButton13, PushButton14).
+void PushButton4_Click(Form& form);
+void PushButton10_Click(Form& form);
+void PushButton13_Click(Form& form);
+void PushButton14_Click(Form& form);
+
+// Remove every entry of the pane whose lower-cased text contains (or does not contain) the lower-cased
+// text. The scan yields once per entry; the entries go only after the scan, all in one pass. Does nothing
+// while another removal is scanning the same pane. Throws a Failure when the pane lost rows during the scan,
+// before anything is removed.
+void RemoveEntriesContaining(Form& form, ListPane& pane, const QString& text);
+void RemoveEntriesNotContaining(Form& form, ListPane& pane, const QString& text);
+
+// True while a removal is scanning the pane.
+bool RemovalScanning(const ListPane& pane);
+
+// The removals' test, ready for one text and many entries: both sides lower-cased by Qt's full mapping
+// (letters beyond ASCII included) and compared exactly, with no trimming.
+class LowerCaseSearch
+{
+public:
+    explicit LowerCaseSearch(const QString& text);
+    bool foundIn(QStringView entry) const;
+
+private:
+    QString m_lower;
+    bool m_ascii;
+};

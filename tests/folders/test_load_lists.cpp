@@ -1,0 +1,279 @@
+// Loading folder list files into the folder pane: line ends, several files, vanished and unreadable files.
+#include "TestTree.h"
+#include "WindowHarness.h"
+#include "app/PaneView.h"
+#include "folders/LineSplitter.h"
+#include "folders/LoadLists.h"
+
+#include <QtTest>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
+const QString kLoader = QStringLiteral("in Foldlister2021/08/31.Main.FileToListbox ");
+
+QString reportStart(const QString& description, const QString& procedure, int label)
+{
+    return description + QStringLiteral("\r\n") + procedure + QStringLiteral("at line %1\r\r").arg(label);
+}
+
+QList<QByteArray> splitLinesForTest(const QByteArray& bytes)
+{
+    return splitLines(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+}
+
+} // namespace
+
+class TestLoadLists : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyLineBecomesAnEntry_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("added");
+        QTest::newRow("CR") << QStringList{} << QByteArray("/a/\r/b/\r") << QStringList{"/a/", "/b/"};
+        QTest::newRow("CR LF") << QStringList{} << QByteArray("/a/\r\n/b/\r\n") << QStringList{"/a/", "/b/"};
+        // Lone LF files (Linux, most editors) give one entry per line, not one entry holding the LFs.
+        QTest::newRow("LF") << QStringList{} << QByteArray("/a/\n/b/\n") << QStringList{"/a/", "/b/"};
+        QTest::newRow("mixed endings") << QStringList{} << QByteArray("/a/\r\n/b/\n/c/\r/d/")
+                                       << QStringList{"/a/", "/b/", "/c/", "/d/"};
+        QTest::newRow("second line empty")
+            << QStringList{} << QByteArray("/a/\r\n\r\n/c/\r\n") << QStringList{"/a/", "", "/c/"};
+        QTest::newRow("no final line end") << QStringList{} << QByteArray("/a/\r\n/b/") << QStringList{"/a/", "/b/"};
+        QTest::newRow("empty file") << QStringList{"/kept/"} << QByteArray() << QStringList{};
+        QTest::newRow("blanks kept") << QStringList{} << QByteArray(" /a b/ \r\n") << QStringList{" /a b/ "};
+        QTest::newRow("duplicates appended again")
+            << QStringList{"/x/", "/y/"} << QByteArray("/x/\r\n/y/\r\n/x/\r\n") << QStringList{"/x/", "/y/", "/x/"};
+        QTest::newRow("UTF-8 names") << QStringList{} << QByteArray("/M\xc3\xbcnchen/\n") << QStringList{"/München/"};
+        QTest::newRow("invalid bytes become U+FFFD")
+            << QStringList{} << QByteArray("/a\xff/\n") << QStringList{QStringLiteral("/a\uFFFD/")};
+        QTest::newRow("NUL bytes") << QStringList{} << QByteArray("/a\0b/\n\0", 7)
+                                   << QStringList{QString("/a") + QChar(0) + "b/", QString(QChar(0))};
+    }
+    void everyLineBecomesAnEntry()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, added);
+        TestTree tree;
+        tree.file(QStringLiteral("list.txt"), content);
+        WindowHarness h;
+        h.start();
+        for (const QString& entry : before)
+            h.form().ListView1.append(entry);
+        h.dialogs.openNext({tree.path(QStringLiteral("list.txt"))});
+        int pointerWhileReading = -1;
+        h.yield.every([&] { pointerWhileReading = h.form().MousePointer.value(); });
+        h.click(2);
+        QCOMPARE(h.folderEntries(), before + added);
+        QCOMPARE(h.yield.calls(), added.size());
+        if (!added.isEmpty())
+            QCOMPARE(pointerWhileReading, Pointer::Busy);
+        QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
+        QCOMPARE(h.form().ListView2.count(), 0);
+        const ScriptedDialogs::Call& dialog = h.dialogs.calls().front();
+        QCOMPARE(dialog.kind, QStringLiteral("open"));
+        QCOMPARE(dialog.text, kTitle);
+        QCOMPARE(dialog.extra, QStringLiteral("Text Files (*.txt)|All Files (*.*)"));
+        QVERIFY(h.dialogs.messages().isEmpty());
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    void cancelChangesNothing()
+    {
+        WindowHarness h;
+        h.start();
+        h.form().ListView1.append(QStringLiteral("/kept/"));
+        h.form().MousePointer.setValue(Pointer::Custom);
+        h.dialogs.openNext({});
+        h.click(2);
+        QCOMPARE(h.folderEntries(), QStringList{"/kept/"});
+        QCOMPARE(h.form().MousePointer.value(), Pointer::Custom);
+        QCOMPARE(h.dialogs.calls().size(), std::size_t(1));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // One chosen file goes as the dialog gave it; several go through CollapseBackslashes each.
+    void pathsAsTheLoaderUsesThem_data()
+    {
+        QTest::addColumn<QStringList>("chosen"); // "@" stands for the tree's folder
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<int>("notFound");
+        QTest::newRow("one file, doubled separator kept")
+            << QStringList{"@//a.txt"} << QStringList{"@//a.txt"} << QStringList{"/from-a/"} << 0;
+        QTest::newRow("several files, doubled separators folded")
+            << QStringList{"@//a.txt", "@//b.txt"} << QStringList{"@/a.txt", "@/b.txt"}
+            << QStringList{"/from-a/", "/from-b/"} << 0;
+        QTest::newRow("several files in the dialog's order")
+            << QStringList{"@/b.txt", "@/a.txt"} << QStringList{"@/b.txt", "@/a.txt"}
+            << QStringList{"/from-b/", "/from-a/"} << 0;
+        QTest::newRow("root folder: //x.txt becomes /x.txt")
+            << QStringList{"//tallyfold-no-such-list-1.txt", "//tallyfold-no-such-list-2.txt"}
+            << QStringList{"/tallyfold-no-such-list-1.txt", "/tallyfold-no-such-list-2.txt"} << QStringList{} << 2;
+    }
+    void pathsAsTheLoaderUsesThem()
+    {
+        QFETCH(QStringList, chosen);
+        QFETCH(QStringList, asked);
+        QFETCH(QStringList, entries);
+        QFETCH(int, notFound);
+        TestTree tree({"a.txt", "b.txt"});
+        tree.file(QStringLiteral("a.txt"), "/from-a/\n");
+        tree.file(QStringLiteral("b.txt"), "/from-b/\n");
+        chosen.replaceInStrings(QStringLiteral("@"), tree.path());
+        asked.replaceInStrings(QStringLiteral("@"), tree.path());
+        WindowHarness h;
+        h.start();
+        QStringList existenceTests;
+        h.files.before = [&](FaultyFileSystem::Op op, const QString& path) {
+            if (op == FaultyFileSystem::Op::PathExists)
+                existenceTests.append(path);
+        };
+        h.dialogs.openNext(chosen);
+        h.click(2);
+        QCOMPARE(existenceTests, asked);
+        QCOMPARE(h.folderEntries(), entries);
+        QCOMPARE(h.dialogs.messages(), QStringList(notFound, QStringLiteral("File not found")));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // A file that vanishes before its turn shows "File not found"; the files around it are still read.
+    void vanishedFileBetweenOthers()
+    {
+        TestTree tree;
+        tree.file(QStringLiteral("1.txt"), "/one/\r\n/two/\r\n");
+        tree.file(QStringLiteral("2.txt"), "/gone/\r\n");
+        tree.file(QStringLiteral("3.txt"), "/three/");
+        WindowHarness h;
+        h.start();
+        h.dialogs.openNext({tree.path("1.txt"), tree.path("2.txt"), tree.path("3.txt")});
+        h.yield.at(1, [&] { tree.remove(QStringLiteral("2.txt")); });
+        h.click(2);
+        QCOMPARE(h.folderEntries(), (QStringList{"/one/", "/two/", "/three/"}));
+        QCOMPARE(h.dialogs.messages(), QStringList{"File not found"});
+        const ScriptedDialogs::Call& box = h.dialogs.calls().back();
+        QCOMPARE(box.buttons, MsgBoxCode::OkOnly);
+        QCOMPARE(box.title, h.form().applicationTitle);
+        QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // A read error ends that file with one report of the loader's own; whole lines read before it stay.
+    void readErrorKeepsLinesBefore_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("at once") << qint64(0) << QStringList{};
+        QTest::newRow("inside the second line") << qint64(10) << QStringList{"/alpha/"};
+        QTest::newRow("right after a line end") << qint64(17) << QStringList{"/alpha/", "/beta/"};
+    }
+    void readErrorKeepsLinesBefore()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QStringList, kept);
+        TestTree tree;
+        tree.file(QStringLiteral("bad.txt"), "/alpha/\r\n/beta/\r\n/gamma/\r\n");
+        tree.file(QStringLiteral("good.txt"), "/next/\n");
+        WindowHarness h;
+        h.start();
+        h.files.failReadAfter(tree.path("bad.txt"), bytes);
+        h.dialogs.openNext({tree.path("bad.txt"), tree.path("good.txt")});
+        h.click(2);
+        QCOMPARE(h.folderEntries(), kept + QStringList{"/next/"});
+        const QStringList messages = h.dialogs.messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.front().startsWith(reportStart("Input/output error", kLoader, 108)),
+                 qPrintable(messages.front()));
+        QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // What is no regular file is reported when opened, never waited on; the next file is still read.
+    void unreadableChoiceIsReported_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("folder") << "folder";
+    }
+    void unreadableChoiceIsReported()
+    {
+        QFETCH(QString, kind);
+        TestTree tree;
+        if (kind == QLatin1String("fifo"))
+            tree.fifo(QStringLiteral("odd.txt"));
+        else
+            tree.folder(QStringLiteral("odd.txt"));
+        tree.file(QStringLiteral("good.txt"), "/next/\n");
+        WindowHarness h;
+        h.start();
+        h.dialogs.openNext({tree.path("odd.txt"), tree.path("good.txt")});
+        h.click(2);
+        QCOMPARE(h.folderEntries(), QStringList{"/next/"});
+        const QStringList messages = h.dialogs.messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.front().contains("\r\n" + kLoader + "at line 102\r\r"), qPrintable(messages.front()));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    void fiftyMegabyteLineLoads()
+    {
+        TestTree tree;
+        const QByteArray line(50 * 1024 * 1024, 'd');
+        tree.file(QStringLiteral("huge.txt"), line + "\r\n/after/");
+        WindowHarness h;
+        h.start();
+        h.dialogs.openNext({tree.path("huge.txt")});
+        h.click(2);
+        QCOMPARE(h.form().ListView1.count(), 2);
+        QCOMPARE(h.form().ListView1.text(1).size(), line.size());
+        QCOMPARE(h.form().ListView1.text(2), QStringLiteral("/after/"));
+        QCOMPARE(h.yield.calls(), 2);
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // Every byte value, NUL and stray continuation bytes included: as many entries as line ends say.
+    void binaryFileLoads()
+    {
+        QByteArray content;
+        for (int round = 0; round < 64; ++round)
+            for (int byte = 0; byte < 256; ++byte)
+                content.append(char((byte * 37 + round) & 0xff));
+        TestTree tree;
+        tree.file(QStringLiteral("binary.bin"), content);
+        WindowHarness h;
+        h.start();
+        h.dialogs.openNext({tree.path("binary.bin")});
+        h.click(2);
+        const QList<QByteArray> lines = splitLinesForTest(content);
+        QCOMPARE(h.form().ListView1.count(), lines.size());
+        for (int i = 0; i < lines.size(); ++i)
+            QCOMPARE(h.form().ListView1.text(i + 1), QString::fromUtf8(lines[i]));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // While a file loads, the folder pane's Clear List and Delete key wait for the hourglass to go.
+    void folderPaneEditingWaitsForTheLoad()
+    {
+        TestTree tree;
+        tree.file(QStringLiteral("list.txt"), "/a/\n/b/\n/c/\n");
+        WindowHarness h;
+        MainWindow& window = h.start();
+        h.dialogs.openNext({tree.path("list.txt")});
+        h.yield.at(2, [&] {
+            h.form().ListView1.announce();
+            h.click(9);
+            window.ListView1()->selectRow(1);
+            QTest::keyClick(window.ListView1(), Qt::Key_Delete);
+        });
+        h.click(2);
+        QCOMPARE(h.folderEntries(), (QStringList{"/a/", "/b/", "/c/"}));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+};
+
+QTEST_MAIN(TestLoadLists)
+#include "test_load_lists.moc"

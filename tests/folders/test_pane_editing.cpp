@@ -1,0 +1,230 @@
+// Taking single entries out of either pane and clearing them: the Delete key, the double-click, "Clear List".
+#include "WindowHarness.h"
+#include "app/PaneView.h"
+
+#include <QtTest>
+
+namespace {
+
+const QStringList kEntries = {"/one/", "/two/", "/three/"};
+
+PaneView* viewOf(MainWindow& window, int pane)
+{
+    return pane == 1 ? window.ListView1() : window.ListView2();
+}
+
+ListPane& paneOf(WindowHarness& h, int pane)
+{
+    return pane == 1 ? h.form().ListView1 : h.form().ListView2;
+}
+
+void fill(ListPane& pane, const QStringList& entries)
+{
+    for (const QString& entry : entries)
+        pane.append(entry);
+    pane.announce();
+}
+
+QStringList without(QStringList entries, int position)
+{
+    if (position > 0)
+        entries.removeAt(position - 1);
+    return entries;
+}
+
+} // namespace
+
+class TestPaneEditing : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void keyRemovesTheSelectedEntry_data()
+    {
+        QTest::addColumn<int>("pane");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("entries");  // how many of kEntries the pane holds
+        QTest::addColumn<int>("selected"); // 0: none
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<int>("removed"); // position, 0: none
+        for (int pane : {1, 2}) {
+            const char* name = pane == 1 ? "folders" : "results";
+            QTest::addRow("%s, Delete, first of three", name)
+                << pane << int(Qt::Key_Delete) << 0 << 3 << 1 << false << 1;
+            QTest::addRow("%s, Delete, middle", name) << pane << int(Qt::Key_Delete) << 0 << 3 << 2 << false << 2;
+            QTest::addRow("%s, Delete, last", name) << pane << int(Qt::Key_Delete) << 0 << 3 << 3 << false << 3;
+            QTest::addRow("%s, Shift+Delete", name)
+                << pane << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << 3 << 2 << false << 2;
+            QTest::addRow("%s, Ctrl+Delete", name)
+                << pane << int(Qt::Key_Delete) << int(Qt::ControlModifier) << 3 << 2 << false << 2;
+            QTest::addRow("%s, keypad Delete", name)
+                << pane << int(Qt::Key_Delete) << int(Qt::KeypadModifier) << 3 << 1 << false << 1;
+            QTest::addRow("%s, Delete, nothing selected", name)
+                << pane << int(Qt::Key_Delete) << 0 << 3 << 0 << false << 0;
+            QTest::addRow("%s, Delete, empty pane", name) << pane << int(Qt::Key_Delete) << 0 << 0 << 0 << false << 0;
+            QTest::addRow("%s, Delete while busy", name) << pane << int(Qt::Key_Delete) << 0 << 3 << 2 << true << 0;
+            QTest::addRow("%s, Backspace", name) << pane << int(Qt::Key_Backspace) << 0 << 3 << 2 << false << 0;
+            // Typing "." removed the selected entry: Qt gives the full stop the code 46, that of Delete.
+            QTest::addRow("%s, full stop", name) << pane << int(Qt::Key_Period) << 0 << 3 << 2 << false << 0;
+            QTest::addRow("%s, keypad full stop", name)
+                << pane << int(Qt::Key_Period) << int(Qt::KeypadModifier) << 3 << 2 << false << 0;
+            QTest::addRow("%s, letter", name) << pane << int(Qt::Key_D) << 0 << 3 << 2 << false << 0;
+            QTest::addRow("%s, Insert", name) << pane << int(Qt::Key_Insert) << 0 << 3 << 2 << false << 0;
+        }
+    }
+    void keyRemovesTheSelectedEntry()
+    {
+        QFETCH(int, pane);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, entries);
+        QFETCH(int, selected);
+        QFETCH(bool, busy);
+        QFETCH(int, removed);
+        WindowHarness h;
+        MainWindow& window = h.start();
+        const QStringList held = kEntries.mid(0, entries);
+        fill(paneOf(h, pane), held);
+        fill(paneOf(h, 3 - pane), {"/other/"});
+        if (selected)
+            viewOf(window, pane)->selectRow(selected);
+        if (busy)
+            h.form().MousePointer.setValue(Pointer::Busy);
+        QTest::keyClick(viewOf(window, pane), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(paneEntries(paneOf(h, pane)), without(held, removed));
+        QCOMPARE(paneEntries(paneOf(h, 3 - pane)), QStringList{"/other/"});
+        QVERIFY(h.dialogs.calls().empty());
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // The same press after the command has ended does remove the entry.
+    void deleteWorksOnceTheHourglassIsGone_data()
+    {
+        QTest::addColumn<int>("pane");
+        QTest::newRow("folders") << 1;
+        QTest::newRow("results") << 2;
+    }
+    void deleteWorksOnceTheHourglassIsGone()
+    {
+        QFETCH(int, pane);
+        WindowHarness h;
+        MainWindow& window = h.start();
+        fill(paneOf(h, pane), kEntries);
+        viewOf(window, pane)->selectRow(2);
+        h.form().MousePointer.setValue(Pointer::Busy);
+        QTest::keyClick(viewOf(window, pane), Qt::Key_Delete);
+        QCOMPARE(paneEntries(paneOf(h, pane)), kEntries);
+        h.form().MousePointer.setValue(Pointer::Default);
+        QTest::keyClick(viewOf(window, pane), Qt::Key_Delete);
+        QCOMPARE(paneEntries(paneOf(h, pane)), without(kEntries, 2));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // A double-click removes the folder pane's selected entry; the results pane has no double-click command.
+    void doubleClickRemovesFromFolderPaneOnly_data()
+    {
+        QTest::addColumn<int>("pane");
+        QTest::addColumn<int>("clicked"); // the row double-clicked, 0: the empty space below the rows
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<int>("removed");
+        QTest::newRow("folders, first row") << 1 << 1 << false << 1;
+        QTest::newRow("folders, last row") << 1 << 3 << false << 3;
+        QTest::newRow("folders, below the rows, nothing selected") << 1 << 0 << false << 0;
+        QTest::newRow("folders, while busy") << 1 << 2 << true << 0;
+        QTest::newRow("results, a row") << 2 << 2 << false << 0;
+    }
+    void doubleClickRemovesFromFolderPaneOnly()
+    {
+        QFETCH(int, pane);
+        QFETCH(int, clicked);
+        QFETCH(bool, busy);
+        QFETCH(int, removed);
+        WindowHarness h;
+        MainWindow& window = h.start();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        fill(paneOf(h, pane), kEntries);
+        PaneView* view = viewOf(window, pane);
+        view->doItemsLayout();
+        if (busy)
+            h.form().MousePointer.setValue(Pointer::Busy);
+        const QPoint at = clicked ? view->visualRect(paneOf(h, pane).index(clicked - 1, 0)).center()
+                                  : QPoint(10, view->viewport()->height() - 5);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(paneEntries(paneOf(h, pane)), without(kEntries, removed));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // The folder pane's Clear List waits for the hourglass; the results pane's always clears.
+    void clearList_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("folders") << 9 << 3 << false << true;
+        QTest::newRow("folders, empty pane") << 9 << 0 << false << true;
+        QTest::newRow("folders, while busy") << 9 << 3 << true << false;
+        QTest::newRow("results") << 8 << 3 << false << true;
+        QTest::newRow("results, empty pane") << 8 << 0 << false << true;
+        QTest::newRow("results, while busy") << 8 << 3 << true << true;
+    }
+    void clearList()
+    {
+        QFETCH(int, button);
+        QFETCH(int, entries);
+        QFETCH(bool, busy);
+        QFETCH(bool, cleared);
+        WindowHarness h;
+        h.start();
+        const int pane = button == 9 ? 1 : 2;
+        const QStringList held = kEntries.mid(0, entries);
+        fill(paneOf(h, pane), held);
+        fill(paneOf(h, 3 - pane), {"/other/"});
+        if (busy)
+            h.form().MousePointer.setValue(Pointer::Busy);
+        h.click(button);
+        QCOMPARE(paneEntries(paneOf(h, pane)), cleared ? QStringList{} : held);
+        QCOMPARE(paneEntries(paneOf(h, 3 - pane)), QStringList{"/other/"});
+        QCOMPARE(h.form().MousePointer.value(), busy ? Pointer::Busy : Pointer::Default);
+        QVERIFY(h.dialogs.calls().empty());
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // Check marks go with their rows when a row above is deleted.
+    void checkMarksFollowTheirRows()
+    {
+        WindowHarness h;
+        MainWindow& window = h.start();
+        fill(h.form().ListView2, kEntries);
+        h.form().ListView2.setChecked(3, true);
+        window.ListView2()->selectRow(1);
+        QTest::keyClick(window.ListView2(), Qt::Key_Delete);
+        QCOMPARE(h.resultEntries(), without(kEntries, 1));
+        QVERIFY(!h.form().ListView2.checked(1));
+        QVERIFY(h.form().ListView2.checked(2));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    void panesPassTheModelTester()
+    {
+        WindowHarness h;
+        MainWindow& window = h.start();
+        QAbstractItemModelTester folders(&h.form().ListView1, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester results(&h.form().ListView2, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        fill(h.form().ListView1, kEntries);
+        fill(h.form().ListView2, kEntries);
+        window.ListView1()->selectRow(2);
+        QTest::keyClick(window.ListView1(), Qt::Key_Delete);
+        window.ListView2()->selectRow(3);
+        QTest::keyClick(window.ListView2(), Qt::Key_Delete);
+        h.click(9);
+        h.click(8);
+        QCOMPARE(h.form().ListView1.count(), 0);
+        QCOMPARE(h.form().ListView2.count(), 0);
+    }
+};
+
+QTEST_MAIN(TestPaneEditing)
+#include "test_pane_editing.moc"
