@@ -4,6 +4,7 @@
 #include "app/PaneView.h"
 #include "folders/FolderPaneEditing.h"
 #include "folders/SampleData.h"
+#include "listing/CreateList.h"
 #include "listing/ExtensionFilter.h"
 #include "results/ResultsPaneEditing.h"
 
@@ -193,6 +194,7 @@ void MainWindow::connectCommands()
     connect(m_text1, &QLineEdit::textChanged, this, [this] { handle([&] { Text1_Change(m_form); }); });
     onClick(12, PushButton12_Click);
     onClick(15, PushButton15_Click);
+    onClick(5, PushButton5_Click);
 
     // Refinement and output
     onClick(8, PushButton8_Click);
