@@ -5,6 +5,7 @@
 #include "folders/FolderPaneEditing.h"
 #include "folders/LoadLists.h"
 #include "folders/SampleData.h"
+#include "listing/CreateList.h"
 #include "listing/ExtensionFilter.h"
 #include "results/ResultsOutput.h"
 #include "results/RemoveEntries.h"
@@ -197,6 +198,7 @@ void MainWindow::connectCommands()
     connect(m_text1, &QLineEdit::textChanged, this, [this] { handle([&] { Text1_Change(m_form); }); });
     onClick(12, PushButton12_Click);
     onClick(15, PushButton15_Click);
+    onClick(5, PushButton5_Click);
 
     // Refinement and output
     onClick(7, PushButton7_Click);

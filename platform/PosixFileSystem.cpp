@@ -44,6 +44,19 @@ bool isValidUtf8(std::string_view name)
     return true;
 }
 
+// The existence test of a file listing: the entry exists and is not a folder. A link counts by what it
+// leads to: a link to a file (or pipe, device...) does, a link to a folder or a dangling link does not. Only
+// links and entries of unknown type cost a stat; the type of every other entry comes with its name.
+bool IsExistingFile(int folderFd, const dirent& entry)
+{
+    if (entry.d_type == DT_DIR)
+        return false;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+        return true;
+    struct stat info;
+    return ::fstatat(folderFd, entry.d_name, &info, 0) == 0 && !S_ISDIR(info.st_mode);
+}
+
 class Folder
 {
 public:
@@ -221,16 +234,10 @@ void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
         throw Failure::fromErrno(errno);
     }
     while (dirent* entry = folder.next()) {
-        const std::string_view name(entry->d_name);
-        if (isDotName(entry->d_name) || entry->d_type == DT_DIR)
+        if (isDotName(entry->d_name) || !IsExistingFile(folder.fd(), *entry))
             continue;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            // A link counts when it leads to something that is not a folder.
-            struct stat info;
-            if (::fstatat(folder.fd(), entry->d_name, &info, 0) != 0 || S_ISDIR(info.st_mode))
-                continue;
-        }
         // A name that is not UTF-8 has no path the program can write, so it names nothing.
+        const std::string_view name(entry->d_name);
         if (isValidUtf8(name))
             sink(name);
     }

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+#include "platform/Form.h"
+#include "platform/PathStyle.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// "2. Start Creating List": one line per accepted file of every folder in the folder pane, appended to the
+// results pane. Yields once per folder and once per name; a second click during a run does nothing.
+void PushButton5_Click(Form& form);
+
+// The names of one folder's files, kept in one byte buffer: a folder of a million files costs two
+// allocations that grow, not a million strings.
+class NameList
+{
+public:
+    void add(std::string_view utf8Name);
+    int count() const { return int(m_ends.size()); }
+    // The name at a 0-based index.
+    std::string_view at(int index) const;
+
+private:
+    std::string m_bytes;
+    std::vector<std::size_t> m_ends;
+};
+
+// The folder path of a folder pane entry: one trailing separator removed. An empty entry has none and
+// throws a Failure.
+QString FolderPath(const QString& entry, PathStyle style = kNativePathStyle);
+
+// Whether a file name matches a wildcard pattern ("*" any run, "?" one character, ignoring case). As in the
+// folder enumeration the program was made for, "*.*" means every name, also one without a ".".
+class NamePattern
+{
+public:
+    explicit NamePattern(const QString& pattern);
+    bool matches(std::string_view utf8Name) const;
+
+private:
+    bool m_everyName;
+    QString m_pattern;
+};
+
+// The names of the files that the folder holds directly and that match the pattern, in the file system's
+// order, built completely before it is returned. The folder may end in a separator or not. A folder that
+// does not exist gives no names; one that cannot be read throws a Failure.
+NameList ListFilesInFolder(FileSystem& files, QString folder, const QString& pattern);
+
+// The text after the last "." of the whole path (folder part included); the whole path when there is no
+// "." or the only one is its first character.
+QString ExtensionKey(const QString& path);
+
+// Whether the extension key of the line prefix + name, lower-cased, equals the filter already lower-cased:
+// the same answer as ExtensionKey(line).toLower() == lowerFilter, without making a string of the line for
+// the usual name that holds a ".".
+bool ExtensionMatches(std::string_view utf8Prefix, std::string_view utf8Name, const QString& lowerFilter);

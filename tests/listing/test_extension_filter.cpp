@@ -1,0 +1,103 @@
+// The filter box: every change stored under "Text1", "All Files" and the "?" help.
+#include "WindowHarness.h"
+#include "listing/ExtensionFilter.h"
+#include "settings/SettingsStore.h"
+
+#include <QLineEdit>
+#include <QtTest>
+
+namespace {
+
+std::optional<QString> stored(WindowHarness& h)
+{
+    return h.settings.store().read(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"));
+}
+
+} // namespace
+
+class TestExtensionFilter : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void allFilesSetsAndStoresTheStar_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::newRow("from an extension") << "txt";
+        QTest::newRow("from empty") << "";
+        QTest::newRow("already the star") << "*";
+    }
+    void allFilesSetsAndStoresTheStar()
+    {
+        QFETCH(QString, before);
+        WindowHarness h;
+        h.start();
+        h.form().Text1.setText(before);
+        QCOMPARE(stored(h), std::optional<QString>(before));
+        h.click(15);
+        QCOMPARE(h.window().Text1()->text(), QStringLiteral("*"));
+        QCOMPARE(stored(h), std::optional<QString>(QStringLiteral("*")));
+        QVERIFY(h.dialogs.calls().empty());
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    void helpShowsSixLinesJoinedByCarriageReturns()
+    {
+        WindowHarness h;
+        h.start();
+        h.form().Text1.setText(QStringLiteral("htm"));
+        h.click(12);
+        QCOMPARE(h.dialogs.calls().size(), size_t(1));
+        const ScriptedDialogs::Call& call = h.dialogs.calls()[0];
+        QCOMPARE(call.text.split(QChar(u'\r')),
+                 (QStringList{"Only get files with the specified file extension.", "", "* for all files",
+                              "txt for all txt files", "htm for all htm files", "etc."}));
+        QVERIFY(!call.text.contains(QChar(u'\n')));
+        QCOMPARE(call.buttons, 0);
+        QCOMPARE(call.title, h.form().applicationTitle);
+        QCOMPARE(h.window().Text1()->text(), QStringLiteral("htm"));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    void everyChangeIsStored()
+    {
+        WindowHarness h;
+        h.start();
+        QLineEdit* box = h.window().Text1();
+        box->clear();
+        QCOMPARE(stored(h), std::optional<QString>(QString()));
+        QStringList seen;
+        QObject::connect(box, &QLineEdit::textChanged, box, [&] { seen.append(*stored(h)); });
+        QTest::keyClicks(box, QStringLiteral("txt"));
+        QCOMPARE(seen, (QStringList{"t", "tx", "txt"}));
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QCOMPARE(stored(h), std::optional<QString>(QStringLiteral("tx")));
+        box->setText(QStringLiteral(" *.* "));
+        QCOMPARE(stored(h), std::optional<QString>(QStringLiteral(" *.* "))); // never trimmed
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    void anEmptiedBoxStaysEmptyAfterARestart()
+    {
+        WindowHarness h;
+        h.start();
+        h.window().Text1()->clear();
+        h.start(); // a new window over the same settings
+        QCOMPARE(h.window().Text1()->text(), QString());
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    void aFailingStoreLeavesTheBoxAsTyped()
+    {
+        WindowHarness h;
+        h.start();
+        h.settings.failWrites = true;
+        QTest::keyClicks(h.window().Text1(), QStringLiteral("md"));
+        QCOMPARE(h.window().Text1()->text(), QStringLiteral("*md"));
+        QVERIFY(h.dialogs.calls().empty()); // the change event has no report of its own
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+};
+
+QTEST_MAIN(TestExtensionFilter)
+#include "test_extension_filter.moc"
