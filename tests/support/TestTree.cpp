@@ -5,10 +5,16 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 TestTree::TestTree(const QStringList& entries)
+{
+    add(entries);
+}
+
+void TestTree::add(const QStringList& entries)
 {
     for (const QString& entry : entries) {
         const qsizetype arrow = entry.indexOf(QStringLiteral(" -> "));
@@ -19,6 +25,17 @@ TestTree::TestTree(const QStringList& entries)
         else
             file(entry);
     }
+}
+
+TestTree::~TestTree()
+{
+    // By the POSIX calls: Qt's own removal passes over names that are not UTF-8 and leaves the tree behind.
+    if (!m_dir.isValid())
+        return;
+    ::nftw(
+        QFile::encodeName(m_dir.path()).constData(),
+        [](const char* path, const struct stat*, int, FTW*) { return ::remove(path) == 0 ? 0 : 0; }, 16,
+        FTW_DEPTH | FTW_PHYS);
 }
 
 QString TestTree::path(const QString& relative) const

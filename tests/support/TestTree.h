@@ -11,8 +11,13 @@ class TestTree
 {
 public:
     explicit TestTree(const QStringList& entries = {});
+    ~TestTree();
+    TestTree(const TestTree&) = delete;
+    TestTree& operator=(const TestTree&) = delete;
 
     bool isValid() const { return m_dir.isValid(); }
+    // Adds entries written as for the constructor.
+    void add(const QStringList& entries);
     // The absolute path of an entry (the tree's top for ""), with the platform's separators.
     QString path(const QString& relative = QString()) const;
 
