@@ -77,8 +77,7 @@ public:
     explicit Walk(Form& form)
         : m_proc(form.reporter, QStringLiteral("in Brenwick2021/08/31.AddFolder.GetSubDirectories2016 ")),
           m_yield(form.sys.yield), m_files(form.sys.files)
-    {
-    }
+    {}
 
     // Lists the subfolders of every folder of `level` into `next`, dropping the folders that cannot be
     // listed.
