@@ -2,6 +2,7 @@
 
 #include "app/Help.h"
 #include "app/PaneView.h"
+#include "folders/AddFoldersCommand.h"
 #include "folders/FolderPaneEditing.h"
 #include "folders/LoadLists.h"
 #include "folders/SampleData.h"
@@ -80,7 +81,7 @@ MainWindow::MainWindow(Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_sys(services), m_report(services.dialogs),
-      m_form{m_folders, m_results, *this, *this, m_report, services, QString(), false}
+      m_form{m_folders, m_results, *this, *this, m_report, services, QString(), false, QString()}
 {
     createControls();
     connectCommands();
@@ -187,6 +188,7 @@ void MainWindow::connectCommands()
     onClick(11, PushButton11_Click);
 
     // Folder collection
+    onClick(6, PushButton6_Click);
     onClick(2, PushButton2_Click);
     onClick(3, PushButton3_Click);
     onClick(9, PushButton9_Click);

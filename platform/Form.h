@@ -58,6 +58,7 @@ struct Form
     Services& sys;
     QString applicationTitle;
     bool CreatingList = false;
+    QString StartFolder; // the folder chooser's first selection, as "1. Add Folders and Subfolders" last read it
 
     bool busy() const { return MousePointer.value() == Pointer::Busy; }
     int MsgBox(const QString& text, int buttons = MsgBoxCode::OkOnly)

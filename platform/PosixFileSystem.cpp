@@ -174,12 +174,17 @@ bool PosixFileSystem::onPseudoFileSystem(const QByteArray& path)
 
 std::optional<int> PosixFileSystem::attributes(const QString& path)
 {
-    if (path.isEmpty())
-        return std::nullopt;
-    const QByteArray name = withoutTrailingSeparators(encoded(path));
+    int error = 0;
+    return attributesOf(withoutTrailingSeparators(encoded(path)), error);
+}
+
+std::optional<int> PosixFileSystem::attributesOf(const QByteArray& name, int& error)
+{
     struct stat info;
-    if (::lstat(name.constData(), &info) != 0)
+    if (name.isEmpty() || ::lstat(name.constData(), &info) != 0) {
+        error = name.isEmpty() ? ENOENT : errno;
         return std::nullopt;
+    }
     if (S_ISLNK(info.st_mode)) {
         struct stat target;
         const bool toFolder = ::stat(name.constData(), &target) == 0 && S_ISDIR(target.st_mode);
@@ -197,10 +202,16 @@ std::optional<int> PosixFileSystem::attributes(const QString& path)
 
 FileSystem::FolderInfo PosixFileSystem::GetFolder(const QString& path)
 {
-    const std::optional<int> value = attributes(path);
-    if (!value || !(*value & Attribute::Directory))
-        throw ListingFailure(ListingFailure::Kind::PathNotFound, QStringLiteral("Path not found"));
-    return FolderInfo{*value, withoutTrailingSeparators(encoded(path)) == "/"};
+    const QByteArray name = withoutTrailingSeparators(encoded(path));
+    int error = 0;
+    const std::optional<int> value = attributesOf(name, error);
+    // A folder that cannot be looked at fails as the kernel says (a search-protected parent is permission
+    // denied, a missing one path not found); a path that is no folder is not found.
+    if (!value)
+        throw ListingFailure::fromErrno(error);
+    if (!(*value & Attribute::Directory))
+        throw ListingFailure::fromErrno(ENOTDIR);
+    return FolderInfo{*value, name == "/"};
 }
 
 SubfolderListing PosixFileSystem::subfolders(const QString& path)

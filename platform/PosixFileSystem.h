@@ -10,7 +10,8 @@
 // Folders report the attributes the folder walk compares: directory 16, plus hidden 2 for a name that
 // begins with "."; a folder on a kernel pseudo file system (proc, sysfs, devtmpfs and the like) is
 // hidden + system (22), and a link to a folder is hidden + system + directory + link (1046), so a walk
-// neither enters the kernel's folders nor follows a link.
+// neither enters the kernel's folders nor follows a link. The one root folder is "/". Listing fails as
+// permission denied for EACCES and EPERM, as path not found for ENOENT and ENOTDIR.
 class PosixFileSystem : public FileSystem
 {
 public:
@@ -26,6 +27,7 @@ public:
 
 private:
     bool onPseudoFileSystem(const QByteArray& path);
+    std::optional<int> attributesOf(const QByteArray& name, int& error);
 
     std::optional<std::set<unsigned long long>> m_devtmpfsDevices; // read once from the mount table
 };

@@ -1,0 +1,193 @@
+#include "folders/AddFolder.h"
+
+#include "platform/PathStyle.h"
+
+#include <QHash>
+#include <QUtf8StringView>
+
+#include <deque>
+
+QString PickFolder(Form& form, const QString& prompt, const QString& startFolder)
+{
+    return form.sys.dialogs.pickFolder(prompt, startFolder);
+}
+
+bool IsDirectory(FileSystem& files, const QString& path)
+{
+    try {
+        const std::optional<int> value = files.attributes(path);
+        return value && (*value & Attribute::Directory);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+namespace {
+
+bool isUnsafeCode(char32_t code)
+{
+    return code < 32 || (code >= 127 && code <= 159) || code == U'?';
+}
+
+} // namespace
+
+bool HasUnsafeNameChars(const QString& name)
+{
+    for (const QChar c : name)
+        if (isUnsafeCode(c.unicode()))
+            return true;
+    return false;
+}
+
+bool HasUnsafeNameChars(const QByteArray& rawName)
+{
+    bool ascii = true;
+    for (const char c : rawName)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (!ascii && !QUtf8StringView(rawName.data(), rawName.size()).isValidUtf8())
+        return true;
+    // In valid UTF-8 the unsafe codes below 128 are single bytes, and those from 128 to 159 are 0xC2 followed
+    // by 0x80 to 0x9F; every other byte belongs to an accepted character.
+    for (qsizetype i = 0; i < rawName.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(rawName[i]);
+        if (byte < 0x80 && isUnsafeCode(byte))
+            return true;
+        if (byte == 0xC2 && i + 1 < rawName.size() && static_cast<unsigned char>(rawName[i + 1]) <= 0x9F)
+            return true;
+    }
+    return false;
+}
+
+namespace {
+
+// A folder that is hidden and system (22), or a link that is hidden and system (1046), is not entered; the
+// whole value counts, so 54 (the same with the archive bit) is.
+bool isEntered(const FileSystem::FolderInfo& folder)
+{
+    constexpr int hiddenSystemFolder = Attribute::Hidden | Attribute::System | Attribute::Directory;
+    constexpr int hiddenSystemLink = hiddenSystemFolder | Attribute::Link;
+    return folder.isRoot || (folder.attributes != hiddenSystemFolder && folder.attributes != hiddenSystemLink);
+}
+
+// One walk over the file system. A folder is asked about before it is entered and again each time it is
+// copied up a level; the walk keeps the answers, so a folder's attributes are read once per walk.
+class Walk
+{
+public:
+    explicit Walk(Form& form)
+        : m_proc(form.reporter, QStringLiteral("in Brenwick2021/08/31.AddFolder.GetSubDirectories2016 ")),
+          m_yield(form.sys.yield), m_files(form.sys.files)
+    {}
+
+    // Lists the subfolders of every folder of `level` into `next`, dropping the folders that cannot be
+    // listed.
+    void examine(std::vector<QString>& level, std::vector<QString>& next)
+    {
+        for (std::size_t i = 0; i < level.size();) {
+            const QString folder = level[i];
+            if (!isDirectory(folder) || nativePathLength(folder) >= kPathLimit) {
+                ++i;
+                continue;
+            }
+            m_proc.step(114, [&] { m_yield.DoEvents(); });
+            if (listSubfolders(folder, next)) {
+                ++i;
+                continue;
+            }
+            // The first equal entry goes; either way the entry that followed this folder now stands at i.
+            level.erase(std::find(level.begin(), level.end(), folder));
+        }
+    }
+
+    // Appends to `level` the folders of `next` that are still usable folders.
+    void copyUp(const std::vector<QString>& next, std::vector<QString>& level)
+    {
+        for (const QString& folder : next) {
+            if (!isDirectory(folder))
+                continue;
+            m_proc.step(156, [&] { m_yield.DoEvents(); });
+            if (!m_proc.test(158, [&] { return isEntered(folderInfo(folder)); }))
+                continue;
+            m_proc.step(160, [&] { level.push_back(folder); });
+        }
+    }
+
+private:
+    // Answers false when the folder must be dropped: its listing was refused or its path is gone. Any other
+    // failure only ends the examination of this folder, without a report.
+    bool listSubfolders(const QString& folder, std::vector<QString>& next)
+    {
+        try {
+            if (!isEntered(folderInfo(folder)))
+                return true;
+            const SubfolderListing listing = m_files.subfolders(folder);
+            for (const QByteArray& rawName : listing.names) {
+                m_yield.DoEvents();
+                // The names are the platform's own bytes, which its path limit counts.
+                if (rawName.size() >= kPathLimit || HasUnsafeNameChars(rawName))
+                    continue;
+                const QString name = QString::fromUtf8(rawName);
+                if (name.contains(QChar(u'?')) || name == QLatin1String(".") || name == QLatin1String(".."))
+                    continue;
+                next.push_back(folder + name + separator());
+            }
+            if (listing.error)
+                throw *listing.error;
+        } catch (const ListingFailure& failure) {
+            return failure.kind() == ListingFailure::Kind::Other;
+        } catch (const std::exception&) {
+        }
+        return true;
+    }
+
+    bool isDirectory(const QString& path)
+    {
+        const auto known = m_isDirectory.constFind(path);
+        if (known != m_isDirectory.constEnd())
+            return *known;
+        const bool answer = IsDirectory(m_files, path);
+        m_isDirectory.insert(path, answer);
+        return answer;
+    }
+
+    // Throws a ListingFailure; a failure is asked again next time, as the folder may have come back.
+    FileSystem::FolderInfo folderInfo(const QString& path)
+    {
+        const auto known = m_folders.constFind(path);
+        if (known != m_folders.constEnd())
+            return *known;
+        const FileSystem::FolderInfo info = m_files.GetFolder(path);
+        m_folders.insert(path, info);
+        return info;
+    }
+
+    Procedure m_proc;
+    Yield& m_yield;
+    FileSystem& m_files;
+    QHash<QString, bool> m_isDirectory;
+    QHash<QString, FileSystem::FolderInfo> m_folders;
+};
+
+} // namespace
+
+void GetSubDirectories2016(Form& form, std::vector<QString>& list, bool recurse)
+{
+    Walk walk(form);
+    // Level k + 1 holds the folders found one level below level k; level 0 is the caller's list. Every level
+    // is listed before the next one is started, and the levels are then copied up from the deepest, each
+    // onto the one above it, so the list ends in breadth-first order. A loop over levels keeps the call
+    // stack flat however deep the tree is.
+    std::deque<std::vector<QString>> deeper; // a deque keeps the levels in place while it grows
+    std::vector<std::vector<QString>*> levels{&list};
+    for (;;) {
+        std::vector<QString>& next = deeper.emplace_back();
+        walk.examine(*levels.back(), next);
+        levels.push_back(&next);
+        if (!recurse || next.empty())
+            break;
+    }
+    for (std::size_t k = levels.size() - 1; k > 0; --k) {
+        walk.copyUp(*levels[k], *levels[k - 1]);
+        std::vector<QString>().swap(*levels[k]);
+    }
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/Form.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+// The folder chooser, modal to the window: the chosen folder without a trailing separator (but for the root),
+// or "" when the user cancelled.
+QString PickFolder(Form& form, const QString& prompt, const QString& startFolder);
+
+// True when the path's attributes can be read and say it is a folder; never fails.
+bool IsDirectory(FileSystem& files, const QString& path);
+
+// True for a name the folder walk does not take: one holding a control character (below 32), a character
+// from 127 to 159, or "?". A name whose bytes are not valid UTF-8 has no text the program can hold, so it
+// counts as unsafe too.
+bool HasUnsafeNameChars(const QString& name);
+bool HasUnsafeNameChars(const QByteArray& rawName);
+
+// Expands `list` in place: appends every usable folder below its entries, level by level (breadth-first,
+// grouped by parent), and drops the entries whose subfolders cannot be listed for lack of access or because
+// they are gone. Every entry ends with the separator. Reports its own failures; yields once per folder
+// entered, per subfolder seen and per folder copied up a level. With `recurse` false it goes one level down.
+void GetSubDirectories2016(Form& form, std::vector<QString>& list, bool recurse);

@@ -1,0 +1,295 @@
+// "1. Add Folders and Subfolders" through the window: the chooser, the start folder, what the folder pane
+// gets, and the busy pointer during the walk.
+#include "FolderOrder.h"
+#include "TestTree.h"
+#include "WindowHarness.h"
+#include "folders/FolderPaneEditing.h"
+#include "platform/PosixFileSystem.h"
+#include "settings/SettingsStore.h"
+
+#include <QDir>
+#include <QtTest>
+
+namespace {
+
+QStringList under(const TestTree& tree, const QStringList& relative)
+{
+    QStringList paths;
+    for (const QString& entry : relative)
+        paths.append(tree.path(entry));
+    return inOrderOf(paths, breadthFirstFolders(tree.path()));
+}
+
+void storeStartFolder(WindowHarness& h, const QString& value)
+{
+    h.settings.store().write(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolderDot"), value);
+}
+
+void selectFirst(ListPane& pane)
+{
+    pane.announce();
+    pane.selectionModel()->select(pane.index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+} // namespace
+
+class TestAddFolders : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cancelLeavesEverythingUntouched()
+    {
+        WindowHarness h;
+        h.start();
+        h.form().ListView1.append(QStringLiteral("kept"));
+        h.dialogs.folderNext(QString());
+        h.click(6);
+        QCOMPARE(h.folderEntries(), QStringList{"kept"});
+        QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
+        QCOMPARE(h.yield.calls(), 0);
+        QVERIFY(h.dialogs.messages().isEmpty());
+        QCOMPARE(h.dialogs.calls().size(), std::size_t(1));
+        QCOMPARE(h.dialogs.calls().front().text, QStringLiteral("Please select folder:"));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    void chooserOpensAtTheStoredStartFolder_data()
+    {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("no value stored") << false << QString();
+        QTest::newRow("a folder") << true << QStringLiteral("/srv/data");
+        QTest::newRow("the empty string") << true << QString();
+        QTest::newRow("a folder that is gone") << true << QStringLiteral("/no/such/folder");
+    }
+    void chooserOpensAtTheStoredStartFolder()
+    {
+        QFETCH(bool, stored);
+        QFETCH(QString, value);
+        WindowHarness h;
+        h.start();
+        if (stored)
+            storeStartFolder(h, value);
+        const int writes = h.settings.writes;
+        h.dialogs.folderNext(QString());
+        h.click(6);
+        QCOMPARE(h.dialogs.calls().front().extra, value);
+        // The key is only ever read.
+        QCOMPARE(h.settings.writes, writes);
+        QCOMPARE(h.settings.store().read(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolderDot")),
+                 stored ? std::optional<QString>(value) : std::nullopt);
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    void unreadableStartFolderKeepsTheLastRunsValue()
+    {
+        WindowHarness h;
+        h.start();
+        storeStartFolder(h, QStringLiteral("/first"));
+        h.dialogs.folderNext(QString());
+        h.click(6);
+        storeStartFolder(h, QStringLiteral("/second"));
+        h.settings.failReads = true;
+        h.dialogs.folderNext(QString());
+        h.click(6);
+        QCOMPARE(h.dialogs.calls().back().extra, QStringLiteral("/first"));
+        QCOMPARE(h.dialogs.messages().size(), 1);
+        QVERIFY(h.dialogs.messages().front().contains(
+            QStringLiteral("in Foldlister2021/08/31.Form1.PushButton6_Click at line 100")));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    void appendsThePickedFolderAndAllBelow_data()
+    {
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<int>("picks"); // how often the same folder is picked
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("no subfolders") << QStringList{"A/f.txt"} << 1 << QStringList{"A/"};
+        QTest::newRow("A, B, C, D, E") << QStringList{"A/B/D/", "A/C/E/"} << 1
+                                       << QStringList{"A/", "A/B/", "A/C/", "A/B/D/", "A/C/E/"};
+        QTest::newRow("picked twice, listed twice")
+            << QStringList{"A/B/", "A/C/"} << 2 << QStringList{"A/", "A/B/", "A/C/"};
+    }
+    void appendsThePickedFolderAndAllBelow()
+    {
+        QFETCH(QStringList, tree);
+        QFETCH(int, picks);
+        QFETCH(QStringList, expected);
+        TestTree folders(tree);
+        WindowHarness h;
+        h.start();
+        QStringList all;
+        for (int pick = 0; pick < picks; ++pick) {
+            h.dialogs.folderNext(folders.path("A"));
+            h.click(6);
+            all += under(folders, expected);
+        }
+        QCOMPARE(h.folderEntries(), all);
+        for (const QString& entry : h.folderEntries())
+            QVERIFY2(entry.endsWith(u'/') && !entry.endsWith(QStringLiteral("//")), qPrintable(entry));
+        QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
+        QVERIFY(h.dialogs.messages().isEmpty());
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    void folderThatCannotBeListedAddsNothing()
+    {
+        TestTree folders({"A/B/"});
+        WindowHarness h;
+        h.start();
+        h.files.failListing(FaultyFileSystem::Op::Subfolders, folders.path("A"),
+                            ListingFailure::Kind::PermissionDenied);
+        h.dialogs.folderNext(folders.path("A"));
+        h.click(6);
+        QVERIFY(h.folderEntries().isEmpty());
+        QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
+        QVERIFY(h.dialogs.messages().isEmpty());
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    // While the walk runs the pointer is busy and the folder pane's Delete and Clear do nothing.
+    void paneEditingIsRefusedDuringTheWalk()
+    {
+        TestTree folders({"A/B/"});
+        WindowHarness h;
+        h.start();
+        h.form().ListView1.append(QStringLiteral("kept"));
+        selectFirst(h.form().ListView1);
+        int pointerInWalk = -1;
+        h.yield.at(1, [&] {
+            pointerInWalk = h.form().MousePointer.value();
+            h.click(9);
+            ListView1_KeyDown(h.form(), kKeyDelete, 0);
+        });
+        h.dialogs.folderNext(folders.path("A"));
+        h.click(6);
+        QCOMPARE(pointerInWalk, Pointer::Busy);
+        QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
+        QCOMPARE(h.folderEntries(), QStringList{"kept"} + under(folders, {"A/", "A/B/"}));
+        // Once the command is done the same key removes the entry.
+        selectFirst(h.form().ListView1);
+        ListView1_KeyDown(h.form(), kKeyDelete, 0);
+        QCOMPARE(h.folderEntries(), under(folders, {"A/", "A/B/"}));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    // A second run started from within the walk completes and appends before the first one does.
+    void nestedRunAppendsFirst()
+    {
+        TestTree folders({"A/B/", "Z/Y/"});
+        WindowHarness h;
+        h.start();
+        h.dialogs.folderNext(folders.path("A"));
+        h.dialogs.folderNext(folders.path("Z"));
+        h.yield.at(1, [&] { h.click(6); });
+        h.click(6);
+        QCOMPARE(h.folderEntries(), under(folders, {"Z/", "Z/Y/"}) + under(folders, {"A/", "A/B/"}));
+        QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    // Everything the kernel calls a folder, less what the rules leave out, in breadth-first order.
+    void appendsWhatFindListsLessTheExcluded()
+    {
+        TestTree folders({"top/a/a1/a11/", "top/a/a2/", "top/b/b1/", "top/b/.b2/deep/", "top/c/", "top/.dot/x/",
+                          "top/sp ace/", "top/a/a1/f.txt", "top/tab\tname/below/", "top/what?/below/", "top/link -> b",
+                          "top/b/b1/up -> ../..", "outside/o1/", "top/c/out -> ../../outside"});
+        folders.folder(QString::fromUtf16(u"top/c/c1\u0085/below/"));
+        folders.folder(QString::fromUtf16(u"top/c/\u00e9\u4e2d/"));
+        folders.rawFolder("top/a/latin\xe9");
+        folders.rawFolder("top/a/latin\xe9/below");
+        const QString top = folders.path("top");
+        const QStringList excluded{top + "/tab\tname/", top + "/what?/", top + QString::fromUtf16(u"/c/c1\u0085/")};
+
+        WindowHarness h;
+        h.start();
+        h.dialogs.folderNext(top);
+        h.click(6);
+
+        QStringList expected;
+        for (const QString& folder : findFolders(top)) {
+            if (std::none_of(excluded.begin(), excluded.end(), [&](const QString& e) { return folder.startsWith(e); }))
+                expected.append(folder);
+        }
+        QCOMPARE(expected.size(), 14); // so that the tree is what this test believes
+        QCOMPARE(h.folderEntries(), inOrderOf(expected, breadthFirstFolders(top)));
+        QVERIFY(h.dialogs.messages().isEmpty());
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    // Picking the root: "/" first, every entry with single separators. Each folder off the way to the test's
+    // tree is made hidden and system just before its parent is listed, so the walk stays small.
+    void rootComesFirstWithSingleSeparators()
+    {
+        TestTree folders({"A/B/"});
+        WindowHarness h;
+        h.start();
+        QStringList chain{QStringLiteral("/")};
+        QStringList ancestors{QStringLiteral("//")}; // as the walk forms them, after the root's doubled separator
+        for (const QString& part : folders.path().split(u'/', Qt::SkipEmptyParts)) {
+            chain.append(chain.back() + part + u'/');
+            ancestors.append(ancestors.back() + part + u'/');
+        }
+        const QString top = ancestors.takeLast();
+        h.files.before = [&](FaultyFileSystem::Op op, const QString& path) {
+            if (op != FaultyFileSystem::Op::Subfolders || !ancestors.contains(path))
+                return;
+            for (const QString& name : QDir(path).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+                if (!ancestors.contains(path + name + u'/') && path + name + u'/' != top)
+                    h.files.setAttributes(path + name, 22);
+        };
+        h.dialogs.folderNext(QStringLiteral("/"));
+        h.click(6);
+        QCOMPARE(h.folderEntries(), chain + under(folders, {"A/", "A/B/"}));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+    }
+
+    // The whole machine from the root: the walk finishes, never below /proc or /sys.
+    void walkFromTheRootSkipsTheKernelsFolders()
+    {
+        WindowHarness h;
+        h.start();
+        h.dialogs.folderNext(QStringLiteral("/"));
+        h.click(6);
+        const QStringList entries = h.folderEntries();
+        QCOMPARE(entries.value(0), QStringLiteral("/"));
+        QVERIFY(entries.contains(QStringLiteral("/usr/")));
+        for (const QString& entry : entries) {
+            QVERIFY2(!entry.startsWith(QStringLiteral("/proc/")) && !entry.startsWith(QStringLiteral("/sys/")),
+                     qPrintable(entry));
+            QVERIFY2(!entry.contains(QStringLiteral("//")), qPrintable(entry));
+        }
+        QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
+    }
+
+    // The kernel's own folders are hidden and system, so a walk from the root neither lists nor enters them.
+    void kernelFoldersAreHiddenSystem_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("attributes");
+        QTest::addColumn<bool>("root");
+        QTest::newRow("root") << "/" << 16 << true;
+        QTest::newRow("proc") << "/proc" << 22 << false;
+        QTest::newRow("sys") << "/sys" << 22 << false;
+        QTest::newRow("a process's folder") << "/proc/self/" << 1046 << false;
+        QTest::newRow("sysfs below") << "/sys/kernel" << 22 << false;
+        QTest::newRow("plain folder") << "/usr" << 16 << false;
+        QTest::newRow("root seed") << "//" << 16 << true;
+        QTest::newRow("below the root seed") << "//usr/" << 16 << false;
+    }
+    void kernelFoldersAreHiddenSystem()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, attributes);
+        QFETCH(bool, root);
+        PosixFileSystem files;
+        const FileSystem::FolderInfo folder = files.GetFolder(path);
+        QCOMPARE(folder.attributes, attributes);
+        QCOMPARE(folder.isRoot, root);
+        QCOMPARE(files.attributes(path), std::optional<int>(attributes));
+    }
+};
+
+QTEST_MAIN(TestAddFolders)
+#include "test_add_folders.moc"

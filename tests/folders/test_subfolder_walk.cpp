@@ -1,0 +1,326 @@
+// The subfolder walk over real trees and over a file system with faults placed in it: what is listed, what
+// is entered, what is dropped, and the breadth-first order.
+#include "FolderOrder.h"
+#include "TestTree.h"
+#include "WindowHarness.h"
+#include "folders/AddFolder.h"
+#include "platform/PathStyle.h"
+
+#include <QtTest>
+
+namespace {
+
+// Entries relative to the tree's top, as the rows name them.
+QStringList relative(const TestTree& tree, const std::vector<QString>& list)
+{
+    QStringList entries;
+    for (const QString& path : list)
+        entries.append(path.startsWith(tree.path() + u'/') ? path.mid(tree.path().size() + 1) : path);
+    return entries;
+}
+
+// The expected entries in the order the walk must give them: breadth-first, as the tree enumerates.
+QStringList expectedOrder(const TestTree& tree, const QStringList& expected)
+{
+    QStringList absolute;
+    for (const QString& entry : expected)
+        absolute.append(tree.path(entry));
+    QStringList ordered;
+    for (const QString& path : inOrderOf(absolute, breadthFirstFolders(tree.path())))
+        ordered.append(path.mid(tree.path().size() + 1));
+    return ordered;
+}
+
+QStringList walk(WindowHarness& h, const TestTree& tree, const QString& start)
+{
+    std::vector<QString> list{tree.path(start) + u'/'};
+    GetSubDirectories2016(h.form(), list, true);
+    return relative(tree, list);
+}
+
+enum Fault {
+    DeniedListing,
+    DeniedFolder,
+    MissingListing,
+    OtherListing,
+    OtherFolder,
+    DeniedAfterNames,
+    OtherAfterNames,
+    Value22,
+    Value54,
+    Value1046,
+    Root22,
+};
+
+} // namespace
+
+class TestSubfolderWalk : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void listsUsableFoldersBreadthFirst_data()
+    {
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("folder without subfolders") << QStringList{"A/x.txt"} << "A" << QStringList{"A/"};
+        QTest::newRow("A, B, C, D, E") << QStringList{"A/B/D/", "A/C/E/"} << "A"
+                                       << QStringList{"A/", "A/B/", "A/C/", "A/B/D/", "A/C/E/"};
+        QTest::newRow("three levels, grouped by parent")
+            << QStringList{"A/p/x/1/", "A/p/y/", "A/q/z/2/", "A/q/z/3/", "A/r/"} << "A"
+            << QStringList{"A/",     "A/p/",   "A/q/",     "A/r/",     "A/p/x/",
+                           "A/p/y/", "A/q/z/", "A/p/x/1/", "A/q/z/2/", "A/q/z/3/"};
+        QTest::newRow("files are no folders")
+            << QStringList{"A/a.txt", "A/B/b.txt", "A/.c"} << "A" << QStringList{"A/", "A/B/"};
+        QTest::newRow("dot-folders are listed and entered")
+            << QStringList{"A/.hidden/inner/", "A/..two/"} << "A"
+            << QStringList{"A/", "A/.hidden/", "A/..two/", "A/.hidden/inner/"};
+        QTest::newRow("link to a folder is neither listed nor followed")
+            << QStringList{"A/real/", "T/t1/", "A/link -> ../T"} << "A" << QStringList{"A/", "A/real/"};
+        QTest::newRow("link cycle") << QStringList{"A/B/", "A/B/up -> ..", "A/self -> ."} << "A"
+                                    << QStringList{"A/", "A/B/"};
+        QTest::newRow("links to a file and to nothing")
+            << QStringList{"A/f.txt", "A/fl -> f.txt", "A/dead -> no"} << "A" << QStringList{"A/"};
+        QTest::newRow("spaces, accents, code 160 and emoji are accepted")
+            << QStringList{"A/with space/", QString::fromUtf8("A/\xc3\xa9t\xc3\xa9/"),
+                           QString::fromUtf16(u"A/nb\u00a0sp/"), QString::fromUtf8("A/\xf0\x9f\x93\x81/"), "A/~tilde/"}
+            << "A"
+            << QStringList{"A/",
+                           "A/with space/",
+                           QString::fromUtf8("A/\xc3\xa9t\xc3\xa9/"),
+                           QString::fromUtf16(u"A/nb\u00a0sp/"),
+                           QString::fromUtf8("A/\xf0\x9f\x93\x81/"),
+                           "A/~tilde/"};
+        QTest::newRow("control character, nothing below")
+            << QStringList{"A/tab\tname/inner/", "A/ok/"} << "A" << QStringList{"A/", "A/ok/"};
+        QTest::newRow("line feed") << QStringList{"A/two\nlines/", "A/ok/"} << "A" << QStringList{"A/", "A/ok/"};
+        QTest::newRow("code 127") << QStringList{QString::fromUtf16(u"A/del\u007f/"), "A/ok/"} << "A"
+                                  << QStringList{"A/", "A/ok/"};
+        QTest::newRow("C1 codes 128 and 159")
+            << QStringList{QString::fromUtf16(u"A/c\u0080/x/"), QString::fromUtf16(u"A/c\u009f/"),
+                           QString::fromUtf16(u"A/c\u0085/"), "A/ok/"}
+            << "A" << QStringList{"A/", "A/ok/"};
+        QTest::newRow("question mark, nothing below")
+            << QStringList{"A/what?/x/", "A/?/", "A/ok/"} << "A" << QStringList{"A/", "A/ok/"};
+        QTest::newRow("start that does not exist stays") << QStringList{"A/"} << "missing" << QStringList{"missing/"};
+        QTest::newRow("start that is a file stays") << QStringList{"f.txt"} << "f.txt" << QStringList{"f.txt/"};
+        QTest::newRow("start that is a link stays, not entered")
+            << QStringList{"A/B/", "L -> A"} << "L" << QStringList{"L/"};
+        QTest::newRow("start with a dot name is entered")
+            << QStringList{".A/B/"} << ".A" << QStringList{".A/", ".A/B/"};
+    }
+    void listsUsableFoldersBreadthFirst()
+    {
+        QFETCH(QStringList, tree);
+        QFETCH(QString, start);
+        QFETCH(QStringList, expected);
+        TestTree folders(tree);
+        WindowHarness h;
+        h.start();
+        QCOMPARE(walk(h, folders, start), expectedOrder(folders, expected));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
+        QVERIFY(h.dialogs.messages().isEmpty());
+    }
+
+    void nameThatIsNotUtf8IsSkippedWithAllBelowIt()
+    {
+        TestTree folders({"A/ok/"});
+        folders.rawFolder("A/bad\xff");
+        folders.rawFolder("A/bad\xff/inner");
+        folders.rawFolder("A/half\xc3");
+        WindowHarness h;
+        h.start();
+        QCOMPARE(walk(h, folders, "A"), (QStringList{"A/", "A/ok/"}));
+        QVERIFY(h.dialogs.messages().isEmpty());
+    }
+
+    // A folder path that reaches the limit is listed but not entered; one unit shorter is entered.
+    void pathAtTheLimitIsListedButNotEntered()
+    {
+        TestTree folders({"A/"});
+        QString chain = folders.path("A") + u'/';
+        // Folders of 200 characters bring the path to between 401 and 200 short of the limit.
+        while (nativePathLength(chain) + 201 < kPathLimit - 200) {
+            chain += QString(200, u'd') + u'/';
+            QVERIFY(QDir().mkdir(chain));
+        }
+        const QString parent = chain + QString(kPathLimit - nativePathLength(chain) - 160, u'e') + u'/';
+        const QString atLimit = parent + QString(kPathLimit - nativePathLength(parent) - 1, u'f') + u'/';
+        const QString shorter = parent + QString(kPathLimit - nativePathLength(parent) - 2, u'g') + u'/';
+        QVERIFY(QDir().mkdir(parent));
+        QVERIFY(QDir().mkdir(atLimit));
+        QVERIFY(QDir().mkdir(shorter));
+        QCOMPARE(nativePathLength(atLimit), kPathLimit);
+        QCOMPARE(nativePathLength(shorter), kPathLimit - 1);
+
+        WindowHarness h;
+        h.start();
+        QStringList listed;
+        h.files.before = [&](FaultyFileSystem::Op op, const QString& path) {
+            if (op == FaultyFileSystem::Op::Subfolders)
+                listed.append(path);
+        };
+        std::vector<QString> list{folders.path("A") + u'/'};
+        GetSubDirectories2016(h.form(), list, true);
+        const QStringList entries(list.begin(), list.end());
+        QVERIFY(entries.contains(atLimit));
+        QVERIFY(entries.contains(shorter));
+        QVERIFY(listed.contains(shorter));
+        QVERIFY(!listed.contains(atLimit));
+        QVERIFY(h.dialogs.messages().isEmpty());
+    }
+
+    // The limit counts bytes of the UTF-8 name, as the kernel does.
+    void pathLimitCountsBytes()
+    {
+        QCOMPARE(nativePathLength(QString::fromUtf16(u"/\u00e9\u4e2d/")), 1 + 2 + 3 + 1);
+        QCOMPARE(nativePathLength(QString::fromUtf16(u"\U0001F4C1")), 4);
+    }
+
+    void faultsDropOrSpareFolders_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QStringList>("reports"); // the labels of the error reports shown
+        const QStringList all{"A/", "A/B/", "A/C/", "A/B/D/", "A/C/E/"};
+        const QStringList withoutB{"A/", "A/C/", "A/C/E/"};
+        QTest::newRow("start folder, permission denied") << int(DeniedListing) << "A" << QStringList{} << QStringList{};
+        QTest::newRow("start folder refused when fetched")
+            << int(DeniedFolder) << "A" << QStringList{} << QStringList{};
+        QTest::newRow("start folder, path not found") << int(MissingListing) << "A" << QStringList{} << QStringList{};
+        QTest::newRow("start folder, other failure") << int(OtherListing) << "A" << QStringList{"A/"} << QStringList{};
+        QTest::newRow("one child, permission denied") << int(DeniedListing) << "A/B" << withoutB << QStringList{};
+        QTest::newRow("one child, path not found") << int(MissingListing) << "A/B" << withoutB << QStringList{};
+        QTest::newRow("one child, other failure")
+            << int(OtherListing) << "A/B" << QStringList{"A/", "A/B/", "A/C/", "A/C/E/"} << QStringList{};
+        QTest::newRow("grandchild, permission denied")
+            << int(DeniedListing) << "A/C/E" << QStringList{"A/", "A/B/", "A/C/", "A/B/D/"} << QStringList{};
+        QTest::newRow("child denied after its names")
+            << int(DeniedAfterNames) << "A/B" << QStringList{"A/", "A/C/", "A/B/D/", "A/C/E/"} << QStringList{};
+        QTest::newRow("child broken off after its names") << int(OtherAfterNames) << "A/B" << all << QStringList{};
+        // The child stays and is not entered; copying it up asks again, which fails with a report.
+        QTest::newRow("child fails when fetched")
+            << int(OtherFolder) << "A/B" << QStringList{"A/", "A/B/", "A/C/", "A/C/E/"} << QStringList{"158"};
+        QTest::newRow("hidden system child (22)") << int(Value22) << "A/B" << withoutB << QStringList{};
+        QTest::newRow("hidden system archived child (54)") << int(Value54) << "A/B" << all << QStringList{};
+        QTest::newRow("hidden system link (1046)") << int(Value1046) << "A/B" << withoutB << QStringList{};
+        QTest::newRow("start valued 22 stays, not entered")
+            << int(Value22) << "A" << QStringList{"A/"} << QStringList{};
+        QTest::newRow("start valued 1046 stays, not entered")
+            << int(Value1046) << "A" << QStringList{"A/"} << QStringList{};
+        QTest::newRow("root valued 22 is entered") << int(Root22) << "A" << all << QStringList{};
+    }
+    void faultsDropOrSpareFolders()
+    {
+        QFETCH(int, fault);
+        QFETCH(QString, target);
+        QFETCH(QStringList, expected);
+        QFETCH(QStringList, reports);
+        TestTree folders({"A/B/D/", "A/C/E/"});
+        WindowHarness h;
+        h.start();
+        const QString path = folders.path(target);
+        using Kind = ListingFailure::Kind;
+        using Op = FaultyFileSystem::Op;
+        switch (Fault(fault)) {
+        case DeniedListing:
+            h.files.failListing(Op::Subfolders, path, Kind::PermissionDenied);
+            break;
+        case DeniedFolder:
+            h.files.failListing(Op::GetFolder, path, Kind::PermissionDenied);
+            break;
+        case MissingListing:
+            h.files.failListing(Op::Subfolders, path, Kind::PathNotFound);
+            break;
+        case OtherListing:
+            h.files.failListing(Op::Subfolders, path, Kind::Other);
+            break;
+        case OtherFolder:
+            h.files.failListing(Op::GetFolder, path, Kind::Other);
+            break;
+        case DeniedAfterNames:
+            h.files.failSubfoldersAfterNames(path, Kind::PermissionDenied);
+            break;
+        case OtherAfterNames:
+            h.files.failSubfoldersAfterNames(path, Kind::Other);
+            break;
+        case Value22:
+            h.files.setAttributes(path, 22);
+            break;
+        case Value54:
+            h.files.setAttributes(path, 54);
+            break;
+        case Value1046:
+            h.files.setAttributes(path, 1046);
+            break;
+        case Root22:
+            h.files.setAttributes(path, 22);
+            h.files.setRoot(path);
+            break;
+        }
+        QCOMPARE(walk(h, folders, "A"), expectedOrder(folders, expected));
+        QStringList shown;
+        for (const QString& message : h.dialogs.messages()) {
+            QVERIFY2(message.contains("in Brenwick2021/08/31.AddFolder.GetSubDirectories2016 at line "),
+                     qPrintable(message));
+            shown.append(message.section(QStringLiteral("at line "), 1).section(u'\r', 0, 0));
+        }
+        QCOMPARE(shown, reports);
+    }
+
+    // The start folder appears twice: the failure drops its first entry, and the walk goes on with the entry
+    // that followed the failing one.
+    void droppingRemovesTheFirstEqualEntry()
+    {
+        TestTree folders({"A/B/", "Z/Y/"});
+        WindowHarness h;
+        h.start();
+        const QString a = folders.path("A") + u'/', z = folders.path("Z") + u'/';
+        h.files.failListing(FaultyFileSystem::Op::Subfolders, a, ListingFailure::Kind::PermissionDenied);
+        std::vector<QString> list{a, z, a};
+        GetSubDirectories2016(h.form(), list, true);
+        QCOMPARE(relative(folders, list), (QStringList{"Z/", "Z/Y/"}));
+    }
+
+    void withoutRecursionOneLevel()
+    {
+        TestTree folders({"A/B/D/", "A/C/"});
+        WindowHarness h;
+        h.start();
+        std::vector<QString> list{folders.path("A") + u'/'};
+        GetSubDirectories2016(h.form(), list, false);
+        QCOMPARE(relative(folders, list), expectedOrder(folders, {"A/", "A/B/", "A/C/"}));
+    }
+
+    // The walk yields once per folder entered, per subfolder seen and per folder copied up a level.
+    void yieldsPerFolderSubfolderAndCopy()
+    {
+        TestTree folders({"A/B/D/", "A/C/", "A/f.txt"});
+        WindowHarness h;
+        h.start();
+        walk(h, folders, "A");
+        // Entered: A, B, C, D (4). Seen: B, C below A, D below B (3). Copied: D onto level 1, then B, C, D
+        // onto the start level (4).
+        QCOMPARE(h.yield.calls(), 4 + 3 + 4);
+    }
+
+    // Each folder's attributes are read once in a walk, however often the levels ask about it.
+    void readsEachFolderOnce()
+    {
+        TestTree folders({"A/B/C/D/E/F/"});
+        WindowHarness h;
+        h.start();
+        using Op = FaultyFileSystem::Op;
+        const int before[] = {h.files.calls(Op::Attributes), h.files.calls(Op::GetFolder),
+                              h.files.calls(Op::Subfolders)};
+        QCOMPARE(walk(h, folders, "A").size(), 6);
+        QCOMPARE(h.files.calls(Op::Attributes) - before[0], 6);
+        QCOMPARE(h.files.calls(Op::GetFolder) - before[1], 6);
+        QCOMPARE(h.files.calls(Op::Subfolders) - before[2], 6);
+    }
+};
+
+QTEST_MAIN(TestSubfolderWalk)
+#include "test_subfolder_walk.moc"
