@@ -2,7 +2,6 @@
 
 #include "platform/PathStyle.h"
 
-#include <QHash>
 #include <QUtf8StringView>
 
 #include <deque>
@@ -69,8 +68,8 @@ bool isEntered(const FileSystem::FolderInfo& folder)
     return folder.isRoot || (folder.attributes != hiddenSystemFolder && folder.attributes != hiddenSystemLink);
 }
 
-// One walk over the file system. A folder is asked about before it is entered and again each time it is
-// copied up a level; the walk keeps the answers, so a folder's attributes are read once per walk.
+// One walk over the file system. A folder is asked about before it is entered and again when it is copied up
+// a level, so a folder that went away while the walk yielded is not copied.
 class Walk
 {
 public:
@@ -85,7 +84,7 @@ public:
     {
         for (std::size_t i = 0; i < level.size();) {
             const QString folder = level[i];
-            if (!isDirectory(folder) || nativePathLength(folder) >= kPathLimit) {
+            if (!IsDirectory(m_files, folder) || nativePathLength(folder) >= kPathLimit) {
                 ++i;
                 continue;
             }
@@ -103,10 +102,10 @@ public:
     void copyUp(const std::vector<QString>& next, std::vector<QString>& level)
     {
         for (const QString& folder : next) {
-            if (!isDirectory(folder))
+            if (!IsDirectory(m_files, folder))
                 continue;
             m_proc.step(156, [&] { m_yield.DoEvents(); });
-            if (!m_proc.test(158, [&] { return isEntered(folderInfo(folder)); }))
+            if (!m_proc.test(158, [&] { return isEntered(m_files.GetFolder(folder)); }))
                 continue;
             m_proc.step(160, [&] { level.push_back(folder); });
         }
@@ -118,7 +117,7 @@ private:
     bool listSubfolders(const QString& folder, std::vector<QString>& next)
     {
         try {
-            if (!isEntered(folderInfo(folder)))
+            if (!isEntered(m_files.GetFolder(folder)))
                 return true;
             const SubfolderListing listing = m_files.subfolders(folder);
             for (const QByteArray& rawName : listing.names) {
@@ -140,32 +139,9 @@ private:
         return true;
     }
 
-    bool isDirectory(const QString& path)
-    {
-        const auto known = m_isDirectory.constFind(path);
-        if (known != m_isDirectory.constEnd())
-            return *known;
-        const bool answer = IsDirectory(m_files, path);
-        m_isDirectory.insert(path, answer);
-        return answer;
-    }
-
-    // Throws a ListingFailure; a failure is asked again next time, as the folder may have come back.
-    FileSystem::FolderInfo folderInfo(const QString& path)
-    {
-        const auto known = m_folders.constFind(path);
-        if (known != m_folders.constEnd())
-            return *known;
-        const FileSystem::FolderInfo info = m_files.GetFolder(path);
-        m_folders.insert(path, info);
-        return info;
-    }
-
     Procedure m_proc;
     Yield& m_yield;
     FileSystem& m_files;
-    QHash<QString, bool> m_isDirectory;
-    QHash<QString, FileSystem::FolderInfo> m_folders;
 };
 
 } // namespace
