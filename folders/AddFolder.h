@@ -1,5 +1,6 @@
 #pragma once
 
+#include "folders/UnsafeNames.h"
 #include "platform/Form.h"
 
 #include <QByteArray>
@@ -13,12 +14,6 @@ QString PickFolder(Form& form, const QString& prompt, const QString& startFolder
 
 // True when the path's attributes can be read and say it is a folder; never fails.
 bool IsDirectory(FileSystem& files, const QString& path);
-
-// True for a name the folder walk does not take: one holding a control character (below 32), a character
-// from 127 to 159, or "?". A name whose bytes are not valid UTF-8 has no text the program can hold, so it
-// counts as unsafe too.
-bool HasUnsafeNameChars(const QString& name);
-bool HasUnsafeNameChars(const QByteArray& rawName);
 
 // Expands `list` in place: appends every usable folder below its entries, level by level (breadth-first,
 // grouped by parent), and drops the entries whose subfolders cannot be listed for lack of access or because

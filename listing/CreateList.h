@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Form.h"
+#include "listing/ExtensionKey.h"
 #include "platform/PathStyle.h"
 
 #include <QByteArray>
@@ -51,12 +52,3 @@ private:
 // order, built completely before it is returned. The folder may end in a separator or not. A folder that
 // does not exist gives no names; one that cannot be read throws a Failure.
 NameList ListFilesInFolder(FileSystem& files, QString folder, const QString& pattern);
-
-// The text after the last "." of the whole path (folder part included); the whole path when there is no
-// "." or the only one is its first character.
-QString ExtensionKey(const QString& path);
-
-// Whether the extension key of the line prefix + name, lower-cased, equals the filter already lower-cased:
-// the same answer as ExtensionKey(line).toLower() == lowerFilter, without making a string of the line for
-// the usual name that holds a ".".
-bool ExtensionMatches(std::string_view utf8Prefix, std::string_view utf8Name, const QString& lowerFilter);
