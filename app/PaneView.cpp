@@ -3,28 +3,14 @@
 #include "platform/Form.h"
 
 #include <QHeaderView>
+#include <QHoverEvent>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QStyledItemDelegate>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace {
-
-// Highlights the row under the pointer.
-class HotTrackingDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        if ((option.state & QStyle::State_MouseOver) && !(option.state & QStyle::State_Selected)) {
-            QColor hot = option.palette.color(QPalette::Highlight);
-            hot.setAlpha(40);
-            painter->fillRect(option.rect, hot);
-        }
-        QStyledItemDelegate::paint(painter, option, index);
-    }
-};
 
 // The key codes the handlers compare. Qt's own code for "." is 46, the Delete key's code here, so the full
 // stop gets the code of its key instead (the keypad's apart), and typing "." never removes an entry.
@@ -50,31 +36,59 @@ int shiftState(Qt::KeyboardModifiers modifiers)
 
 } // namespace
 
-PaneView::PaneView(ListPane& pane, bool hotTracking, QWidget* parent) : QTreeView(parent), m_pane(pane)
+PaneView::PaneView(ListPane& pane, bool hotTracking, QWidget* parent)
+    : QAbstractItemView(parent), m_pane(pane), m_header(new QHeaderView(Qt::Horizontal, this)),
+      m_hotTracking(hotTracking)
 {
     setModel(&pane);
     QItemSelectionModel* own = selectionModel();
     setSelectionModel(pane.selectionModel());
     delete own;
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSortingEnabled(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    header()->setStretchLastSection(false);
-    header()->setSectionsClickable(false);
-    header()->setSectionsMovable(false);
-    header()->setSectionResizeMode(QHeaderView::Interactive);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    m_header->setModel(&pane);
+    m_header->setStretchLastSection(false);
+    m_header->setSectionsClickable(false);
+    m_header->setSectionsMovable(false);
+    m_header->setSectionResizeMode(QHeaderView::Interactive);
+    m_header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(m_header, &QHeaderView::sectionResized, this, [this] {
+        updateGeometries();
+        viewport()->update();
+    });
+
+    // One height for every row: what the font and the check box ask for.
+    QStyleOptionViewItem probe;
+    initViewItemOption(&probe);
+    probe.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasCheckIndicator;
+    probe.text = QStringLiteral("Xg");
+    m_rowHeight = std::max(style()->sizeFromContents(QStyle::CT_ItemViewItem, &probe, QSize(), this).height(),
+                           fontMetrics().height() + 2);
+
     if (hotTracking) {
         setMouseTracking(true);
         viewport()->setAttribute(Qt::WA_Hover);
-        setItemDelegate(new HotTrackingDelegate(this));
     }
+}
+
+int PaneView::columnWidth(int column) const
+{
+    return m_header->sectionSize(column);
+}
+
+void PaneView::setColumnWidth(int column, int width)
+{
+    m_header->resizeSection(column, width);
+}
+
+int PaneView::contentWidth() const
+{
+    return m_header->length();
 }
 
 void PaneView::selectRow(int position)
@@ -84,14 +98,199 @@ void PaneView::selectRow(int position)
     m_pane.selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+int PaneView::rowAt(int y) const
+{
+    if (y < 0)
+        return -1;
+    const qint64 row = (qint64(y) + verticalOffset()) / m_rowHeight;
+    return row < m_pane.rowCount() ? int(row) : -1;
+}
+
+QRect PaneView::visualRect(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != &m_pane)
+        return QRect();
+    const qint64 top = qint64(index.row()) * m_rowHeight - verticalOffset();
+    const int left = m_header->sectionViewportPosition(index.column());
+    if (top < -m_rowHeight || top > viewport()->height() + m_rowHeight)
+        return QRect(left, top < 0 ? -2 * m_rowHeight : viewport()->height() + m_rowHeight,
+                     m_header->sectionSize(index.column()), m_rowHeight); // off screen, never huge
+    return QRect(left, int(top), m_header->sectionSize(index.column()), m_rowHeight);
+}
+
+void PaneView::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    if (!index.isValid())
+        return;
+    const qint64 top = qint64(index.row()) * m_rowHeight;
+    const int height = viewport()->height();
+    QScrollBar* bar = verticalScrollBar();
+    if (hint == PositionAtTop || (hint == EnsureVisible && top < bar->value()))
+        bar->setValue(int(top));
+    else if (hint == PositionAtBottom || (hint == EnsureVisible && top + m_rowHeight > bar->value() + height))
+        bar->setValue(int(top + m_rowHeight - height));
+    else if (hint == PositionAtCenter)
+        bar->setValue(int(top - (height - m_rowHeight) / 2));
+}
+
+QModelIndex PaneView::indexAt(const QPoint& point) const
+{
+    const int row = rowAt(point.y());
+    const int column = m_header->logicalIndexAt(point.x());
+    if (row < 0 || column < 0)
+        return QModelIndex();
+    return m_pane.index(row, column);
+}
+
+QModelIndex PaneView::moveCursor(CursorAction action, Qt::KeyboardModifiers)
+{
+    const int rows = m_pane.rowCount();
+    if (rows == 0)
+        return QModelIndex();
+    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
+    const int page = std::max(1, viewport()->height() / m_rowHeight - 1);
+    int row = current;
+    switch (action) {
+    case MoveUp: row = current - 1; break;
+    case MoveDown: row = current + 1; break;
+    case MovePageUp: row = current - page; break;
+    case MovePageDown: row = current + page; break;
+    case MoveHome: row = 0; break;
+    case MoveEnd: row = rows - 1; break;
+    default: return currentIndex();
+    }
+    return m_pane.index(std::clamp(row, 0, rows - 1), 0);
+}
+
+int PaneView::horizontalOffset() const
+{
+    return horizontalScrollBar()->value();
+}
+
+int PaneView::verticalOffset() const
+{
+    return verticalScrollBar()->value();
+}
+
+bool PaneView::isIndexHidden(const QModelIndex&) const
+{
+    return false;
+}
+
+void PaneView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags flags)
+{
+    const int row = rowAt(rect.normalized().top());
+    if (row < 0)
+        return;
+    const QModelIndex first = m_pane.index(row, 0);
+    const QModelIndex last = m_pane.index(row, std::max(0, m_pane.columnCount() - 1));
+    selectionModel()->select(QItemSelection(first, last), flags);
+}
+
+QRegion PaneView::visualRegionForSelection(const QItemSelection& selection) const
+{
+    QRegion region;
+    for (const QItemSelectionRange& range : selection) {
+        const int top = std::max(range.top(), rowAt(0) < 0 ? range.top() : rowAt(0));
+        const int bottom = std::min(range.bottom(), top + viewport()->height() / m_rowHeight + 1);
+        for (int row = top; row <= bottom; ++row)
+            region += QRect(0, row * m_rowHeight - verticalOffset(), viewport()->width(), m_rowHeight);
+    }
+    return region;
+}
+
+void PaneView::updateGeometries()
+{
+    const int headerHeight = m_header->sizeHint().height();
+    setViewportMargins(0, headerHeight, 0, 0);
+    const QRect area = viewport()->geometry();
+    m_header->setGeometry(area.left(), area.top() - headerHeight, area.width(), headerHeight);
+
+    const qint64 total = qint64(m_pane.rowCount()) * m_rowHeight;
+    const int height = viewport()->height();
+    verticalScrollBar()->setSingleStep(m_rowHeight);
+    verticalScrollBar()->setPageStep(std::max(m_rowHeight, height - m_rowHeight));
+    verticalScrollBar()->setRange(0, int(std::clamp<qint64>(total - height, 0, INT_MAX)));
+    horizontalScrollBar()->setSingleStep(20);
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setRange(0, std::max(0, contentWidth() - viewport()->width()));
+    m_header->setOffset(horizontalOffset());
+    QAbstractItemView::updateGeometries();
+}
+
+void PaneView::scrollContentsBy(int dx, int dy)
+{
+    m_header->setOffset(horizontalOffset());
+    viewport()->scroll(dx, dy);
+}
+
+void PaneView::rowsInserted(const QModelIndex& parent, int start, int end)
+{
+    QAbstractItemView::rowsInserted(parent, start, end);
+    updateGeometries();
+    if (qint64(start) * m_rowHeight < verticalOffset() + viewport()->height())
+        viewport()->update();
+}
+
+void PaneView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    const int rows = m_pane.rowCount();
+    const int columns = m_pane.columnCount();
+    const QRect dirty = event->rect();
+    const int first = std::max(0, rowAt(dirty.top()) < 0 ? rows : rowAt(dirty.top()));
+    const int last = rowAt(dirty.bottom()) < 0 ? rows - 1 : rowAt(dirty.bottom());
+    const QModelIndex current = currentIndex();
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    for (int row = first; row <= last; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            const QModelIndex index = m_pane.index(row, column);
+            QStyleOptionViewItem cell = option;
+            cell.rect = visualRect(index);
+            if (selectionModel()->isSelected(index))
+                cell.state |= QStyle::State_Selected;
+            if (m_hotTracking && row == m_hoverRow)
+                cell.state |= QStyle::State_MouseOver;
+            if (index == current && hasFocus())
+                cell.state |= QStyle::State_HasFocus;
+            if (m_hotTracking && row == m_hoverRow && !(cell.state & QStyle::State_Selected)) {
+                QColor hot = cell.palette.color(QPalette::Highlight);
+                hot.setAlpha(40);
+                painter.fillRect(cell.rect, hot);
+            }
+            itemDelegateForIndex(index)->paint(&painter, cell, index);
+        }
+    }
+}
+
+void PaneView::setHoverRow(int row)
+{
+    if (row == m_hoverRow)
+        return;
+    m_hoverRow = row;
+    viewport()->update();
+}
+
+bool PaneView::viewportEvent(QEvent* event)
+{
+    if (m_hotTracking) {
+        if (event->type() == QEvent::HoverMove || event->type() == QEvent::HoverEnter)
+            setHoverRow(rowAt(static_cast<QHoverEvent*>(event)->position().toPoint().y()));
+        else if (event->type() == QEvent::HoverLeave)
+            setHoverRow(-1);
+    }
+    return QAbstractItemView::viewportEvent(event);
+}
+
 void PaneView::keyPressEvent(QKeyEvent* event)
 {
     Q_EMIT keyDown(keyCode(*event), shiftState(event->modifiers()));
-    QTreeView::keyPressEvent(event);
+    QAbstractItemView::keyPressEvent(event);
 }
 
 void PaneView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    QTreeView::mouseDoubleClickEvent(event);
+    QAbstractItemView::mouseDoubleClickEvent(event);
     Q_EMIT dblClick();
 }
