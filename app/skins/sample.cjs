@@ -7,7 +7,7 @@ QPushButton {
 }
 QPushButton:hover { background: #c4d6ec; }
 QPushButton:pressed { background: #a9c2e2; }
-QTreeView {
+QAbstractItemView {
     border: 1px solid #7a96b8;
     alternate-background-color: #f3f6fa;
     selection-background-color: #1d3557;
