@@ -81,7 +81,9 @@ int main(int argc, char* argv[])
                                   QStringLiteral("3"));
     QCommandLineOption topOption(QStringLiteral("tree"), QStringLiteral("Where the tree is made or reused."),
                                  QStringLiteral("folder"), QDir::tempPath() + QStringLiteral("/tallyfold-bench/tree"));
-    parser.addOptions({filesOption, foldersOption, runsOption, topOption});
+    QCommandLineOption onlyOption(QStringLiteral("only"), QStringLiteral("Only the figures whose name holds the text."),
+                                  QStringLiteral("text"));
+    parser.addOptions({filesOption, foldersOption, runsOption, topOption, onlyOption});
     parser.process(application);
 
     TreeShape shape;
@@ -138,7 +140,11 @@ int main(int argc, char* argv[])
     std::fflush(stdout);
 
     std::vector<Figure> figures;
+    const QString only = parser.value(onlyOption);
+    auto wanted = [&](const QString& name) { return name.contains(only, Qt::CaseInsensitive); };
     auto measure = [&](Figure figure, const std::function<void()>& prepare, int button, const QString& reference) {
+        if (!wanted(figure.name))
+            return;
         for (int run = 0; run < runs; ++run) {
             prepare();
             StallMeter stall;
@@ -175,18 +181,20 @@ int main(int argc, char* argv[])
     fullList();
     measure({QStringLiteral("\"3. Save Results As Text File\""), {}, {}, 2.0}, [] {}, 7,
             QStringLiteral("cp '%1' '%2'").arg(dialogs.savePath, out));
-    const std::vector<double> saves = figures.back().program;
+    const std::vector<double> saves = figures.empty() ? std::vector<double>() : figures.back().program;
 
     for (int row = 1; row <= results.count(); ++row)
         results.setChecked(row, true);
     Figure copy{QStringLiteral("\"3. Copy Results To Clipboard\", all ticked"), {}, saves, 2.0};
-    for (int run = 0; run < runs; ++run) {
+    for (int run = 0; run < runs && wanted(copy.name); ++run) {
         StallMeter stall;
         copy.program.push_back(seconds([&] { click(1); }));
         copy.worstStallMs = std::max(copy.worstStallMs, stall.worstMs());
     }
-    print(copy);
-    figures.push_back(copy);
+    if (wanted(copy.name)) {
+        print(copy);
+        figures.push_back(copy);
+    }
 
     const FrameTimes frames = scrollThrough(*window.ListView2());
     std::printf("%-44s %d frames, median %.1f ms, worst %.1f ms (target <= 16)\n", "scrolling the results pane",

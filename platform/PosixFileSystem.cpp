@@ -120,7 +120,22 @@ QByteArray PosixFileSystem::readAll(const QString& path)
     return content;
 }
 
-bool PosixFileSystem::onPseudoFileSystem(const QByteArray& path)
+bool PosixFileSystem::onPseudoFileSystem(const QByteArray& path, dev_t device)
+{
+    // Asked once per file system, not once per folder: a walk meets a few file systems and many folders. The
+    // answers are dropped after a moment, as a device number can come back for another file system.
+    if (!m_kindsAge.isValid() || m_kindsAge.elapsed() > 1000) {
+        m_pseudoDevices.clear();
+        m_kindsAge.start();
+    }
+    if (const auto known = m_pseudoDevices.find(device); known != m_pseudoDevices.end())
+        return known->second;
+    const bool pseudo = askPseudoFileSystem(path);
+    m_pseudoDevices.emplace(device, pseudo);
+    return pseudo;
+}
+
+bool PosixFileSystem::askPseudoFileSystem(const QByteArray& path)
 {
     struct statfs fs;
     if (::statfs(path.constData(), &fs) != 0)
@@ -193,7 +208,7 @@ std::optional<int> PosixFileSystem::attributesOf(const QByteArray& name, int& er
     }
     if (!S_ISDIR(info.st_mode))
         return 0;
-    if (onPseudoFileSystem(name))
+    if (onPseudoFileSystem(name, info.st_dev))
         return Attribute::Hidden | Attribute::System | Attribute::Directory;
     const qsizetype slash = name.lastIndexOf('/');
     const bool hidden = name.size() > slash + 1 && name.at(slash + 1) == '.';

@@ -2,7 +2,11 @@
 
 #include "platform/FileSystem.h"
 
+#include <QElapsedTimer>
+
 #include <set>
+#include <sys/types.h>
+#include <unordered_map>
 
 // The file system through the POSIX calls: names are read as stored, whatever their encoding, at any path
 // length, with one open folder at a time.
@@ -26,8 +30,11 @@ public:
     std::unique_ptr<SaveTarget> openSave(const QString& path) override;
 
 private:
-    bool onPseudoFileSystem(const QByteArray& path);
+    bool onPseudoFileSystem(const QByteArray& path, dev_t device);
+    bool askPseudoFileSystem(const QByteArray& path);
     std::optional<int> attributesOf(const QByteArray& name, int& error);
 
     std::optional<std::set<unsigned long long>> m_devtmpfsDevices; // read once from the mount table
+    std::unordered_map<dev_t, bool> m_pseudoDevices;
+    QElapsedTimer m_kindsAge;
 };
