@@ -49,6 +49,14 @@ QString ListPane::text(int position) const
     return textAt(toIndex(position));
 }
 
+ListPane::Utf8Text ListPane::utf8(int position) const
+{
+    const Row& row = m_rows[toIndex(position)];
+    const QByteArray& prefix = m_prefixes[row.prefix];
+    return {std::string_view(prefix.constData(), std::size_t(prefix.size())),
+            std::string_view(m_pool.data() + row.offset, row.length)};
+}
+
 bool ListPane::checked(int position) const
 {
     return m_rows[toIndex(position)].checked;

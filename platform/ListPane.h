@@ -29,6 +29,14 @@ public:
     // Rows, by 1-based position. Reading or removing a position that holds no row throws a Failure.
     int count() const { return int(m_rows.size()); }
     QString text(int position) const;
+    // The row's text as the pane keeps it: a folder prefix and a name, both UTF-8. Valid until the pane
+    // next changes.
+    struct Utf8Text
+    {
+        std::string_view prefix;
+        std::string_view name;
+    };
+    Utf8Text utf8(int position) const;
     bool checked(int position) const;
     void setChecked(int position, bool checked);
     void append(const QString& text);

@@ -8,10 +8,20 @@ void QtYield::DoEvents()
 {
     if (m_closed)
         throw ProgramClosing{};
-    if (m_sinceLast.isValid() && m_sinceLast.elapsed() < kIntervalMs)
+    if (++m_calls < m_stride)
+        return;
+    m_calls = 0;
+    const qint64 now = m_clock.nsecsElapsed();
+    const qint64 sinceRead = now - m_lastRead;
+    m_lastRead = now;
+    if (sinceRead > kIntervalNs / 8)
+        m_stride = 1;
+    else if (sinceRead < kIntervalNs / 64 && m_stride < kMostCallsUnread)
+        m_stride *= 2;
+    if (now - m_lastEvents < kIntervalNs)
         return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    m_sinceLast.start();
+    m_lastEvents = m_lastRead = m_clock.nsecsElapsed();
     if (m_closed)
         throw ProgramClosing{};
 }

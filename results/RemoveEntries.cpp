@@ -68,7 +68,7 @@ void removeEntries(Form& form, ListPane& pane, const QString& text, bool removeW
         const std::uint64_t removalsBefore = pane.removals();
         for (int i = 1; i <= n; ++i) {
             form.sys.yield.DoEvents();
-            const QString entry = pane.text(i);
+            const ListPane::Utf8Text entry = pane.utf8(i);
             // Rows taken out under the scan (the results pane's Clear List, a Delete once the pointer was
             // reset by a nested command) leave the collected positions naming other rows.
             if (pane.removals() != removalsBefore)
@@ -102,7 +102,26 @@ const QString kPromptNotContaining = QStringLiteral("Remove entries not containi
 
 } // namespace
 
-LowerCaseSearch::LowerCaseSearch(const QString& text) : m_lower(text.toLower()), m_ascii(isAscii(text)) {}
+LowerCaseSearch::LowerCaseSearch(const QString& text) : m_lower(text.toLower()), m_ascii(isAscii(text))
+{
+    if (m_ascii)
+        m_lowerAscii = m_lower.toStdString();
+}
+
+bool LowerCaseSearch::foundIn(const ListPane::Utf8Text& entry) const
+{
+    if (m_lower.isEmpty())
+        return true;
+    m_row.assign(entry.prefix);
+    m_row.append(entry.name);
+    const bool asciiRow = std::all_of(m_row.begin(), m_row.end(), [](char c) { return (c & 0x80) == 0; });
+    if (!m_ascii || !asciiRow)
+        return foundIn(QString::fromUtf8(m_row.data(), qsizetype(m_row.size())));
+    for (char& c : m_row)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c + ('a' - 'A'));
+    return m_row.find(m_lowerAscii) != std::string::npos;
+}
 
 bool LowerCaseSearch::foundIn(QStringView entry) const
 {

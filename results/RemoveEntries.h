@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <string>
+
 // "Remove Filenames Containing X" and "Remove Filenames Not Cont. X", once for each pane: the results pane
 // (PushButton4, PushButton10) and the folder pane (PushButton13, PushButton14).
 void PushButton4_Click(Form& form);
@@ -29,8 +31,12 @@ class LowerCaseSearch
 public:
     explicit LowerCaseSearch(const QString& text);
     bool foundIn(QStringView entry) const;
+    // The same test on a row as the pane keeps it, without making a string of it when both are ASCII.
+    bool foundIn(const ListPane::Utf8Text& entry) const;
 
 private:
     QString m_lower;
     bool m_ascii;
+    std::string m_lowerAscii;
+    mutable std::string m_row; // reused for every row
 };

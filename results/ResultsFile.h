@@ -1,9 +1,13 @@
 #pragma once
 
+#include "platform/ListPane.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
 #include <QStringEncoder>
+
+#include <string_view>
 
 // Writes the results file's lines to a device: each line's text in the locale's 8-bit encoding, unchanged,
 // followed by CR LF. No byte-order mark. Lines are gathered and handed to the device in large blocks, so a
@@ -17,11 +21,18 @@ public:
 
     // Throws a Failure with the device's own words when a block cannot be written.
     void writeLine(QStringView text);
+    // The entry at the 1-based position of the pane. Throws a Failure where the pane holds no entry.
+    void writeEntry(const ListPane& pane, int position);
     // Hands what is gathered to the device. Throws a Failure like writeLine.
     void flush();
 
 private:
+    void append(std::string_view bytes);
+    void writeThrough(const char* data, qsizetype size);
+
     QIODevice& m_device;
     QStringEncoder m_encoder;
-    QByteArray m_block;
+    QByteArray m_block; // kBlockSize bytes, the first m_used of them gathered
+    qsizetype m_used = 0;
+    bool m_utf8; // the 8-bit encoding is UTF-8, as the pane keeps its texts
 };

@@ -64,7 +64,7 @@ void PushButton7_Click(Form& form)
         bool written = true;
         for (int i = 1; i <= count && written; ++i) {
             proc.step(134, [&] { form.sys.yield.DoEvents(); });
-            written = proc.step(136, [&] { writer.writeLine(form.ListView2.text(i)); });
+            written = proc.step(136, [&] { writer.writeEntry(form.ListView2, i); });
         }
         if (written && proc.step(136, [&] { writer.flush(); }))
             proc.step(140, [&] { target->commit(); });
