@@ -3,11 +3,54 @@
 #include <algorithm>
 #include <cstring>
 
+#include <QFile>
+
+#include <cerrno>
+#include <ftw.h>
+#include <stdio.h>
+
 namespace {
 
-QString faultKey(FaultyFileSystem::Op op, const QString& path)
+// Whether the key is one of the paths or lies below one; `exact` tells which.
+bool covers(const QStringList& paths, const QString& key, bool& exact)
 {
-    return QString::number(int(op)) + QChar(u':') + path;
+    for (const QString& path : paths) {
+        if (key == path) {
+            exact = true;
+            return true;
+        }
+        if (key.startsWith(path.endsWith(QChar(u'/')) ? path : path + QChar(u'/'))) {
+            exact = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The length of the first `lines` lines with their line ends, or the whole length when there are fewer.
+qint64 lengthOfLines(const QByteArray& content, int lines)
+{
+    qint64 at = 0;
+    for (int line = 0; line < lines && at < content.size(); ++line) {
+        while (at < content.size() && content[at] != '\r' && content[at] != '\n')
+            ++at;
+        if (at < content.size() && content[at] == '\r' && at + 1 < content.size() && content[at + 1] == '\n')
+            ++at;
+        if (at < content.size())
+            ++at;
+    }
+    return at;
+}
+
+void removeFromDisk(const QString& path)
+{
+    ::nftw(
+        QFile::encodeName(path).constData(),
+        [](const char* name, const struct stat*, int, FTW*) {
+            ::remove(name);
+            return 0;
+        },
+        16, FTW_DEPTH | FTW_PHYS);
 }
 
 // Gives the first bytes of a file, then a read error.
@@ -71,6 +114,11 @@ private:
 
 } // namespace
 
+QString FaultyFileSystem::faultKey(Op op, const QString& path)
+{
+    return QString::number(int(op)) + QChar(u':') + path;
+}
+
 QString FaultyFileSystem::key(const QString& path)
 {
     QString trimmed = path;
@@ -100,11 +148,39 @@ void FaultyFileSystem::enter(Op op, const QString& path)
     if (before)
         before(op, path);
     const auto fault = m_faults.constFind(faultKey(op, key(path)));
-    if (fault == m_faults.constEnd() || fault->afterNames)
+    if (fault != m_faults.constEnd() && !fault->afterNames) {
+        if (fault->listing)
+            throw ListingFailure(*fault->listing, fault->description);
+        throw Failure(fault->description);
+    }
+    refuse(op, path);
+}
+
+void FaultyFileSystem::refuse(Op op, const QString& path)
+{
+    const QString at = key(path);
+    bool exact = false;
+    int error = 0;
+    if (covers(m_hidden, at, exact))
+        error = ENOENT;
+    else if (covers(m_denied, at, exact)) {
+        // The entry itself can be looked at; opening or listing it cannot, nor anything below it.
+        const bool looking =
+            op == Op::PathExists || op == Op::IsNormalFile || op == Op::Attributes || op == Op::GetFolder;
+        if (!(exact && looking))
+            error = EACCES;
+    }
+    if (error == 0)
         return;
-    if (fault->listing)
-        throw ListingFailure(*fault->listing, fault->description);
-    throw Failure(fault->description);
+    if (op == Op::GetFolder || op == Op::Subfolders)
+        throw ListingFailure::fromErrno(error);
+    throw Failure::fromErrno(error);
+}
+
+void FaultyFileSystem::leave(Op op, const QString& path)
+{
+    if (m_vanishing.remove(faultKey(op, key(path))) > 0)
+        removeFromDisk(key(path));
 }
 
 bool FaultyFileSystem::PathExists(const QString& path)
@@ -114,7 +190,9 @@ bool FaultyFileSystem::PathExists(const QString& path)
     } catch (const Failure&) {
         return false;
     }
-    return PosixFileSystem::PathExists(path);
+    const bool exists = PosixFileSystem::PathExists(path);
+    leave(Op::PathExists, path);
+    return exists;
 }
 
 bool FaultyFileSystem::isNormalFile(const QString& path)
@@ -124,7 +202,9 @@ bool FaultyFileSystem::isNormalFile(const QString& path)
     } catch (const Failure&) {
         return false;
     }
-    return PosixFileSystem::isNormalFile(path);
+    const bool normal = PosixFileSystem::isNormalFile(path);
+    leave(Op::IsNormalFile, path);
+    return normal;
 }
 
 QByteArray FaultyFileSystem::readAll(const QString& path)
@@ -142,7 +222,9 @@ std::optional<int> FaultyFileSystem::attributes(const QString& path)
     }
     if (m_attributes.contains(key(path)))
         return m_attributes.value(key(path));
-    return PosixFileSystem::attributes(path);
+    const std::optional<int> value = PosixFileSystem::attributes(path);
+    leave(Op::Attributes, path);
+    return value;
 }
 
 FileSystem::FolderInfo FaultyFileSystem::GetFolder(const QString& path)
@@ -153,6 +235,7 @@ FileSystem::FolderInfo FaultyFileSystem::GetFolder(const QString& path)
         info.attributes = m_attributes.value(key(path));
     if (m_roots.contains(key(path)))
         info.isRoot = true;
+    leave(Op::GetFolder, path);
     return info;
 }
 
@@ -163,19 +246,31 @@ SubfolderListing FaultyFileSystem::subfolders(const QString& path)
     const auto fault = m_faults.constFind(faultKey(Op::Subfolders, key(path)));
     if (fault != m_faults.constEnd() && fault->afterNames)
         listing.error = ListingFailure(fault->listing.value_or(ListingFailure::Kind::Other), fault->description);
+    leave(Op::Subfolders, path);
     return listing;
 }
 
 void FaultyFileSystem::listFiles(const QString& folder, const NameSink& sink)
 {
+    bool exact = false;
+    if (covers(m_hidden, key(folder), exact)) {
+        m_calls[int(Op::ListFiles)] += 1;
+        return; // a folder that does not exist gives no names
+    }
     enter(Op::ListFiles, folder);
     PosixFileSystem::listFiles(folder, sink);
+    leave(Op::ListFiles, folder);
 }
 
 std::unique_ptr<QIODevice> FaultyFileSystem::openRead(const QString& path)
 {
     enter(Op::OpenRead, path);
     std::unique_ptr<QIODevice> file = PosixFileSystem::openRead(path);
+    leave(Op::OpenRead, path);
+    if (m_lineLimits.contains(key(path))) {
+        const QByteArray content = file->readAll();
+        return std::make_unique<FailingReader>(content.left(lengthOfLines(content, m_lineLimits.value(key(path)))));
+    }
     if (!m_readLimits.contains(key(path)))
         return file;
     return std::make_unique<FailingReader>(file->read(m_readLimits.value(key(path))));
@@ -186,5 +281,7 @@ std::unique_ptr<SaveTarget> FaultyFileSystem::openSave(const QString& path)
     enter(Op::OpenSave, path);
     if (m_writeLimits.contains(key(path)))
         return std::make_unique<FullDiskTarget>(m_writeLimits.value(key(path)));
-    return PosixFileSystem::openSave(path);
+    std::unique_ptr<SaveTarget> target = PosixFileSystem::openSave(path);
+    leave(Op::OpenSave, path);
+    return target;
 }

@@ -4,6 +4,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -14,7 +15,17 @@
 class FaultyFileSystem : public PosixFileSystem
 {
 public:
-    enum class Op { PathExists, IsNormalFile, ReadAll, Attributes, GetFolder, Subfolders, ListFiles, OpenRead, OpenSave };
+    enum class Op {
+        PathExists,
+        IsNormalFile,
+        ReadAll,
+        Attributes,
+        GetFolder,
+        Subfolders,
+        ListFiles,
+        OpenRead,
+        OpenSave
+    };
 
     // The operation on the path throws a Failure with the description.
     void fail(Op op, const QString& path, const QString& description);
@@ -29,6 +40,16 @@ public:
     void failReadAfter(const QString& path, qint64 bytes) { m_readLimits[key(path)] = bytes; }
     // Writing in place of the file fails once `bytes` bytes have been written (a full disk).
     void failWriteAfter(const QString& path, qint64 bytes) { m_writeLimits[key(path)] = bytes; }
+    // The path cannot be opened or listed, and nothing below it can be reached, as for a folder or file of
+    // mode 000 to a user without privileges: the path itself can still be looked at.
+    void denyAccess(const QString& path) { m_denied.append(key(path)); }
+    // The path and everything below it are gone for every operation, though they stay on disk.
+    void hide(const QString& path) { m_hidden.append(key(path)); }
+    // Reading the file fails once `lines` whole lines (ended by CR, CR LF or LF) have been read.
+    void failReadAfterLines(const QString& path, int lines) { m_lineLimits[key(path)] = lines; }
+    // The path is removed from the disk right after the operation on it answered: a file or folder that
+    // vanishes between one look at it and the next.
+    void vanishAfter(Op op, const QString& path) { m_vanishing[faultKey(op, key(path))] = true; }
     // Runs before every operation, e.g. to remove a file between its listing and its use.
     std::function<void(Op, const QString&)> before;
 
@@ -52,7 +73,11 @@ private:
         bool afterNames = false;
     };
     static QString key(const QString& path);
+    static QString faultKey(Op op, const QString& path);
     void enter(Op op, const QString& path);
+    // Throws what the kernel would for a denied or hidden path.
+    void refuse(Op op, const QString& path);
+    void leave(Op op, const QString& path);
 
     QMap<QString, Fault> m_faults; // key: op number + path
     QMap<QString, int> m_attributes;
@@ -60,4 +85,8 @@ private:
     QMap<QString, qint64> m_readLimits;
     QMap<QString, qint64> m_writeLimits;
     QMap<int, int> m_calls;
+    QStringList m_denied;
+    QStringList m_hidden;
+    QMap<QString, int> m_lineLimits;
+    QMap<QString, bool> m_vanishing; // key: op number + path
 };

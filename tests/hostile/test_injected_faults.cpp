@@ -1,0 +1,283 @@
+// Faults the kernel gives a user without privileges, placed per path by the fault-injecting file system
+// (permission denied, path not found, a read error after some lines, a path that vanishes between two looks),
+// across the commands; and the same faults from the real kernel through a read-only bind mount.
+#include "ErrorReports.h"
+#include "TestTree.h"
+#include "WindowHarness.h"
+#include "settings/SettingsStore.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QtTest>
+
+#include <sys/mount.h>
+
+namespace {
+
+using Op = FaultyFileSystem::Op;
+
+enum Fault { Denied, Hidden, Vanishing };
+enum Command { AddFolders = 6, LoadLists = 2, CreateList = 5, Save = 7 };
+
+QStringList namesIn(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+
+// A folder bind-mounted onto itself and made read-only, undone at the end of the test.
+class ReadOnlyMount
+{
+public:
+    explicit ReadOnlyMount(const QString& folder) : m_at(QFile::encodeName(folder))
+    {
+        if (::mount(m_at.constData(), m_at.constData(), nullptr, MS_BIND, nullptr) != 0)
+            return;
+        m_mounted = true;
+        m_readOnly = ::mount(nullptr, m_at.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    }
+    ~ReadOnlyMount()
+    {
+        if (m_mounted)
+            ::umount2(m_at.constData(), MNT_DETACH);
+    }
+    bool isReadOnly() const { return m_readOnly; }
+
+private:
+    QByteArray m_at;
+    bool m_mounted = false;
+    bool m_readOnly = false;
+};
+
+} // namespace
+
+class TestInjectedFaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The tree holds A/B/D/, A/C/ and files; two list files; a results file. The fault is put on one path.
+    void aFaultOnOnePathAcrossTheCommands_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("entries"); // the folder pane or the result pane afterwards, relative
+        QTest::addColumn<QStringList>("reports");
+        QTest::addColumn<QStringList>("messages");
+
+        QTest::newRow("walk: a subfolder denied drops it and all below")
+            << int(AddFolders) << int(Denied) << "A/B" << QStringList{"A/", "A/C/"} << QStringList{} << QStringList{};
+        QTest::newRow("walk: the start denied drops it")
+            << int(AddFolders) << int(Denied) << "A" << QStringList{} << QStringList{} << QStringList{};
+        QTest::newRow("walk: a subfolder gone drops it")
+            << int(AddFolders) << int(Hidden) << "A/B" << QStringList{"A/", "A/C/"} << QStringList{} << QStringList{};
+        QTest::newRow("walk: a start that is gone stays, alone")
+            << int(AddFolders) << int(Hidden) << "A" << QStringList{"A/"} << QStringList{} << QStringList{};
+        QTest::newRow("walk: a subfolder vanishing after it was seen to be one is dropped")
+            << int(AddFolders) << int(Vanishing) << "A/B" << QStringList{"A/", "A/C/"} << QStringList{}
+            << QStringList{};
+
+        QTest::newRow("listing: a denied folder gives one report, the others are listed")
+            << int(CreateList) << int(Denied) << "A/B" << QStringList{"A/a.txt", "A/C/c.txt"}
+            << QStringList{"PushButton5_Click 114"} << QStringList{"Done."};
+        QTest::newRow("listing: a folder gone gives nothing, silently")
+            << int(CreateList) << int(Hidden) << "A/B" << QStringList{"A/a.txt", "A/C/c.txt"} << QStringList{}
+            << QStringList{"Done."};
+        QTest::newRow("listing: a folder vanishing after its names were taken is listed")
+            << int(CreateList) << int(Vanishing) << "A/B" << QStringList{"A/B/b.txt", "A/a.txt", "A/C/c.txt"}
+            << QStringList{} << QStringList{"Done."};
+
+        QTest::newRow("load: a denied file gives one report, the next file is read")
+            << int(LoadLists) << int(Denied) << "one.txt" << QStringList{"/d/", "/e/"}
+            << QStringList{"FileToListbox 102"} << QStringList{};
+        QTest::newRow("load: a file gone is not found, the next file is read")
+            << int(LoadLists) << int(Hidden) << "one.txt" << QStringList{"/d/", "/e/"} << QStringList{}
+            << QStringList{"File not found"};
+        QTest::newRow("load: a file vanishing after the existence test cannot be opened")
+            << int(LoadLists) << int(Vanishing) << "one.txt" << QStringList{"/d/", "/e/"}
+            << QStringList{"FileToListbox 102"} << QStringList{};
+
+        QTest::newRow("save: into a denied folder, one report and no file")
+            << int(Save) << int(Denied) << "out" << QStringList{"results.txt"} << QStringList{"PushButton7_Click 130"}
+            << QStringList{};
+        QTest::newRow("save: into a folder that is gone, one report")
+            << int(Save) << int(Hidden) << "out" << QStringList{"results.txt"} << QStringList{"PushButton7_Click 130"}
+            << QStringList{};
+        QTest::newRow("save: the old file vanishing after the question is written anew")
+            << int(Save) << int(Vanishing) << "out/results.txt" << QStringList{"results.txt"} << QStringList{}
+            << QStringList{"overwrite"};
+    }
+    void aFaultOnOnePathAcrossTheCommands()
+    {
+        QFETCH(int, command);
+        QFETCH(int, fault);
+        QFETCH(QString, path);
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, reports);
+        QFETCH(QStringList, messages);
+        TestTree tree({"A/B/D/", "A/C/c.txt", "A/a.txt", "A/B/b.txt"});
+        tree.file(QStringLiteral("one.txt"), "/a/\r\n/b/\r\n");
+        tree.file(QStringLiteral("two.txt"), "/d/\r\n/e/\r\n");
+        tree.file(QStringLiteral("out/results.txt"), "old\r\n");
+        WindowHarness h;
+        h.start();
+        const QString faulty = tree.path(path);
+        switch (Fault(fault)) {
+        case Denied:
+            h.files.denyAccess(faulty);
+            break;
+        case Hidden:
+            h.files.hide(faulty);
+            break;
+        case Vanishing:
+            const Op op = command == CreateList   ? Op::ListFiles
+                          : command == AddFolders ? Op::Attributes
+                                                  : Op::PathExists;
+            h.files.vanishAfter(op, command == AddFolders ? faulty + "/" : faulty);
+            break;
+        }
+        switch (Command(command)) {
+        case AddFolders:
+            h.dialogs.folderNext(tree.path("A"));
+            break;
+        case CreateList:
+            for (const char* folder : {"A", "A/B", "A/C"})
+                h.form().ListView1.append(tree.path(folder) + "/");
+            break;
+        case LoadLists:
+            h.dialogs.openNext({tree.path("one.txt"), tree.path("two.txt")});
+            break;
+        case Save:
+            h.form().ListView2.append(QStringLiteral("/new/line"));
+            h.dialogs.saveNext(tree.path("out/results.txt"));
+            if (messages.contains("overwrite"))
+                h.dialogs.answerNext(MsgBoxAnswer::Yes);
+            break;
+        }
+
+        h.click(command);
+
+        QStringList got;
+        if (command == Save) {
+            got = namesIn(tree.path("out"));
+            // A refused save leaves the old file as it was.
+            QCOMPARE(tree.read("out/results.txt"),
+                     reports.isEmpty() ? QByteArray("/new/line\r\n") : QByteArray("old\r\n"));
+        } else {
+            const QString top = tree.path() + QChar(u'/');
+            for (const QString& entry : command == CreateList ? h.resultEntries() : h.folderEntries())
+                got.append(entry.startsWith(top) ? entry.mid(top.size()) : entry);
+        }
+        if (command == CreateList) {
+            got.sort();
+            entries.sort();
+        }
+        QCOMPARE(got, entries);
+        QCOMPARE(reportPlaces(h), reports);
+        QStringList shown = otherMessages(h);
+        for (QString& text : shown)
+            if (text.startsWith(QStringLiteral("Are you sure you wish to overwrite ")))
+                text = QStringLiteral("overwrite");
+        QCOMPARE(shown, messages);
+        QCOMPARE(h.form().MousePointer.value(), int(Pointer::Default));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // A read error once some lines were read keeps those lines, reports once, and the next file is read.
+    void aReadErrorAfterSomeLines_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("before the first line") << QByteArray("/a/\r\n/b/\r\n/c/\r\n") << 0 << QStringList{};
+        QTest::newRow("after two CR LF lines") << QByteArray("/a/\r\n/b/\r\n/c/\r\n") << 2 << QStringList{"/a/", "/b/"};
+        QTest::newRow("after two lone-CR lines") << QByteArray("/a/\r/b/\r/c/") << 2 << QStringList{"/a/", "/b/"};
+        QTest::newRow("after an empty line") << QByteArray("\r\n/b/\r\n") << 1 << QStringList{""};
+        QTest::newRow("at the end, inside a last line without its end: that line is not taken")
+            << QByteArray("/a/\r\n/b/") << 5 << QStringList{"/a/"};
+    }
+    void aReadErrorAfterSomeLines()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, lines);
+        QFETCH(QStringList, kept);
+        TestTree tree;
+        tree.file(QStringLiteral("broken.txt"), content);
+        tree.file(QStringLiteral("next.txt"), "/n/\r\n");
+        WindowHarness h;
+        h.start();
+        h.files.failReadAfterLines(tree.path("broken.txt"), lines);
+        h.dialogs.openNext({tree.path("broken.txt"), tree.path("next.txt")});
+
+        h.click(2);
+
+        QCOMPARE(h.folderEntries(), kept + QStringList{"/n/"});
+        QCOMPARE(reportPlaces(h), QStringList{"FileToListbox 108"});
+        QCOMPARE(errorReports(h)[0].description, QStringLiteral("Input/output error"));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // The real kernel's answer for a read-only file system, where root's privileges do not help.
+    void aReadOnlyMountRefusesTheSaveAndKeepsTheOldFile_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::newRow("a new name") << false;
+        QTest::newRow("over an old file") << true;
+    }
+    void aReadOnlyMountRefusesTheSaveAndKeepsTheOldFile()
+    {
+        QFETCH(bool, existing);
+        TestTree tree({"ro/"});
+        if (existing)
+            tree.file(QStringLiteral("ro/results.txt"), "old\r\n");
+        ReadOnlyMount mount(tree.path("ro"));
+        if (!mount.isReadOnly())
+            QSKIP("a read-only bind mount cannot be made here (needs root and mount rights)");
+        WindowHarness h;
+        h.start();
+        h.form().ListView2.append(QStringLiteral("/x"));
+        h.dialogs.saveNext(tree.path("ro/results.txt"));
+        if (existing)
+            h.dialogs.answerNext(MsgBoxAnswer::Yes);
+
+        h.click(7);
+
+        QCOMPARE(reportPlaces(h), QStringList{"PushButton7_Click 130"});
+        QCOMPARE(errorReports(h)[0].description, QStringLiteral("Read-only file system"));
+        QCOMPARE(namesIn(tree.path("ro")), existing ? QStringList{"results.txt"} : QStringList{});
+        QCOMPARE(tree.read("ro/results.txt"), existing ? QByteArray("old\r\n") : QByteArray());
+        QCOMPARE(h.form().MousePointer.value(), int(Pointer::Default));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    void aReadOnlyMountKeepsTheSettingsAndTheTypedText()
+    {
+        WindowHarness h;
+        const QString ini = h.configFolder() + QStringLiteral("/Quillmark.ini");
+        const QByteArray stored = "[Other]\nkey=value\n\n[Tallyfold]\nText1=htm\nLastFolderDot=/srv\n";
+        {
+            QFile file(ini);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(stored);
+        }
+        ReadOnlyMount mount(h.configFolder());
+        if (!mount.isReadOnly())
+            QSKIP("a read-only bind mount cannot be made here (needs root and mount rights)");
+        MainWindow& window = h.start();
+        QCOMPARE(window.Text1()->text(), QStringLiteral("htm"));
+
+        window.Text1()->setText(QStringLiteral("jpg"));
+
+        QCOMPARE(window.Text1()->text(), QStringLiteral("jpg"));
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), stored);
+        QCOMPARE(namesIn(h.configFolder()), QStringList{"Quillmark.ini"});
+        QVERIFY(h.dialogs.calls().empty());
+    }
+};
+
+QTEST_MAIN(TestInjectedFaults)
+#include "test_injected_faults.moc"

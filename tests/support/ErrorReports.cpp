@@ -1,0 +1,38 @@
+#include "ErrorReports.h"
+
+#include <QRegularExpression>
+
+QList<ErrorReportSeen> errorReports(const WindowHarness& h)
+{
+    static const QRegularExpression place(QStringLiteral("\r\nin [A-Za-z]+2021/08/31\\.[A-Za-z0-9]+\\.([A-Za-z0-9_]+) "
+                                                         "at line ([0-9]+)\r\r"));
+    QList<ErrorReportSeen> found;
+    for (const ScriptedDialogs::Call& call : h.dialogs.calls()) {
+        if (call.title != QLatin1String("Application Error"))
+            continue;
+        const QRegularExpressionMatch match = place.match(call.text);
+        if (!match.hasMatch()) {
+            found.append({call.text, QStringLiteral("(unreadable report)"), -1});
+            continue;
+        }
+        found.append({call.text.left(match.capturedStart()), match.captured(1), match.captured(2).toInt()});
+    }
+    return found;
+}
+
+QStringList reportPlaces(const WindowHarness& h)
+{
+    QStringList places;
+    for (const ErrorReportSeen& report : errorReports(h))
+        places.append(report.procedure + QChar(u' ') + QString::number(report.label));
+    return places;
+}
+
+QStringList otherMessages(const WindowHarness& h)
+{
+    QStringList texts;
+    for (const ScriptedDialogs::Call& call : h.dialogs.calls())
+        if (call.kind == QLatin1String("message") && call.title != QLatin1String("Application Error"))
+            texts.append(call.text);
+    return texts;
+}
