@@ -114,8 +114,10 @@ bool LowerCaseSearch::foundIn(const ListPane::Utf8Text& entry) const
         return true;
     m_row.assign(entry.prefix);
     m_row.append(entry.name);
-    const bool asciiRow = std::all_of(m_row.begin(), m_row.end(), [](char c) { return (c & 0x80) == 0; });
-    if (!m_ascii || !asciiRow)
+    // An ASCII text can only be found in ASCII letters of the lower-cased entry. Beyond ASCII, only the
+    // capital I with dot above (to "i" and a combining dot) and the Kelvin sign (to "k") lower-case to ASCII;
+    // every other character stays out of an ASCII match, so its bytes can be left as they are.
+    if (!m_ascii || m_row.find("\xc4\xb0") != std::string::npos || m_row.find("\xe2\x84\xaa") != std::string::npos)
         return foundIn(QString::fromUtf8(m_row.data(), qsizetype(m_row.size())));
     for (char& c : m_row)
         if (c >= 'A' && c <= 'Z')
