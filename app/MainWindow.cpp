@@ -8,8 +8,8 @@
 #include "folders/SampleData.h"
 #include "listing/CreateList.h"
 #include "listing/ExtensionFilter.h"
-#include "results/ResultsOutput.h"
 #include "results/RemoveEntries.h"
+#include "results/ResultsOutput.h"
 #include "results/ResultsPaneEditing.h"
 
 #include <QCloseEvent>
@@ -80,8 +80,8 @@ void paintWhite(QWidget* widget)
 MainWindow::MainWindow(Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_sys(services), m_report(services.dialogs),
-      m_form{m_folders, m_results, *this, *this, m_report, services, QString(), false, QString()}
+      m_sys(services), m_report(services.dialogs), m_form{m_folders, m_results, *this, *this,    m_report,
+                                                          services,  QString(), false, QString()}
 {
     createControls();
     connectCommands();
@@ -99,8 +99,8 @@ void MainWindow::createControls()
     m_listView1 = new PaneView(m_folders, false, this);
     m_listView1->setObjectName(QStringLiteral("ListView1"));
     m_listView1->setGeometry(place(120, 120, 7800, 1845));
-    m_listView1->setToolTip(QStringLiteral(
-        "Double-click item to remove it. Move | line to right and out of window to reveal full names."));
+    m_listView1->setToolTip(
+        QStringLiteral("Double-click item to remove it. Move | line to right and out of window to reveal full names."));
 
     m_frame1 = new QGroupBox(QStringLiteral("Filter: Only retrieve files with this file extension:"), this);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
@@ -119,7 +119,8 @@ void MainWindow::createControls()
     m_listView2->setToolTip(QStringLiteral("Move | line to right and out of window to reveal full names."));
 
     for (const ButtonPlace& b : kButtons) {
-        auto* button = new QPushButton(QString::fromUtf8(b.caption), b.inFrame ? static_cast<QWidget*>(m_frame1) : this);
+        auto* button =
+            new QPushButton(QString::fromUtf8(b.caption), b.inFrame ? static_cast<QWidget*>(m_frame1) : this);
         button->setObjectName(QStringLiteral("PushButton%1").arg(b.number));
         button->setGeometry(place(b.left, b.top, b.width, b.height));
         button->setFont(arial(11.25));
@@ -149,9 +150,14 @@ void MainWindow::createControls()
     // The hover handlers see every mouse move over a control or the window's background; a move over a
     // control is that control's alone and does not reach the frame or window behind it.
     setMouseTracking(true);
-    QList<QWidget*> controls = {m_listView1, m_listView1->viewport(), m_listView1->header(),
-                                m_listView2, m_listView2->viewport(), m_listView2->header(),
-                                m_text1,     m_frame1};
+    QList<QWidget*> controls = {m_listView1,
+                                m_listView1->viewport(),
+                                m_listView1->header(),
+                                m_listView2,
+                                m_listView2->viewport(),
+                                m_listView2->header(),
+                                m_text1,
+                                m_frame1};
     for (int number = 1; number <= 15; ++number)
         controls.append(m_buttons[number]);
     for (QWidget* control : controls) {
@@ -218,15 +224,9 @@ void MainWindow::setValue(int value)
 {
     m_pointer = value;
     switch (value) {
-    case Pointer::Busy:
-        setCursor(Qt::WaitCursor);
-        break;
-    case Pointer::Custom:
-        setCursor(m_customPointer ? *m_customPointer : QCursor(Qt::ArrowCursor));
-        break;
-    default:
-        setCursor(Qt::ArrowCursor);
-        break;
+    case Pointer::Busy: setCursor(Qt::WaitCursor); break;
+    case Pointer::Custom: setCursor(m_customPointer ? *m_customPointer : QCursor(Qt::ArrowCursor)); break;
+    default: setCursor(Qt::ArrowCursor); break;
     }
 }
 

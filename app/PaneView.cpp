@@ -17,14 +17,10 @@ namespace {
 int keyCode(const QKeyEvent& event)
 {
     switch (event.key()) {
-    case Qt::Key_Delete:
-        return kKeyDelete;
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Period:
-        return event.modifiers() & Qt::KeypadModifier ? 110 : 190;
-    default:
-        return event.key();
+    case Qt::Key_Delete: return kKeyDelete;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Period: return event.modifiers() & Qt::KeypadModifier ? 110 : 190;
+    default: return event.key();
     }
 }
 

@@ -70,7 +70,9 @@ void MainWindow::Form_Load()
 
     proc.step(100, [&] { ApplySkin(); });
     proc.step(104, [&] { setWindowTitle(kProductName); });
-    proc.step(104, [&] { setWindowIcon(QIcon::fromTheme(QStringLiteral("tallyfold"), QIcon(QStringLiteral(":/tallyfold-256.png")))); });
+    proc.step(104, [&] {
+        setWindowIcon(QIcon::fromTheme(QStringLiteral("tallyfold"), QIcon(QStringLiteral(":/tallyfold-256.png"))));
+    });
     proc.step(104, [&] { SetApplicationTitle(); });
     const QString cursorFile = m_sys.programFolder + sep + QStringLiteral("HAND-M.CUR");
     if (proc.test(106, [&] { return m_sys.files.PathExists(cursorFile); }))
@@ -80,9 +82,8 @@ void MainWindow::Form_Load()
     proc.step(132, [&] { m_results.addColumn(QStringLiteral("Results (List of Files)")); });
     proc.step(134, [&] { m_listView2->setColumnWidth(0, twips(7000)); });
     const bool restored = proc.step(136, [&] {
-        m_form.Text1.setText(
-            GetSetting(m_sys.settings, kSettingsApplication, kSettingsSection, QStringLiteral("Text1"),
-                       QStringLiteral("*")));
+        m_form.Text1.setText(GetSetting(m_sys.settings, kSettingsApplication, kSettingsSection, QStringLiteral("Text1"),
+                                        QStringLiteral("*")));
     });
     // A filter that could not be read starts as "every file", not as the box's design-time text, which would
     // list nothing. The settings file that could not be read is not written over.

@@ -20,8 +20,13 @@ int main(int argc, char* argv[])
     QtClipboard clipboard;
     IniSettingsStorage settings;
     SystemEnvironment environment;
-    Services services{dialogs,    yield,       files, clipboard, settings,
-                      environment, QDir::toNativeSeparators(QCoreApplication::applicationDirPath())};
+    Services services{dialogs,
+                      yield,
+                      files,
+                      clipboard,
+                      settings,
+                      environment,
+                      QDir::toNativeSeparators(QCoreApplication::applicationDirPath())};
 
     MainWindow window(services);
     dialogs.setOwner(&window);

@@ -34,8 +34,9 @@ private:
 
 const char* const kExtensions[] = {".txt", ".TXT", ".Txt", ".jpg", ".png", ".doc", ".tar.gz", ".cpp",
                                    ".h",   ".md",  ".log", ".pdf", "",     ".csv", ".xml",    ".json"};
-const char* const kWords[] = {"report", "Holiday", "budget", "scan", "Notes", "draft", "photo", "Invoice", "backup",
-                              "data",   "Übersicht", "café", "résumé", "日本語", "final", "copy", "Projekt", "map"};
+const char* const kWords[] = {"report", "Holiday", "budget", "scan", "Notes",     "draft",
+                              "photo",  "Invoice", "backup", "data", "Übersicht", "café",
+                              "résumé", "日本語",  "final",  "copy", "Projekt",   "map"};
 
 QByteArray fileName(Random& random, int index)
 {

@@ -157,14 +157,23 @@ int main(int argc, char* argv[])
     };
     const QString out = scratch + QStringLiteral("/reference.txt");
 
-    measure({QStringLiteral("\"2. Start Creating List\", filter *"), {}, {}, 1.0},
-            [&] { click(8); window.Text1()->setText(QStringLiteral("*")); }, 5,
-            QStringLiteral("find '%1' ! -type d > '%2'").arg(top, out));
-    measure({QStringLiteral("\"2. Start Creating List\", filter txt"), {}, {}, 1.0},
-            [&] { click(8); window.Text1()->setText(QStringLiteral("txt")); }, 5,
-            QStringLiteral("find '%1' ! -type d -iname '*.txt' > '%2'").arg(top, out));
-    measure({QStringLiteral("\"1. Add Folders and Subfolders\""), {}, {}, 1.0}, [&] { click(9); }, 6,
-            QStringLiteral("find '%1' -type d > '%2'").arg(top, out));
+    measure(
+        {QStringLiteral("\"2. Start Creating List\", filter *"), {}, {}, 1.0},
+        [&] {
+            click(8);
+            window.Text1()->setText(QStringLiteral("*"));
+        },
+        5, QStringLiteral("find '%1' ! -type d > '%2'").arg(top, out));
+    measure(
+        {QStringLiteral("\"2. Start Creating List\", filter txt"), {}, {}, 1.0},
+        [&] {
+            click(8);
+            window.Text1()->setText(QStringLiteral("txt"));
+        },
+        5, QStringLiteral("find '%1' ! -type d -iname '*.txt' > '%2'").arg(top, out));
+    measure(
+        {QStringLiteral("\"1. Add Folders and Subfolders\""), {}, {}, 1.0}, [&] { click(9); }, 6,
+        QStringLiteral("find '%1' -type d > '%2'").arg(top, out));
 
     // The removals work on the full list; the reference greps the same list saved as a file.
     auto fullList = [&] {
@@ -179,8 +188,9 @@ int main(int argc, char* argv[])
             QStringLiteral("grep -F -i txt '%1' > '%2'").arg(findList, out));
 
     fullList();
-    measure({QStringLiteral("\"3. Save Results As Text File\""), {}, {}, 2.0}, [] {}, 7,
-            QStringLiteral("cp '%1' '%2'").arg(dialogs.savePath, out));
+    measure(
+        {QStringLiteral("\"3. Save Results As Text File\""), {}, {}, 2.0}, [] {}, 7,
+        QStringLiteral("cp '%1' '%2'").arg(dialogs.savePath, out));
     const std::vector<double> saves = figures.empty() ? std::vector<double>() : figures.back().program;
 
     for (int row = 1; row <= results.count(); ++row)

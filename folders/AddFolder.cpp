@@ -4,7 +4,6 @@
 
 #include "platform/PathStyle.h"
 
-
 #include <deque>
 
 QString PickFolder(Form& form, const QString& prompt, const QString& startFolder)

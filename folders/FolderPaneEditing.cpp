@@ -1,6 +1,5 @@
 #include "folders/FolderPaneEditing.h"
 
-
 void ListView1_DblClick(Form& form)
 {
     RemoveSelectedEntry(form, form.ListView1);

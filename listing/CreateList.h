@@ -1,8 +1,8 @@
 #pragma once
 
+#include "listing/ExtensionKey.h"
 #include "platform/FileSystem.h"
 #include "platform/Form.h"
-#include "listing/ExtensionKey.h"
 #include "platform/PathStyle.h"
 
 #include <QByteArray>

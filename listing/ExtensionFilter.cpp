@@ -4,8 +4,7 @@
 
 void Text1_Change(Form& form)
 {
-    SaveSetting(form.sys.settings, kSettingsApplication, kSettingsSection, QStringLiteral("Text1"),
-                form.Text1.text());
+    SaveSetting(form.sys.settings, kSettingsApplication, kSettingsSection, QStringLiteral("Text1"), form.Text1.text());
 }
 
 void PushButton15_Click(Form& form)

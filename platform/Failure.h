@@ -9,8 +9,7 @@ class Failure : public std::runtime_error
 public:
     explicit Failure(const QString& description)
         : std::runtime_error(description.toStdString()), m_description(description)
-    {
-    }
+    {}
     const QString& description() const { return m_description; }
 
     // The platform's own words for an errno value.
@@ -23,5 +22,4 @@ private:
 // Thrown out of every yield and dialog once the window has been closed. It is no std::exception,
 // so no step catches it: it unwinds each running command to its event handler, and none resumes.
 struct ProgramClosing
-{
-};
+{};

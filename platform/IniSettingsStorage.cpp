@@ -54,8 +54,7 @@ QString IniSettingsStorage::fileName(const QString& application) const
     return m_folder + QStringLiteral("/") + application + QStringLiteral(".ini");
 }
 
-std::optional<QString> IniSettingsStorage::read(const QString& application, const QString& section,
-                                                const QString& key)
+std::optional<QString> IniSettingsStorage::read(const QString& application, const QString& section, const QString& key)
 {
     const std::optional<QByteArray> text = content(fileName(application));
     if (!text)

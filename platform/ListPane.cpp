@@ -13,8 +13,7 @@ constexpr std::uint32_t kMaxPrefixes = (1u << 31) - 1;
 
 ListPane::ListPane(bool checkBoxes, QObject* parent)
     : QAbstractTableModel(parent), m_checkBoxes(checkBoxes), m_prefixes(1), m_selection(this)
-{
-}
+{}
 
 void ListPane::addColumn(const QString& header)
 {
@@ -145,8 +144,7 @@ void ListPane::removePositions(const std::vector<int>& ascendingPositions)
     if (ascendingPositions.empty())
         return;
     ++m_removals;
-    const auto firstUnannounced =
-        std::upper_bound(ascendingPositions.begin(), ascendingPositions.end(), m_announced);
+    const auto firstUnannounced = std::upper_bound(ascendingPositions.begin(), ascendingPositions.end(), m_announced);
 
     // Rows the views have not been told of yet go silently.
     eraseRows(firstUnannounced, ascendingPositions.end());

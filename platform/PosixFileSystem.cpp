@@ -162,8 +162,7 @@ bool PosixFileSystem::askPseudoFileSystem(const QByteArray& path)
         return true;
     case 0x01021994: // tmpfs, which devtmpfs shares: tell them apart by the mount table
         break;
-    default:
-        return false;
+    default: return false;
     }
     if (!m_devtmpfsDevices) {
         m_devtmpfsDevices.emplace();

@@ -30,7 +30,7 @@ int QtDialogs::messageBox(const QString& text, int buttons, const QString& title
     box.setText(displayText(text));
     box.setTextFormat(Qt::PlainText);
     box.setIcon((buttons & MsgBoxCode::Exclamation) == MsgBoxCode::Exclamation ? QMessageBox::Warning
-                                                                              : QMessageBox::NoIcon);
+                                                                               : QMessageBox::NoIcon);
     const bool yesNo = (buttons & 7) == MsgBoxCode::YesNo;
     if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -69,8 +69,7 @@ QString QtDialogs::pickFolder(const QString& prompt, const QString& startFolder)
         return QString();
     chosen = QDir::toNativeSeparators(chosen);
     const QString root = QDir::toNativeSeparators(QDir(chosen).rootPath());
-    while (chosen.size() > 1 && chosen != root &&
-           (chosen.endsWith(QDir::separator()) || chosen.endsWith(QChar(u'/'))))
+    while (chosen.size() > 1 && chosen != root && (chosen.endsWith(QDir::separator()) || chosen.endsWith(QChar(u'/'))))
         chosen.chop(1);
     return chosen;
 }

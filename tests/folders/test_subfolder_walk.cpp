@@ -225,36 +225,16 @@ private Q_SLOTS:
         using Kind = ListingFailure::Kind;
         using Op = FaultyFileSystem::Op;
         switch (Fault(fault)) {
-        case DeniedListing:
-            h.files.failListing(Op::Subfolders, path, Kind::PermissionDenied);
-            break;
-        case DeniedFolder:
-            h.files.failListing(Op::GetFolder, path, Kind::PermissionDenied);
-            break;
-        case MissingListing:
-            h.files.failListing(Op::Subfolders, path, Kind::PathNotFound);
-            break;
-        case OtherListing:
-            h.files.failListing(Op::Subfolders, path, Kind::Other);
-            break;
-        case OtherFolder:
-            h.files.failListing(Op::GetFolder, path, Kind::Other);
-            break;
-        case DeniedAfterNames:
-            h.files.failSubfoldersAfterNames(path, Kind::PermissionDenied);
-            break;
-        case OtherAfterNames:
-            h.files.failSubfoldersAfterNames(path, Kind::Other);
-            break;
-        case Value22:
-            h.files.setAttributes(path, 22);
-            break;
-        case Value54:
-            h.files.setAttributes(path, 54);
-            break;
-        case Value1046:
-            h.files.setAttributes(path, 1046);
-            break;
+        case DeniedListing: h.files.failListing(Op::Subfolders, path, Kind::PermissionDenied); break;
+        case DeniedFolder: h.files.failListing(Op::GetFolder, path, Kind::PermissionDenied); break;
+        case MissingListing: h.files.failListing(Op::Subfolders, path, Kind::PathNotFound); break;
+        case OtherListing: h.files.failListing(Op::Subfolders, path, Kind::Other); break;
+        case OtherFolder: h.files.failListing(Op::GetFolder, path, Kind::Other); break;
+        case DeniedAfterNames: h.files.failSubfoldersAfterNames(path, Kind::PermissionDenied); break;
+        case OtherAfterNames: h.files.failSubfoldersAfterNames(path, Kind::Other); break;
+        case Value22: h.files.setAttributes(path, 22); break;
+        case Value54: h.files.setAttributes(path, 54); break;
+        case Value1046: h.files.setAttributes(path, 1046); break;
         case Root22:
             h.files.setAttributes(path, 22);
             h.files.setRoot(path);

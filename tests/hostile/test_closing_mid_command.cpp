@@ -73,21 +73,13 @@ private Q_SLOTS:
         form.ListView2.setChecked(3, true);
         h.clipboard.text = QStringLiteral("before");
         switch (button) {
-        case 6:
-            h.dialogs.folderNext(tree.path("A"));
-            break;
-        case 2:
-            h.dialogs.openNext({tree.path("one.txt"), tree.path("two.txt")});
-            break;
-        case 7:
-            h.dialogs.saveNext(saved);
-            break;
+        case 6: h.dialogs.folderNext(tree.path("A")); break;
+        case 2: h.dialogs.openNext({tree.path("one.txt"), tree.path("two.txt")}); break;
+        case 7: h.dialogs.saveNext(saved); break;
         case 4:
         case 10:
         case 13:
-        case 14:
-            h.dialogs.inputNext(input);
-            break;
+        case 14: h.dialogs.inputNext(input); break;
         }
         AtClose at;
         h.yield.at(yield, [&] {

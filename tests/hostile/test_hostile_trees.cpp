@@ -128,12 +128,8 @@ private Q_SLOTS:
         TestTree t;
         std::unique_ptr<DeepChain> chain;
         switch (Tree(tree)) {
-        case ControlCharFiles:
-            t.add({"a\nb.txt", "t\tab.txt", "c\rr.txt", "plain.txt"});
-            break;
-        case ControlCharFolders:
-            t.add({"l\nf/x.txt", "t\tf/y.txt", "c\rf/z.txt", "ok/w.txt"});
-            break;
+        case ControlCharFiles: t.add({"a\nb.txt", "t\tab.txt", "c\rr.txt", "plain.txt"}); break;
+        case ControlCharFolders: t.add({"l\nf/x.txt", "t\tf/y.txt", "c\rf/z.txt", "ok/w.txt"}); break;
         case NotUtf8:
             t.rawFile("bad\xff.txt");
             t.rawFolder("dir\xfe");

@@ -125,12 +125,8 @@ private Q_SLOTS:
         h.start();
         const QString faulty = tree.path(path);
         switch (Fault(fault)) {
-        case Denied:
-            h.files.denyAccess(faulty);
-            break;
-        case Hidden:
-            h.files.hide(faulty);
-            break;
+        case Denied: h.files.denyAccess(faulty); break;
+        case Hidden: h.files.hide(faulty); break;
         case Vanishing:
             const Op op = command == CreateList   ? Op::ListFiles
                           : command == AddFolders ? Op::Attributes
@@ -139,16 +135,12 @@ private Q_SLOTS:
             break;
         }
         switch (Command(command)) {
-        case AddFolders:
-            h.dialogs.folderNext(tree.path("A"));
-            break;
+        case AddFolders: h.dialogs.folderNext(tree.path("A")); break;
         case CreateList:
             for (const char* folder : {"A", "A/B", "A/C"})
                 h.form().ListView1.append(tree.path(folder) + "/");
             break;
-        case LoadLists:
-            h.dialogs.openNext({tree.path("one.txt"), tree.path("two.txt")});
-            break;
+        case LoadLists: h.dialogs.openNext({tree.path("one.txt"), tree.path("two.txt")}); break;
         case Save:
             h.form().ListView2.append(QStringLiteral("/new/line"));
             h.dialogs.saveNext(tree.path("out/results.txt"));

@@ -84,11 +84,11 @@ private Q_SLOTS:
         QTest::newRow("dotted capital I keeps its dot") << "istanbul"
                                                         << "/\u0130stanbul" << false;
         QTest::newRow("ASCII text in an entry with other letters") << "TXT"
-                                                                  << "/Café/Übersicht.Txt" << true;
+                                                                   << "/Café/Übersicht.Txt" << true;
         QTest::newRow("ASCII text across a non-ASCII letter") << "ct"
-                                                             << "/cété" << false;
+                                                              << "/cété" << false;
         QTest::newRow("Kelvin sign inside a longer entry") << "skill"
-                                                          << "/Übungen/SKill.doc" << true;
+                                                           << "/Übungen/SKill.doc" << true;
         QTest::newRow("sharp s is no ss") << "ss"
                                           << "/Stra\u00DFe" << false;
         QTest::newRow("folder path with separator") << "data/"

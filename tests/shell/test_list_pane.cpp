@@ -27,9 +27,10 @@ private Q_SLOTS:
         ListPane pane(true);
         QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
         pane.addColumn(QStringLiteral("Results (List of Files)"));
-        const QStringList texts = {QStringLiteral("/b"), QStringLiteral("/a"), QString(), QStringLiteral("/b"),
-                                   QStringLiteral("  blanks  "), QStringLiteral("Größe/日本/🙂"),
-                                   QStringLiteral("line\nfeed")};
+        const QStringList texts = {
+            QStringLiteral("/b"),        QStringLiteral("/a"),         QString(),
+            QStringLiteral("/b"),        QStringLiteral("  blanks  "), QStringLiteral("Größe/日本/🙂"),
+            QStringLiteral("line\nfeed")};
         for (const QString& text : texts)
             pane.append(text);
         QCOMPARE(pane.count(), texts.size());
@@ -186,7 +187,8 @@ private Q_SLOTS:
         pane.append(QStringLiteral("b"));
         pane.announce();
         QCOMPARE(pane.selectedIndex(), 0);
-        pane.selectionModel()->select(pane.index(1, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        pane.selectionModel()->select(pane.index(1, 0),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         QCOMPARE(pane.selectedIndex(), 2);
         pane.remove(2);
         QCOMPARE(pane.selectedIndex(), 0);

@@ -73,7 +73,8 @@ private Q_SLOTS:
         IniSettingsStorage store(folder.path());
         SaveSetting(store, QStringLiteral("Quillmark"), QStringLiteral("Tallyfold"), QStringLiteral("k"),
                     QStringLiteral("1"));
-        SaveSetting(store, QStringLiteral("Quillmark"), QStringLiteral("Other"), QStringLiteral("k"), QStringLiteral("2"));
+        SaveSetting(store, QStringLiteral("Quillmark"), QStringLiteral("Other"), QStringLiteral("k"),
+                    QStringLiteral("2"));
         SaveSetting(store, QStringLiteral("Elsewhere"), QStringLiteral("Tallyfold"), QStringLiteral("k"),
                     QStringLiteral("3"));
         QCOMPARE(*store.read(QStringLiteral("Quillmark"), QStringLiteral("Tallyfold"), QStringLiteral("k")),
@@ -108,8 +109,8 @@ private Q_SLOTS:
         QTest::newRow("plain") << QByteArray("Text1=txt") << QStringLiteral("txt");
         QTest::newRow("blanks around the equals sign") << QByteArray("Text1 = txt ") << QStringLiteral("txt");
         QTest::newRow("quoted keeps blanks") << QByteArray("Text1=\" txt \"") << QStringLiteral(" txt ");
-        QTest::newRow("a lone backslash stands for itself") << QByteArray("LastFolderDot=C:\\Data")
-                                                            << QStringLiteral("C:\\Data");
+        QTest::newRow("a lone backslash stands for itself")
+            << QByteArray("LastFolderDot=C:\\Data") << QStringLiteral("C:\\Data");
         QTest::newRow("an escaped backslash") << QByteArray("LastFolderDot=a\\\\b") << QStringLiteral("a\\b");
         QTest::newRow("CR LF line end") << QByteArray("Text1=htm\r") << QStringLiteral("htm");
         QTest::newRow("UTF-8") << QByteArray("Text1=\xc3\xa9t\xc3\xa9") << QStringLiteral("été");

@@ -13,8 +13,9 @@ namespace {
 
 QString storedFilter(WindowHarness& h)
 {
-    return h.settings.store().read(kSettingsApplication, kSettingsSection, QStringLiteral("Text1")).value_or(
-        QStringLiteral("<missing>"));
+    return h.settings.store()
+        .read(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"))
+        .value_or(QStringLiteral("<missing>"));
 }
 
 void writeFile(const QString& path, const QByteArray& content)
@@ -33,7 +34,7 @@ QByteArray tinyCursor()
     out.setByteOrder(QDataStream::LittleEndian);
     const quint32 maskBytes = 4 * 2, colourBytes = 2 * 2 * 4;
     const quint32 bitmapSize = 40 + colourBytes + maskBytes;
-    out << quint16(0) << quint16(2) << quint16(1);                             // ICONDIR
+    out << quint16(0) << quint16(2) << quint16(1); // ICONDIR
     out << quint8(2) << quint8(2) << quint8(0) << quint8(0) << quint16(1) << quint16(0) << bitmapSize
         << quint32(22);                                                       // ICONDIRENTRY, hot spot (1, 0)
     out << quint32(40) << qint32(2) << qint32(4) << quint16(1) << quint16(32) // BITMAPINFOHEADER
@@ -90,7 +91,8 @@ private Q_SLOTS:
         h.settings.failReads = true;
         MainWindow& window = h.start();
         QCOMPARE(h.dialogs.messages().size(), 1);
-        QVERIFY(h.dialogs.messages()[0].contains(QStringLiteral("in Foldlister2021/08/31.Form1.Form_Load at line 136")));
+        QVERIFY(
+            h.dialogs.messages()[0].contains(QStringLiteral("in Foldlister2021/08/31.Form1.Form_Load at line 136")));
         QCOMPARE(window.Text1()->text(), QStringLiteral("*"));
     }
 

@@ -69,7 +69,7 @@ private Q_SLOTS:
         QCOMPARE(window.Text1()->geometry(), QRect(16, 20, 377, 23));
         QCOMPARE(window.Text1()->parentWidget(), window.Frame1());
         for (QWidget* widget : std::initializer_list<QWidget*>{&window, window.Frame1(), window.Text1(),
-                                                              window.ListView1(), window.ListView2()}) {
+                                                               window.ListView1(), window.ListView2()}) {
             QCOMPARE(widget->font().family(), QStringLiteral("Arial"));
             QCOMPARE(widget->font().pointSizeF(), 9.0);
             QVERIFY(widget->font().bold());
@@ -96,7 +96,8 @@ private Q_SLOTS:
         QVERIFY(folder.data(Qt::CheckStateRole).isNull());
         QVERIFY(!(result.flags() & Qt::ItemIsEditable));
         QVERIFY(h.window().ListView2()->hasMouseTracking());
-        QVERIFY(!h.window().ListView1()->hasMouseTracking() || !h.window().ListView1()->viewport()->testAttribute(Qt::WA_Hover));
+        QVERIFY(!h.window().ListView1()->hasMouseTracking() ||
+                !h.window().ListView1()->viewport()->testAttribute(Qt::WA_Hover));
         for (PaneView* view : {h.window().ListView1(), h.window().ListView2()}) {
             QCOMPARE(view->selectionMode(), QAbstractItemView::SingleSelection);
             QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
@@ -108,18 +109,19 @@ private Q_SLOTS:
         WindowHarness h;
         MainWindow& window = h.start();
         // Tab 0 to 18 without Frame1 (13), which takes no focus.
-        const QList<QWidget*> expected = {
-            window.ListView1(),     window.ListView2(),     window.PushButton(6),  window.PushButton(5),
-            window.PushButton(7),   window.PushButton(8),   window.PushButton(9),  window.PushButton(1),
-            window.PushButton(2),   window.PushButton(3),   window.PushButton(4),  window.PushButton(10),
-            window.PushButton(11),  window.Text1(),         window.PushButton(12), window.PushButton(13),
-            window.PushButton(14),  window.PushButton(15)};
+        const QList<QWidget*> expected = {window.ListView1(),    window.ListView2(),    window.PushButton(6),
+                                          window.PushButton(5),  window.PushButton(7),  window.PushButton(8),
+                                          window.PushButton(9),  window.PushButton(1),  window.PushButton(2),
+                                          window.PushButton(3),  window.PushButton(4),  window.PushButton(10),
+                                          window.PushButton(11), window.Text1(),        window.PushButton(12),
+                                          window.PushButton(13), window.PushButton(14), window.PushButton(15)};
         QWidget* widget = expected.first();
         for (int i = 1; i < expected.size(); ++i) {
             widget = widget->nextInFocusChain();
             while (widget->focusPolicy() == Qt::NoFocus)
                 widget = widget->nextInFocusChain();
-            QVERIFY2(widget == expected[i], qPrintable(QStringLiteral("tab %1 is %2").arg(i).arg(widget->objectName())));
+            QVERIFY2(widget == expected[i],
+                     qPrintable(QStringLiteral("tab %1 is %2").arg(i).arg(widget->objectName())));
         }
     }
 
@@ -177,7 +179,8 @@ private Q_SLOTS:
         h.click(11);
         QCOMPARE(h.dialogs.calls().size(), size_t(1));
         const auto& call = h.dialogs.calls()[0];
-        QCOMPARE(call.text, QStringLiteral("Questions? Please contact Team Quillmark at https://quillmark.example/contact"));
+        QCOMPARE(call.text,
+                 QStringLiteral("Questions? Please contact Team Quillmark at https://quillmark.example/contact"));
         QCOMPARE(call.buttons, 0);
         QCOMPARE(call.title, QStringLiteral("Tallyfold"));
         QCOMPARE(window.value(), 11);

@@ -3,10 +3,8 @@
 #include <QPushButton>
 
 WindowHarness::WindowHarness()
-    : settings(m_config.path()),
-      services{dialogs, yield, files, clipboard, settings, environment, m_program.path()}
-{
-}
+    : settings(m_config.path()), services{dialogs, yield, files, clipboard, settings, environment, m_program.path()}
+{}
 
 WindowHarness::~WindowHarness() = default;
 
