@@ -32,6 +32,7 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
     case Action::CreateList:
         run.command = Command::CreateList;
         run.refused = form.CreatingList;
+        run.setsPointer = !run.refused && form.ListView1.count() > 0;
         run.description = QStringLiteral("create list");
         return click(5);
 
@@ -40,6 +41,7 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
         run.text = pick<QString>({tree.path(), tree.path(QStringLiteral("docs")), tree.path(QStringLiteral("music")),
                                   tree.path(QStringLiteral("empty")), tree.path(QStringLiteral("photos")), QString()});
         run.refused = run.text.isEmpty();
+        run.setsPointer = !run.refused;
         run.description = QStringLiteral("add folders \"%1\"").arg(run.text);
         m_h.dialogs.folderNext(run.text);
         return click(6);
@@ -57,6 +59,7 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
         for (const QString& file : chosen)
             run.expectedAppends[1] += m_world.listFiles.value(file);
         run.refused = chosen.isEmpty();
+        run.setsPointer = !run.refused;
         run.description = QStringLiteral("load lists %1").arg(chosen.join(QStringLiteral(", ")));
         m_h.dialogs.openNext(chosen);
         return click(2);
@@ -101,6 +104,7 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
     case Action::Copy: {
         run.command = Command::Copy;
         run.refused = true;
+        run.setsPointer = true;
         run.description = QStringLiteral("copy");
         after = [this, before = m_h.clipboard.text](Run& finished) {
             if (m_removals[2] != finished.removals[2] || finished.ticked)
@@ -235,6 +239,7 @@ void InterleavingDriver::prepareRemoval(Run& run, int pane, bool containing)
     } else {
         run.text = pick<QString>({"txt", "TXT", "old", "~", "music/", "a", " txt", "zz", "", "/", "docs"});
         run.refused = run.text.isEmpty();
+        run.setsPointer = !run.refused;
         m_h.dialogs.inputNext(run.text);
     }
     run.description = QStringLiteral("remove from pane %1 entries %2containing \"%3\"%4")

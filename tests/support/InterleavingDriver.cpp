@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include <algorithm>
+
 namespace {
 
 QStringList g_escaped;
@@ -126,9 +128,21 @@ void InterleavingDriver::observe()
     }
 }
 
+// Between the steps of the commands in progress (not at a command's return, where its last step cleared it).
+void InterleavingDriver::checkCreatingList()
+{
+    // The flag belongs to the create-list run in progress and to nothing else.
+    const bool listing = std::any_of(m_stack.begin(), m_stack.end(), [](const Run* run) {
+        return run->command == Command::CreateList && !run->refused;
+    });
+    if (m_h.form().CreatingList != listing)
+        m_faults.append(QStringLiteral("%1: CreatingList is %2").arg(m_stack.back()->description).arg(!listing));
+}
+
 void InterleavingDriver::onYield()
 {
     observe();
+    checkCreatingList();
     if (int(m_stack.size()) - 1 >= kMaxDepth || m_fired >= kMaxActions || !m_faults.isEmpty())
         return;
     if (int(m_random.bounded(100)) < kFirePercent)
@@ -178,6 +192,7 @@ Action InterleavingDriver::randomNested()
 void InterleavingDriver::fire(Action action)
 {
     observe();
+    checkCreatingList();
     Run run;
     std::function<void(Run&)> after;
     const std::function<void()> act = prepare(action, run, after);
@@ -193,11 +208,28 @@ void InterleavingDriver::fire(Action action)
         run.removals[pane] = m_removals[pane];
     }
     ++m_fired;
+    // The user may go on working while a message box of the run is open, "Done." at the latest. Not a save:
+    // its overwrite question would take the answer primed for a question already asked.
+    if (run.command == Command::CreateList && !run.refused && m_random.bounded(10) < 3)
+        m_h.dialogs.whileNextMessage([this] {
+            if (int(m_stack.size()) - 1 >= kMaxDepth || m_fired >= kMaxActions)
+                return;
+            m_log.append(QStringLiteral("  while a message box is open:"));
+            Action nested = randomNested();
+            while (nested == Action::Save)
+                nested = randomNested();
+            fire(nested);
+        });
     m_stack.push_back(&run);
     act();
     observe();
     m_stack.pop_back();
     m_faults += m_model.checkFinished(run, m_snapshot, m_removals);
+    // A long command that set the hourglass sets the default pointer as its last step.
+    if (run.setsPointer && m_h.form().MousePointer.value() != Pointer::Default)
+        m_faults.append(QStringLiteral("%1: pointer %2 after it returned")
+                            .arg(run.description)
+                            .arg(m_h.form().MousePointer.value()));
     if (after)
         after(run);
 }

@@ -70,6 +70,7 @@ public:
 private:
     void seedPanes();
     void observe();
+    void checkCreatingList();
     void onYield();
     void fire(Action action);
     Action randomNested();

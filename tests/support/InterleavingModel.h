@@ -59,6 +59,7 @@ struct Run
     QString text;                   // a removal's text, the chosen folder
     int selected = 0;               // the selected row before a Delete or double-click
     bool refused = false;           // busy pointer, a run in progress, an empty text: the command may change nothing
+    bool setsPointer = false;       // a long command that shows the hourglass while it works
     QStringList expectedAppends[3]; // load lists and sample data: exactly these lines, in order
     QString description;
 
