@@ -1,0 +1,270 @@
+// How the driver fires each command: the dialog answers it primes, and what the model must know of the run.
+#include "InterleavingDriver.h"
+
+#include "app/PaneView.h"
+#include "platform/PathStyle.h"
+#include "results/RemoveEntries.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QtTest>
+
+namespace {
+
+QString trimmedRight(QString text)
+{
+    while (text.endsWith(QChar(u' ')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::function<void(Run&)>& after)
+{
+    Form& form = m_h.form();
+    MainWindow& window = m_h.window();
+    auto click = [this](int button) { return [this, button] { m_h.click(button); }; };
+    const TestTree& tree = m_world.tree;
+
+    switch (action) {
+    case Action::CreateList:
+        run.command = Command::CreateList;
+        run.refused = form.CreatingList;
+        run.setsPointer = !run.refused && form.ListView1.count() > 0;
+        run.description = QStringLiteral("create list");
+        return click(5);
+
+    case Action::AddFolders: {
+        run.command = Command::AddFolders;
+        run.text = pick<QString>({tree.path(), tree.path(QStringLiteral("docs")), tree.path(QStringLiteral("music")),
+                                  tree.path(QStringLiteral("empty")), tree.path(QStringLiteral("photos")), QString()});
+        run.refused = run.text.isEmpty();
+        run.setsPointer = !run.refused;
+        run.description = QStringLiteral("add folders \"%1\"").arg(run.text);
+        m_h.dialogs.folderNext(run.text);
+        return click(6);
+    }
+
+    case Action::LoadLists: {
+        run.command = Command::LoadLists;
+        const QStringList files = m_world.listFiles.keys(); // a, b, c
+        const QStringList chosen = pick<QStringList>({{files[0]},
+                                                      {files[1], files[2]},
+                                                      {m_world.missingListFile},
+                                                      {},
+                                                      {files[0], m_world.missingListFile, files[1]},
+                                                      {files[2]}});
+        for (const QString& file : chosen)
+            run.expectedAppends[1] += m_world.listFiles.value(file);
+        run.refused = chosen.isEmpty();
+        run.setsPointer = !run.refused;
+        run.description = QStringLiteral("load lists %1").arg(chosen.join(QStringLiteral(", ")));
+        m_h.dialogs.openNext(chosen);
+        return click(2);
+    }
+
+    case Action::Sample:
+        run.command = Command::Sample;
+        run.expectedAppends[1] = {m_h.environment.variables.value(QStringLiteral("TEMP")),
+                                  m_h.environment.variables.value(QStringLiteral("ProgramFiles"))};
+        run.description = QStringLiteral("sample data");
+        return click(3);
+
+    case Action::Save: {
+        run.command = Command::Save;
+        run.refused = true; // no pane changes
+        QString path;
+        const int choice = int(m_random.bounded(100));
+        if (choice >= 15 && choice < 27 && !m_savedFiles.isEmpty())
+            path = pick(std::vector<QString>(m_savedFiles.keyBegin(), m_savedFiles.keyEnd()));
+        else if (choice >= 15)
+            path = m_saves.path() + QStringLiteral("/out%1.txt").arg(++m_saveCount);
+        bool confirmed = !path.isEmpty();
+        if (!path.isEmpty() && QFileInfo::exists(path)) {
+            confirmed = m_random.bounded(10) < 6;
+            m_h.dialogs.answerNext(confirmed ? MsgBoxAnswer::Yes : MsgBoxAnswer::No);
+        }
+        run.description =
+            QStringLiteral("save \"%1\"%2").arg(path, confirmed ? QString() : QStringLiteral(", not confirmed"));
+        m_h.dialogs.saveNext(path);
+        after = [this, path, confirmed](Run& finished) {
+            if (!confirmed)
+                return;
+            // Entries removed under the save may end it early or shift what it writes: well-formed lines only.
+            if (m_removals[2] == finished.removals[2])
+                m_savedFiles[path] = crlfLines(finished.start[2]);
+            else
+                m_savedFiles[path] = std::nullopt;
+        };
+        return click(7);
+    }
+
+    case Action::Copy: {
+        run.command = Command::Copy;
+        run.refused = true;
+        run.setsPointer = true;
+        run.description = QStringLiteral("copy");
+        after = [this, before = m_h.clipboard.text](Run& finished) {
+            if (m_removals[2] != finished.removals[2] || finished.ticked)
+                return;
+            const ListPane& pane = m_h.form().ListView2;
+            if (finished.start[2].isEmpty()) {
+                if (m_h.clipboard.text != before)
+                    m_faults.append(QStringLiteral("copy of an empty pane changed the clipboard"));
+                return;
+            }
+            // The text pass reads its bound afresh: rows appended during the widths pass may be in it.
+            QString text;
+            bool matched = false;
+            for (int row = 1; row <= pane.count() && !matched; ++row) {
+                if (pane.checked(row))
+                    text += trimmedRight(pane.text(row)) + QStringLiteral("\r\n");
+                matched = row >= int(finished.start[2].size()) && m_h.clipboard.text == text;
+            }
+            if (!matched)
+                m_faults.append(
+                    QStringLiteral("copy: the clipboard holds \"%1\"").arg(m_h.clipboard.text.value_or("")));
+        };
+        return click(1);
+    }
+
+    case Action::ClearResults:
+        run.command = Command::ClearResults;
+        run.pane = 2;
+        run.description = QStringLiteral("clear results");
+        return click(8);
+
+    case Action::ClearFolders:
+        run.command = Command::ClearFolders;
+        run.pane = 1;
+        run.refused = form.busy();
+        run.description = QStringLiteral("clear folders%1").arg(run.refused ? QStringLiteral(", busy") : QString());
+        return click(9);
+
+    case Action::RemoveResultsContaining:
+        prepareRemoval(run, 2, true);
+        return click(4);
+    case Action::RemoveResultsNotContaining:
+        prepareRemoval(run, 2, false);
+        return click(10);
+    case Action::RemoveFoldersContaining:
+        prepareRemoval(run, 1, true);
+        return click(13);
+    case Action::RemoveFoldersNotContaining:
+        prepareRemoval(run, 1, false);
+        return click(14);
+
+    case Action::DeleteFolder:
+    case Action::DeleteResult: {
+        const int pane = action == Action::DeleteFolder ? 1 : 2;
+        prepareSelection(run, pane);
+        run.command = Command::DeleteKey;
+        run.description = QStringLiteral("Delete on pane %1, row %2").arg(pane).arg(run.selected) + run.description;
+        PaneView* view = pane == 1 ? window.ListView1() : window.ListView2();
+        return [view] { QTest::keyClick(view, Qt::Key_Delete); };
+    }
+
+    case Action::DoubleClickFolder: {
+        prepareSelection(run, 1);
+        run.command = Command::DoubleClick;
+        run.description = QStringLiteral("double-click on row %1").arg(run.selected) + run.description;
+        PaneView* view = window.ListView1();
+        return [view] { Q_EMIT view->dblClick(); };
+    }
+
+    case Action::OtherKey: {
+        run.command = Command::OtherKey;
+        run.refused = true;
+        PaneView* view = m_random.bounded(2) ? window.ListView1() : window.ListView2();
+        const Qt::Key key = pick<Qt::Key>({Qt::Key_Backspace, Qt::Key_Period, Qt::Key_A, Qt::Key_Insert});
+        prepareSelection(run, view == window.ListView1() ? 1 : 2);
+        run.refused = true;
+        run.description = QStringLiteral("key %1 on %2").arg(int(key)).arg(view->objectName());
+        return [view, key] { QTest::keyClick(view, key); };
+    }
+
+    case Action::Filter:
+    case Action::AllFiles: {
+        run.command = Command::Filter;
+        run.refused = true;
+        const QString text = action == Action::AllFiles
+                                 ? QStringLiteral("*")
+                                 : pick<QString>({"*", "txt", "TXT", "md", "", "jpg", ".txt", "*.*", "d/readme"});
+        run.description =
+            action == Action::AllFiles ? QStringLiteral("All Files") : QStringLiteral("filter \"%1\"").arg(text);
+        if (action == Action::AllFiles)
+            return [this] {
+                if (m_h.window().Text1()->text() != QLatin1String("*"))
+                    for (Run* r : m_stack)
+                        r->filterChanged = true;
+                m_h.click(15);
+            };
+        return [this, text] { changeFilter(text); };
+    }
+
+    case Action::Tick:
+        run.command = Command::Tick;
+        run.refused = true;
+        run.description = QStringLiteral("tick");
+        return [this] {
+            ListPane& results = m_h.form().ListView2;
+            if (results.count() == 0)
+                return;
+            const int row = 1 + int(m_random.bounded(results.count()));
+            results.setChecked(row, !results.checked(row));
+            for (Run* r : m_stack)
+                r->ticked = true;
+        };
+
+    case Action::Help:
+    case Action::FilterHelp:
+        run.command = Command::Message;
+        run.refused = true;
+        run.description = action == Action::Help ? QStringLiteral("help") : QStringLiteral("filter help");
+        return click(action == Action::Help ? 11 : 12);
+    }
+    return {};
+}
+
+void InterleavingDriver::prepareRemoval(Run& run, int pane, bool containing)
+{
+    ListPane& target = pane == 1 ? m_h.form().ListView1 : m_h.form().ListView2;
+    run.command = containing ? Command::RemoveContaining : Command::RemoveNotContaining;
+    run.pane = pane;
+    // A removal started on a pane that another one is scanning asks nothing: no answer to prime.
+    if (RemovalScanning(target)) {
+        run.refused = true;
+    } else {
+        run.text = pick<QString>({"txt", "TXT", "old", "~", "music/", "a", " txt", "zz", "", "/", "docs"});
+        run.refused = run.text.isEmpty();
+        run.setsPointer = !run.refused;
+        m_h.dialogs.inputNext(run.text);
+    }
+    run.description = QStringLiteral("remove from pane %1 entries %2containing \"%3\"%4")
+                          .arg(pane)
+                          .arg(containing ? QString() : QStringLiteral("not "), run.text,
+                               RemovalScanning(target) ? QStringLiteral(", refused") : QString());
+}
+
+// The user clicks a row (or beside the rows) before pressing a key.
+void InterleavingDriver::prepareSelection(Run& run, int pane)
+{
+    ListPane& target = pane == 1 ? m_h.form().ListView1 : m_h.form().ListView2;
+    PaneView* view = pane == 1 ? m_h.window().ListView1() : m_h.window().ListView2();
+    target.announce();
+    const int row = target.count() ? int(m_random.bounded(target.count() + 1)) : 0;
+    if (row)
+        view->selectRow(row);
+    else
+        target.selectionModel()->clearSelection();
+    run.pane = pane;
+    run.selected = target.selectedIndex();
+    if (run.selected != row)
+        m_faults.append(
+            QStringLiteral("row %1 of pane %2 selected, the pane says %3").arg(row).arg(pane).arg(run.selected));
+    run.refused = m_h.form().busy() || target.count() == 0 || run.selected == 0;
+    if (m_h.form().busy())
+        run.description = QStringLiteral(", busy");
+}
