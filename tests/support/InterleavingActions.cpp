@@ -143,18 +143,10 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
         run.description = QStringLiteral("clear folders%1").arg(run.refused ? QStringLiteral(", busy") : QString());
         return click(9);
 
-    case Action::RemoveResultsContaining:
-        prepareRemoval(run, 2, true);
-        return click(4);
-    case Action::RemoveResultsNotContaining:
-        prepareRemoval(run, 2, false);
-        return click(10);
-    case Action::RemoveFoldersContaining:
-        prepareRemoval(run, 1, true);
-        return click(13);
-    case Action::RemoveFoldersNotContaining:
-        prepareRemoval(run, 1, false);
-        return click(14);
+    case Action::RemoveResultsContaining: prepareRemoval(run, 2, true); return click(4);
+    case Action::RemoveResultsNotContaining: prepareRemoval(run, 2, false); return click(10);
+    case Action::RemoveFoldersContaining: prepareRemoval(run, 1, true); return click(13);
+    case Action::RemoveFoldersNotContaining: prepareRemoval(run, 1, false); return click(14);
 
     case Action::DeleteFolder:
     case Action::DeleteResult: {

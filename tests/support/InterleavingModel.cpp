@@ -222,8 +222,7 @@ QStringList InterleavingModel::checkFinished(const Run& run, const QStringList n
                       .arg(now[p].join(QStringLiteral(" | ")), expected.join(QStringLiteral(" | "))));
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return faults;
 }
