@@ -2,12 +2,65 @@
 
 #include "platform/Failure.h"
 
+#include <QStringDecoder>
+
+#include <cstdint>
+#include <cstring>
+
 #include <vector>
 
 QString ListPaneSource::cellText(int row, int column) const
 {
     const QString first = m_pane.text(row); // also where a vanished row fails
     return column == 1 ? first : QString();
+}
+
+namespace {
+// What one byte of UTF-8 adds to the UTF-16 length: a character's first byte one unit, the first byte of one
+// beyond the basic plane two, the bytes that continue a character none.
+int utf16Units(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80 ? 0 : (byte >= 0xF0 ? 2 : 1);
+}
+} // namespace
+
+qsizetype ListPaneSource::cellLength(int row, int column) const
+{
+    const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
+    if (column != 1)
+        return 0;
+    qsizetype length = 0;
+    for (std::string_view part : {cell.prefix, cell.name}) {
+        std::size_t i = 0;
+        for (; i + 8 <= part.size(); i += 8) { // eight ASCII bytes at a time, as most paths are
+            std::uint64_t word;
+            std::memcpy(&word, part.data() + i, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                length += 8;
+                continue;
+            }
+            for (std::size_t k = i; k < i + 8; ++k)
+                length += utf16Units(static_cast<unsigned char>(part[k]));
+        }
+        for (; i < part.size(); ++i)
+            length += utf16Units(static_cast<unsigned char>(part[i]));
+    }
+    return length;
+}
+
+void ListPaneSource::appendCell(QString& text, int row, int column) const
+{
+    const ListPane::Utf8Text cell = m_pane.utf8(row);
+    if (column != 1)
+        return;
+    // Decoded straight into the text's own room, with no string made for the cell.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const qsizetype at = text.size();
+    text.resize(at + qsizetype(cell.prefix.size() + cell.name.size()));
+    QChar* end =
+        decoder.appendToBuffer(text.data() + at, QByteArrayView(cell.prefix.data(), qsizetype(cell.prefix.size())));
+    end = decoder.appendToBuffer(end, QByteArrayView(cell.name.data(), qsizetype(cell.name.size())));
+    text.truncate(end - text.constData());
 }
 
 std::optional<QString> CopyText(const PaneSource& pane, Yield& yield)
@@ -22,7 +75,7 @@ std::optional<QString> CopyText(const PaneSource& pane, Yield& yield)
         const int rows = pane.rowCount();
         for (int row = 1; row <= rows; ++row) {
             yield.DoEvents();
-            width = std::max(width, pane.cellText(row, column).size());
+            width = std::max(width, pane.cellLength(row, column));
         }
         widths.push_back(width);
     }
@@ -36,14 +89,15 @@ std::optional<QString> CopyText(const PaneSource& pane, Yield& yield)
         const int rowColumns = pane.columnCount();
         for (int column = 1; column <= rowColumns; ++column) {
             yield.DoEvents();
-            const QString cell = pane.cellText(row, column);
+            const qsizetype length = pane.cellLength(row, column);
             // The column count may have grown since the widths were taken.
             if (std::size_t(column) > widths.size())
                 throw Failure(QStringLiteral("Subscript out of range"));
             const qsizetype width = widths[std::size_t(column - 1)];
-            text += cell;
-            if (width >= cell.size())
-                text += QString(width - cell.size(), QChar(u' '));
+            pane.appendCell(text, row, column);
+            // The last column's padding would only be trimmed again with the line's trailing spaces.
+            if (width > length && column < rowColumns)
+                text.append(QString(width - length, QChar(u' ')));
             text += QChar(u'\t');
         }
         // The tab after the last column goes; a pane without columns has no tab to take.

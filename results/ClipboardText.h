@@ -18,6 +18,10 @@ public:
     virtual int rowCount() const = 0;
     virtual QString cellText(int row, int column) const = 0;
     virtual bool checked(int row) const = 0;
+    // The cell's length in UTF-16 code units, and the cell added to a text: what cellText gives, which a
+    // pane may answer without making a string of the cell.
+    virtual qsizetype cellLength(int row, int column) const { return cellText(row, column).size(); }
+    virtual void appendCell(QString& text, int row, int column) const { text += cellText(row, column); }
 };
 
 // A ListPane holds the first column's text only; its further columns, if it has headers for them, are empty.
@@ -29,6 +33,8 @@ public:
     int rowCount() const override { return m_pane.count(); }
     QString cellText(int row, int column) const override;
     bool checked(int row) const override { return m_pane.checked(row); }
+    qsizetype cellLength(int row, int column) const override;
+    void appendCell(QString& text, int row, int column) const override;
 
 private:
     const ListPane& m_pane;
