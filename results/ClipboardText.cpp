@@ -69,18 +69,24 @@ std::optional<QString> CopyText(const PaneSource& pane, Yield& yield)
         return std::nullopt;
 
     std::vector<qsizetype> widths;
+    qsizetype allCells = 0; // the text's length at most: cells padded but the last, a tab or line end each
     const int columns = pane.columnCount();
     for (int column = 1; column <= columns; ++column) {
-        qsizetype width = 0;
+        qsizetype width = 0, lengths = 0;
         const int rows = pane.rowCount();
         for (int row = 1; row <= rows; ++row) {
             yield.DoEvents();
-            width = std::max(width, pane.cellLength(row, column));
+            const qsizetype length = pane.cellLength(row, column);
+            width = std::max(width, length);
+            lengths += length;
         }
         widths.push_back(width);
+        allCells += (column < columns ? width * rows : lengths) + 2 * qsizetype(rows);
     }
 
+    // One allocation for the whole text instead of one copy per doubling.
     QString text;
+    text.reserve(allCells);
     const int rows = pane.rowCount();
     for (int row = 1; row <= rows; ++row) {
         yield.DoEvents();
