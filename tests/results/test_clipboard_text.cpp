@@ -62,11 +62,7 @@ const QString kCopyProc = QStringLiteral("in Foldlister2021/08/31.Form1.PushButt
 
 QStringList reports(const WindowHarness& h)
 {
-    QStringList texts;
-    for (const ScriptedDialogs::Call& call : h.dialogs.calls())
-        if (call.title == QLatin1String("Application Error"))
-            texts.append(call.text);
-    return texts;
+    return h.dialogs.errorReports();
 }
 
 } // namespace

@@ -17,11 +17,7 @@ const QByteArray kOld = "old content\r\nkept\r\n";
 
 QStringList reports(const WindowHarness& h)
 {
-    QStringList texts;
-    for (const ScriptedDialogs::Call& call : h.dialogs.calls())
-        if (call.title == QLatin1String("Application Error"))
-            texts.append(call.text);
-    return texts;
+    return h.dialogs.errorReports();
 }
 
 void fill(Form& form, const QStringList& entries)
