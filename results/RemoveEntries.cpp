@@ -68,11 +68,12 @@ void removeEntries(Form& form, ListPane& pane, const QString& text, bool removeW
         const std::uint64_t removalsBefore = pane.removals();
         for (int i = 1; i <= n; ++i) {
             form.sys.yield.DoEvents();
-            const ListPane::Utf8Text entry = pane.utf8(i);
             // Rows taken out under the scan (the results pane's Clear List, a Delete once the pointer was
-            // reset by a nested command) leave the collected positions naming other rows.
+            // reset by a nested command) leave the collected positions naming other rows. Asked before the
+            // row is read: a pane that shrank has no row i any more.
             if (pane.removals() != removalsBefore)
                 throw Failure(QStringLiteral("The list was changed during the search; nothing was removed"));
+            const ListPane::Utf8Text entry = pane.utf8(i);
             if (search.foundIn(entry) == removeWhenFound)
                 positions.push_back(i);
         }
