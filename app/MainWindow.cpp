@@ -266,7 +266,12 @@ QString MainWindow::text() const
 
 void MainWindow::setText(const QString& text)
 {
-    m_text1->setText(text);
+    // The box raises no change of its own for the text it already shows, yet every set is a change: "All
+    // Files" on a box showing "*" still stores "*" over whatever the store holds.
+    if (m_text1->text() == text)
+        handle([&] { Text1_Change(m_form); });
+    else
+        m_text1->setText(text);
 }
 
 void MainWindow::showCentred()

@@ -179,6 +179,31 @@ private Q_SLOTS:
         QCOMPARE(h.settings.writes, 5);
     }
 
+    // "All Files" on a box that already showed "*" stored nothing, leaving what another instance had written.
+    void allFilesLeavesTheStarInTheStore_data()
+    {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("stored"); // written behind the program's back
+        QTest::newRow("box shows the star, store changed") << "*" << "txt";
+        QTest::newRow("box shows the star, store emptied") << "*" << "";
+        QTest::newRow("box shows an extension") << "doc" << "doc";
+    }
+    void allFilesLeavesTheStarInTheStore()
+    {
+        QFETCH(QString, shown);
+        QFETCH(QString, stored);
+        WindowHarness h;
+        MainWindow& window = h.start();
+        window.Text1()->setText(shown);
+        h.settings.store().write(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"), stored);
+        h.settings.writes = 0;
+        h.click(15);
+        QCOMPARE(window.Text1()->text(), QStringLiteral("*"));
+        QVERIFY(readIni(h.configFolder()).contains("\nText1=*\n"));
+        QCOMPARE(h.settings.writes, 1);
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
     void aFailedWriteKeepsTheTextAsTyped()
     {
         WindowHarness h;
