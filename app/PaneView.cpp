@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -57,6 +58,14 @@ PaneView::PaneView(ListPane& pane, bool hotTracking, QWidget* parent)
         updateGeometries();
         viewport()->update();
     });
+    // Qt's view repaints and sizes its scroll range when rows come, not when they go: after a removal, a
+    // Clear List or a compacting pass the rows below move up and the range shrinks to the rows left.
+    auto showRowsLeft = [this] {
+        updateGeometries();
+        viewport()->update();
+    };
+    connect(&pane, &QAbstractItemModel::rowsRemoved, this, showRowsLeft);
+    connect(&pane, &QAbstractItemModel::modelReset, this, showRowsLeft);
 
     // One height for every row: what the font and the check box ask for.
     QStyleOptionViewItem probe;
@@ -270,6 +279,11 @@ void PaneView::setHoverRow(int row)
 
 bool PaneView::viewportEvent(QEvent* event)
 {
+    if (event->type() == QEvent::ToolTip) {
+        // The pane's own tooltip wherever the pointer is, over an entry as over empty space.
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), toolTip(), this);
+        return true;
+    }
     if (m_hotTracking) {
         if (event->type() == QEvent::HoverMove || event->type() == QEvent::HoverEnter)
             setHoverRow(rowAt(static_cast<QHoverEvent*>(event)->position().toPoint().y()));
@@ -288,5 +302,6 @@ void PaneView::keyPressEvent(QKeyEvent* event)
 void PaneView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QAbstractItemView::mouseDoubleClickEvent(event);
-    Q_EMIT dblClick();
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT dblClick();
 }

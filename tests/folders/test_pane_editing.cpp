@@ -2,6 +2,7 @@
 #include "WindowHarness.h"
 #include "app/PaneView.h"
 
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -24,6 +25,27 @@ void fill(ListPane& pane, const QStringList& entries)
         pane.append(entry);
     pane.announce();
 }
+
+// The area of a widget painted since the last look.
+class Repaints : public QObject
+{
+public:
+    explicit Repaints(QWidget* widget) : m_widget(widget) { widget->installEventFilter(this); }
+    bool coverAll() const { return (QRegion(m_widget->rect()) - m_region).isEmpty(); }
+    void forget() { m_region = QRegion(); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_region += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QWidget* m_widget;
+    QRegion m_region;
+};
 
 QStringList without(QStringList entries, int position)
 {
@@ -122,17 +144,21 @@ private Q_SLOTS:
     }
 
     // A double-click removes the folder pane's selected entry; the results pane has no double-click command.
+    // Only the primary button's double-click counts: a right or middle one removed the entry too.
     void doubleClickRemovesFromFolderPaneOnly_data()
     {
         QTest::addColumn<int>("pane");
         QTest::addColumn<int>("clicked"); // the row double-clicked, 0: the empty space below the rows
         QTest::addColumn<bool>("busy");
         QTest::addColumn<int>("removed");
-        QTest::newRow("folders, first row") << 1 << 1 << false << 1;
-        QTest::newRow("folders, last row") << 1 << 3 << false << 3;
-        QTest::newRow("folders, below the rows, nothing selected") << 1 << 0 << false << 0;
-        QTest::newRow("folders, while busy") << 1 << 2 << true << 0;
-        QTest::newRow("results, a row") << 2 << 2 << false << 0;
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::newRow("folders, first row") << 1 << 1 << false << 1 << Qt::LeftButton;
+        QTest::newRow("folders, last row") << 1 << 3 << false << 3 << Qt::LeftButton;
+        QTest::newRow("folders, below the rows, nothing selected") << 1 << 0 << false << 0 << Qt::LeftButton;
+        QTest::newRow("folders, while busy") << 1 << 2 << true << 0 << Qt::LeftButton;
+        QTest::newRow("results, a row") << 2 << 2 << false << 0 << Qt::LeftButton;
+        QTest::newRow("folders, right button") << 1 << 2 << false << 0 << Qt::RightButton;
+        QTest::newRow("folders, middle button") << 1 << 2 << false << 0 << Qt::MiddleButton;
     }
     void doubleClickRemovesFromFolderPaneOnly()
     {
@@ -140,6 +166,7 @@ private Q_SLOTS:
         QFETCH(int, clicked);
         QFETCH(bool, busy);
         QFETCH(int, removed);
+        QFETCH(Qt::MouseButton, button);
         WindowHarness h;
         MainWindow& window = h.start();
         window.show();
@@ -151,7 +178,9 @@ private Q_SLOTS:
             h.form().MousePointer.setValue(Pointer::Busy);
         const QPoint at = clicked ? view->visualRect(paneOf(h, pane).index(clicked - 1, 0)).center()
                                   : QPoint(10, view->viewport()->height() - 5);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+        if (button != Qt::LeftButton && clicked)
+            view->selectRow(clicked); // the row stands selected, so only the button can keep it
+        QTest::mouseDClick(view->viewport(), button, {}, at);
         QCOMPARE(paneEntries(paneOf(h, pane)), without(kEntries, removed));
         QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
     }
@@ -189,6 +218,74 @@ private Q_SLOTS:
         QCOMPARE(paneEntries(paneOf(h, 3 - pane)), QStringList{"/other/"});
         QCOMPARE(h.form().MousePointer.value(), busy ? Pointer::Busy : Pointer::Default);
         QVERIFY(h.dialogs.calls().empty());
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    // A removal left the view showing the rows that were gone, with a scroll range for the old count, until
+    // something else repainted it. 200 rows, scrolled to the end; then two removals.
+    void aRemovalShowsTheRowsLeft_data()
+    {
+        QTest::addColumn<int>("pane");
+        QTest::addColumn<bool>("alternating"); // "a" and "b" rows alternate, else 100 of each in a block
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<QString>("second"); // takes every row left
+        for (int pane : {1, 2}) {
+            const QByteArray name = pane == 1 ? "folders, " : "results, ";
+            QTest::newRow(name + "containing, then not containing")
+                << pane << false << "containing" << 100 << "not containing";
+            QTest::newRow(name + "a compacting pass, then Clear List") << pane << true << "containing" << 100 << "clear";
+            QTest::newRow(name + "Delete, then Clear List") << pane << false << "delete" << 199 << "clear";
+        }
+    }
+    void aRemovalShowsTheRowsLeft()
+    {
+        QFETCH(int, pane);
+        QFETCH(bool, alternating);
+        QFETCH(QString, first);
+        QFETCH(int, left);
+        QFETCH(QString, second);
+        WindowHarness h;
+        MainWindow& window = h.start();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ListPane& list = paneOf(h, pane);
+        PaneView* view = viewOf(window, pane);
+        QStringList entries;
+        for (int i = 0; i < 200; ++i)
+            entries << QStringLiteral("/%1/%2/").arg((alternating ? i % 2 : i / 100) ? "b" : "a").arg(i);
+        fill(list, entries);
+        QScrollBar* bar = view->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        Repaints repaints(view->viewport());
+        auto remove = [&](const QString& how) {
+            if (how == QLatin1String("delete")) {
+                view->selectRow(list.count());
+                QTest::keyClick(view, Qt::Key_Delete);
+            } else if (how == QLatin1String("clear")) {
+                h.click(pane == 1 ? 9 : 8);
+            } else {
+                h.dialogs.inputNext(QStringLiteral("b"));
+                const bool containing = how == QLatin1String("containing");
+                h.click(pane == 1 ? (containing ? 13 : 14) : (containing ? 4 : 10));
+            }
+            QCoreApplication::processEvents();
+        };
+        const QRect whole = view->viewport()->rect();
+
+        remove(first);
+        QCOMPARE(list.count(), left);
+        QCOMPARE(bar->maximum(), left * view->rowHeight() - view->viewport()->height());
+        QTRY_VERIFY(repaints.coverAll());
+        repaints.forget();
+        // Still at the end: the bottom of the view shows the last row left.
+        QCOMPARE(view->indexAt(QPoint(1, whole.height() - 1)).row(), left - 1);
+
+        remove(second);
+        QCOMPARE(list.count(), 0);
+        QCOMPARE(bar->maximum(), 0);
+        QVERIFY(!bar->isVisible());
+        QTRY_VERIFY(repaints.coverAll());
         QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
     }
 

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolTip>
 #include <QtTest>
 
 class TestWindow : public QObject
@@ -79,6 +80,40 @@ private Q_SLOTS:
                                 "full names."));
         QCOMPARE(window.ListView2()->toolTip(),
                  QStringLiteral("Move | line to right and out of window to reveal full names."));
+    }
+
+    // Over an entry the pane showed the entry's path instead of its own tooltip.
+    void thePanesTooltipShowsWhereverThePointerIs_data()
+    {
+        QTest::addColumn<int>("pane");
+        QTest::addColumn<bool>("overEntry");
+        QTest::addColumn<QString>("tip");
+        const QString reveal = QStringLiteral("Move | line to right and out of window to reveal full names.");
+        const QString folders = QStringLiteral("Double-click item to remove it. ") + reveal;
+        QTest::newRow("folders, over an entry") << 1 << true << folders;
+        QTest::newRow("folders, below the entries") << 1 << false << folders;
+        QTest::newRow("results, over an entry") << 2 << true << reveal;
+        QTest::newRow("results, below the entries") << 2 << false << reveal;
+    }
+    void thePanesTooltipShowsWhereverThePointerIs()
+    {
+        QFETCH(int, pane);
+        QFETCH(bool, overEntry);
+        QFETCH(QString, tip);
+        WindowHarness h;
+        MainWindow& window = h.start();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ListPane& list = pane == 1 ? h.form().ListView1 : h.form().ListView2;
+        PaneView* view = pane == 1 ? window.ListView1() : window.ListView2();
+        list.append(QStringLiteral("/a/b/"));
+        list.announce();
+        const QPoint at = overEntry ? view->visualRect(list.index(0, 0)).center()
+                                    : QPoint(10, view->viewport()->height() - 5);
+        QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(view->viewport(), &help);
+        QTRY_COMPARE(QToolTip::text(), tip);
+        QToolTip::hideText();
     }
 
     void onlyTheResultsPaneHasCheckBoxesAndHotTracking()
