@@ -77,28 +77,38 @@ public:
 
 private:
     // Answers false when the folder must be dropped: its listing was refused or its path is gone. Any other
-    // failure only ends the examination of this folder, without a report.
+    // answer of the file system only ends the examination of this folder, without a report. A failure that
+    // is no answer of the file system (out of memory among them) is reported at the step it broke, and the
+    // walk goes on with the next folder.
     bool listSubfolders(const QString& folder, std::vector<QString>& next)
     {
+        int label = 116;
         try {
             if (!isEntered(m_files.GetFolder(folder)))
                 return true;
+            label = 118;
             const SubfolderListing listing = m_files.subfolders(folder);
             for (const QByteArray& rawName : listing.names) {
+                label = 120;
                 m_yield.DoEvents();
+                label = 122;
                 // The names are the platform's own bytes, which its path limit counts.
                 if (rawName.size() >= kPathLimit || HasUnsafeNameChars(rawName))
                     continue;
                 const QString name = QString::fromUtf8(rawName);
                 if (name.contains(QChar(u'?')) || name == QLatin1String(".") || name == QLatin1String(".."))
                     continue;
+                label = 132;
                 next.push_back(folder + name + separator());
             }
+            label = 138;
             if (listing.error)
                 throw *listing.error;
         } catch (const ListingFailure& failure) {
             return failure.kind() == ListingFailure::Kind::Other;
+        } catch (const Failure&) {
         } catch (const std::exception&) {
+            m_proc.step(label, [] { throw; });
         }
         return true;
     }

@@ -96,7 +96,7 @@ void ListEntry(Form& form, Procedure& proc, Filter& filter, int position)
     for (int j = 0; j < m;) {
         proc.step(118, [&] { form.sys.yield.DoEvents(); });
         const std::string_view name = names.at(j);
-        if (proc.test(120, [&] { return name.front() != '~'; })) {
+        if (proc.test(120, [&] { return !name.empty() && name.front() != '~'; })) {
             Line line;
             proc.step(122, [&] {
                 line = Line{std::string_view(prefix.constData(), std::size_t(prefix.size())), name};

@@ -276,8 +276,10 @@ std::unique_ptr<QIODevice> PosixFileSystem::openRead(const QString& path)
     if (fd < 0)
         throw Failure::fromErrno(errno);
     struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    const bool looked = ::fstat(fd, &info) == 0;
+    if (!looked || !S_ISREG(info.st_mode)) {
+        // A name that cannot be looked at fails as the kernel says; only a looked-at mode tells a folder.
+        const int error = !looked ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
         throw Failure::fromErrno(error);
     }

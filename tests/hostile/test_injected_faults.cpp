@@ -16,7 +16,7 @@ namespace {
 
 using Op = FaultyFileSystem::Op;
 
-enum Fault { Denied, Hidden, Vanishing };
+enum Fault { Denied, Hidden, Vanishing, OutOfMemory, EmptyName };
 enum Command { AddFolders = 6, LoadLists = 2, CreateList = 5, Save = 7 };
 
 QStringList namesIn(const QString& folder)
@@ -79,6 +79,15 @@ private Q_SLOTS:
             << int(AddFolders) << int(Vanishing) << "A/B" << QStringList{"A/", "A/C/"} << QStringList{}
             << QStringList{};
 
+        // Out of memory in the walk silently dropped what lay below the folder.
+        QTest::newRow("walk: out of memory listing the start is reported at its step")
+            << int(AddFolders) << int(OutOfMemory) << "A" << QStringList{"A/"}
+            << QStringList{"GetSubDirectories2016 118"} << QStringList{};
+        // An empty name read a byte that is not its own and listed the folder itself.
+        QTest::newRow("listing: an empty name from the platform is no file")
+            << int(CreateList) << int(EmptyName) << "A/B" << QStringList{"A/B/b.txt", "A/a.txt", "A/C/c.txt"}
+            << QStringList{} << QStringList{"Done."};
+
         QTest::newRow("listing: a denied folder gives one report, the others are listed")
             << int(CreateList) << int(Denied) << "A/B" << QStringList{"A/a.txt", "A/C/c.txt"}
             << QStringList{"PushButton5_Click 114"} << QStringList{"Done."};
@@ -127,6 +136,13 @@ private Q_SLOTS:
         switch (Fault(fault)) {
         case Denied: h.files.denyAccess(faulty); break;
         case Hidden: h.files.hide(faulty); break;
+        case OutOfMemory:
+            h.files.before = [faulty](Op op, const QString& at) {
+                if (op == Op::Subfolders && QDir::cleanPath(at) == faulty)
+                    throw std::bad_alloc();
+            };
+            break;
+        case EmptyName: h.files.addName(faulty, QByteArray()); break;
         case Vanishing:
             const Op op = command == CreateList   ? Op::ListFiles
                           : command == AddFolders ? Op::Attributes

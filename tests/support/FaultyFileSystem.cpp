@@ -259,6 +259,8 @@ void FaultyFileSystem::listFiles(const QString& folder, const NameSink& sink)
     }
     enter(Op::ListFiles, folder);
     PosixFileSystem::listFiles(folder, sink);
+    for (const QByteArray& name : m_extraNames.value(key(folder)))
+        sink(std::string_view(name.constData(), std::size_t(name.size())));
     leave(Op::ListFiles, folder);
 }
 

@@ -50,6 +50,8 @@ public:
     // The path is removed from the disk right after the operation on it answered: a file or folder that
     // vanishes between one look at it and the next.
     void vanishAfter(Op op, const QString& path) { m_vanishing[faultKey(op, key(path))] = true; }
+    // The file listing of the folder gives this name too, after the real ones, as a platform might.
+    void addName(const QString& folder, const QByteArray& name) { m_extraNames[key(folder)].append(name); }
     // Runs before every operation, e.g. to remove a file between its listing and its use.
     std::function<void(Op, const QString&)> before;
 
@@ -89,4 +91,5 @@ private:
     QStringList m_hidden;
     QMap<QString, int> m_lineLimits;
     QMap<QString, bool> m_vanishing; // key: op number + path
+    QMap<QString, QList<QByteArray>> m_extraNames;
 };
