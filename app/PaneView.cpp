@@ -1,5 +1,6 @@
 #include "app/PaneView.h"
 
+#include "app/PaneAccessibility.h"
 #include "platform/Form.h"
 
 #include <QHeaderView>
@@ -36,6 +37,7 @@ PaneView::PaneView(ListPane& pane, bool hotTracking, QWidget* parent)
     : QAbstractItemView(parent), m_pane(pane), m_header(new QHeaderView(Qt::Horizontal, this)),
       m_hotTracking(hotTracking)
 {
+    installPaneAccessibility();
     setModel(&pane);
     QItemSelectionModel* own = selectionModel();
     setSelectionModel(pane.selectionModel());
@@ -248,8 +250,8 @@ void PaneView::paintEvent(QPaintEvent* event)
                 cell.state |= QStyle::State_Selected;
             if (m_hotTracking && row == m_hoverRow)
                 cell.state |= QStyle::State_MouseOver;
-            if (index == current && hasFocus())
-                cell.state |= QStyle::State_HasFocus;
+            if (index == current && hasFocus()) // the focus frame, whichever way the focus came
+                cell.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
             if (m_hotTracking && row == m_hoverRow && !(cell.state & QStyle::State_Selected)) {
                 QColor hot = cell.palette.color(QPalette::Highlight);
                 hot.setAlpha(40);
@@ -282,6 +284,14 @@ bool PaneView::viewportEvent(QEvent* event)
 void PaneView::keyPressEvent(QKeyEvent* event)
 {
     Q_EMIT keyDown(keyCode(*event), shiftState(event->modifiers()));
+    // Space ticks or unticks the current row where rows have check boxes; it selects nothing.
+    const QModelIndex current = currentIndex();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && current.isValid() &&
+        (m_pane.flags(current) & Qt::ItemIsUserCheckable)) {
+        m_pane.setChecked(current.row() + 1, !m_pane.checked(current.row() + 1));
+        event->accept();
+        return;
+    }
     QAbstractItemView::keyPressEvent(event);
 }
 
