@@ -117,6 +117,14 @@ def run():
             fail("no button " + caption)
         buttons[0].queryAction().doAction(0)
 
+    # The captions shown twice: each button says which list it acts on.
+    for caption in ("Clear List", "Remove Filenames Containing X", "Remove Filenames Not Cont. X"):
+        buttons = sorted(find_all(pyatspi.ROLE_PUSH_BUTTON, caption),
+                         key=lambda b: b.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).y)
+        descriptions = [button.description for button in buttons]
+        if len(buttons) != 2 or "folder list" not in descriptions[0] or "results list" not in descriptions[1]:
+            fail("the buttons %r are described as %r" % (caption, descriptions))
+
     press("Load Sample/Example Data")
     wait_for("the sample folders", lambda: folder_pane.queryTable().nRows == 2)
     if rows(folder_pane) != folders:
