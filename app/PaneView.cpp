@@ -250,16 +250,30 @@ void PaneView::paintEvent(QPaintEvent* event)
                 cell.state |= QStyle::State_Selected;
             if (m_hotTracking && row == m_hoverRow)
                 cell.state |= QStyle::State_MouseOver;
-            if (index == current && hasFocus()) // the focus frame, whichever way the focus came
-                cell.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
+            if (index == current && hasFocus())
+                cell.state |= QStyle::State_HasFocus;
             if (m_hotTracking && row == m_hoverRow && !(cell.state & QStyle::State_Selected)) {
                 QColor hot = cell.palette.color(QPalette::Highlight);
                 hot.setAlpha(40);
                 painter.fillRect(cell.rect, hot);
             }
             itemDelegateForIndex(index)->paint(&painter, cell, index);
+            if (cell.state & QStyle::State_HasFocus)
+                paintFocusFrame(painter, cell);
         }
     }
+}
+
+// A dotted frame round the current row, in the row's text colour, seen on a selected row as on any other
+// and however the focus came to the pane.
+void PaneView::paintFocusFrame(QPainter& painter, const QStyleOptionViewItem& cell) const
+{
+    const QPalette::ColorRole role = cell.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text;
+    painter.save();
+    painter.setPen(QPen(cell.palette.color(role), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(cell.rect.adjusted(0, 0, -1, -1));
+    painter.restore();
 }
 
 void PaneView::setHoverRow(int row)
