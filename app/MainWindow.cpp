@@ -132,6 +132,12 @@ void MainWindow::createControls()
     m_listView1->setAccessibleName(QStringLiteral("Directories (Folders)"));
     m_listView2->setAccessibleName(QStringLiteral("Results (List of Files)"));
     m_text1->setAccessibleName(m_frame1->title());
+    // Three captions stand once above the filter and once below it: the description tells which list each
+    // button acts on.
+    for (int number : {9, 13, 14})
+        m_buttons[number]->setAccessibleDescription(QStringLiteral("Acts on the folder list (Directories (Folders))"));
+    for (int number : {8, 4, 10})
+        m_buttons[number]->setAccessibleDescription(QStringLiteral("Acts on the results list (Results (List of Files))"));
 
     QWidget* previous = m_listView1;
     auto chain = [&](QWidget* next) {

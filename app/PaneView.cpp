@@ -1,5 +1,6 @@
 #include "app/PaneView.h"
 
+#include "app/PaneAccessibility.h"
 #include "platform/Form.h"
 
 #include <QHeaderView>
@@ -37,6 +38,7 @@ PaneView::PaneView(ListPane& pane, bool hotTracking, QWidget* parent)
     : QAbstractItemView(parent), m_pane(pane), m_header(new QHeaderView(Qt::Horizontal, this)),
       m_hotTracking(hotTracking)
 {
+    installPaneAccessibility();
     setModel(&pane);
     QItemSelectionModel* own = selectionModel();
     setSelectionModel(pane.selectionModel());
@@ -265,8 +267,22 @@ void PaneView::paintEvent(QPaintEvent* event)
                 painter.fillRect(cell.rect, hot);
             }
             itemDelegateForIndex(index)->paint(&painter, cell, index);
+            if (cell.state & QStyle::State_HasFocus)
+                paintFocusFrame(painter, cell);
         }
     }
+}
+
+// A dotted frame round the current row, in the row's text colour, seen on a selected row as on any other
+// and however the focus came to the pane.
+void PaneView::paintFocusFrame(QPainter& painter, const QStyleOptionViewItem& cell) const
+{
+    const QPalette::ColorRole role = cell.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text;
+    painter.save();
+    painter.setPen(QPen(cell.palette.color(role), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(cell.rect.adjusted(0, 0, -1, -1));
+    painter.restore();
 }
 
 void PaneView::setHoverRow(int row)
@@ -296,6 +312,14 @@ bool PaneView::viewportEvent(QEvent* event)
 void PaneView::keyPressEvent(QKeyEvent* event)
 {
     Q_EMIT keyDown(keyCode(*event), shiftState(event->modifiers()));
+    // Space ticks or unticks the current row where rows have check boxes; it selects nothing.
+    const QModelIndex current = currentIndex();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && current.isValid() &&
+        (m_pane.flags(current) & Qt::ItemIsUserCheckable)) {
+        m_pane.setChecked(current.row() + 1, !m_pane.checked(current.row() + 1));
+        event->accept();
+        return;
+    }
     QAbstractItemView::keyPressEvent(event);
 }
 

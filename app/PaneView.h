@@ -4,6 +4,8 @@
 
 class ListPane;
 class QHeaderView;
+class QPainter;
+class QStyleOptionViewItem;
 
 // A list pane on screen: report view with one header, single selection, no editing, and a column that the
 // user drags wider than the pane to read long paths. Rows have one height and are painted only where they
@@ -51,6 +53,7 @@ private:
     int contentWidth() const;
     int rowAt(int y) const;
     void setHoverRow(int row);
+    void paintFocusFrame(QPainter& painter, const QStyleOptionViewItem& cell) const;
 
     ListPane& m_pane;
     QHeaderView* m_header;

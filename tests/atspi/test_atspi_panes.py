@@ -1,0 +1,185 @@
+#!/usr/bin/python3
+"""What a screen reader reads of Tallyfold's window, through the AT-SPI bus.
+
+Starts a virtual display, a session bus and the AT-SPI bus, runs the program with accessibility on and the
+two sample folders pointed at folders made here, and reads it as a client: both panes are tables; after
+"Load Sample/Example Data" and "2. Start Creating List" their rows are the folders and the files on disk;
+the "Done." box says so; Space on a results row ticks it and the copy then holds that row.
+Usage: test_atspi_panes.py PROGRAM
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+program = os.path.abspath(sys.argv[1])
+work = tempfile.mkdtemp(prefix="tallyfold-atspi-")
+children = []
+
+
+def start(command, **options):
+    process = subprocess.Popen(command, **options)
+    children.append(process)
+    return process
+
+
+def fail(message):
+    print("FAIL:", message, file=sys.stderr)
+    sys.exit(1)
+
+
+def wait_for(what, probe, seconds=20):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        found = probe()
+        if found:
+            return found
+        time.sleep(0.1)
+    fail("timed out waiting for " + what)
+
+
+def folders_on_disk():
+    """Two sample folders: files with awkward names, a subfolder that is not listed, an empty folder."""
+    first, second = os.path.join(work, "first"), os.path.join(work, "second")
+    for folder, names in ((first, ["notes.txt", "Größe 日本.txt", "a b c", "report.pdf"]), (second, ["tool"])):
+        os.makedirs(folder)
+        for name in names:
+            open(os.path.join(folder, name), "w").close()
+    os.makedirs(os.path.join(first, "subfolder"))
+    open(os.path.join(first, "subfolder", "deeper.txt"), "w").close()
+    return [first, second]
+
+
+def run():
+    folders = folders_on_disk()
+    # The display, found free by Xvfb itself.
+    read_end, write_end = os.pipe()
+    start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+          pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    display = os.read(read_end, 64).decode().strip()
+    os.environ["DISPLAY"] = ":" + display
+
+    runtime = os.path.join(work, "runtime")
+    os.makedirs(runtime, mode=0o700)
+    os.environ["XDG_RUNTIME_DIR"] = runtime
+    bus = start(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE, text=True)
+    os.environ["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
+    start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+    start(["/usr/libexec/at-spi2-registryd"], stderr=subprocess.DEVNULL)
+
+    config = os.path.join(work, "config")
+    os.makedirs(config)
+    with open(os.path.join(config, "Quillmark.ini"), "w") as settings:
+        settings.write("[Tallyfold]\nText1=*\n")
+    environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
+                       XDG_CONFIG_HOME=config, TEMP=folders[0], ProgramFiles=folders[1])
+    start([program], env=environment)
+
+    import pyatspi  # only now: it finds the AT-SPI bus through the session bus set above
+
+    def application():
+        desktop = pyatspi.Registry.getDesktop(0)
+        for index in range(desktop.childCount):
+            app = desktop.getChildAtIndex(index)
+            if app is not None and app.name and "tallyfold" in app.name.lower():
+                return app
+        return None
+
+    app = wait_for("the program on the AT-SPI bus", application)
+
+    def find_all(role, name=None):
+        found = []
+
+        def walk(node, depth):
+            if node is None or depth > 12:
+                return
+            if node.getRole() == role and (name is None or node.name == name):
+                found.append(node)
+            for index in range(node.childCount):
+                if node.getRole() != pyatspi.ROLE_TABLE:  # a table's children are its cells
+                    walk(node.getChildAtIndex(index), depth + 1)
+
+        walk(app, 0)
+        return found
+
+    tables = wait_for("the two panes", lambda: (lambda t: t if len(t) == 2 else None)(find_all(pyatspi.ROLE_TABLE)))
+    folder_pane, result_pane = sorted(tables, key=lambda t: t.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).y)
+
+    def rows(pane):
+        table = pane.queryTable()
+        return [table.getAccessibleAt(row, 0).name for row in range(table.nRows)]
+
+    def press(caption):
+        buttons = find_all(pyatspi.ROLE_PUSH_BUTTON, caption)
+        if not buttons:
+            fail("no button " + caption)
+        buttons[0].queryAction().doAction(0)
+
+    # The captions shown twice: each button says which list it acts on.
+    for caption in ("Clear List", "Remove Filenames Containing X", "Remove Filenames Not Cont. X"):
+        buttons = sorted(find_all(pyatspi.ROLE_PUSH_BUTTON, caption),
+                         key=lambda b: b.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).y)
+        descriptions = [button.description for button in buttons]
+        if len(buttons) != 2 or "folder list" not in descriptions[0] or "results list" not in descriptions[1]:
+            fail("the buttons %r are described as %r" % (caption, descriptions))
+
+    press("Load Sample/Example Data")
+    wait_for("the sample folders", lambda: folder_pane.queryTable().nRows == 2)
+    if rows(folder_pane) != folders:
+        fail("folder pane rows %r, expected %r" % (rows(folder_pane), folders))
+
+    press("2. Start Creating List")
+    done = wait_for("the Done. box", lambda: find_all(pyatspi.ROLE_LABEL, "Done."))
+    expected = [os.path.join(folder, name) for folder in folders
+                for name in os.listdir(folder) if os.path.isfile(os.path.join(folder, name))]
+    if sorted(rows(result_pane)) != sorted(expected):
+        fail("result pane rows %r, expected %r" % (rows(result_pane), expected))
+    if done[0].name != "Done.":
+        fail("the box reads %r" % done[0].name)
+    press("OK")
+    wait_for("the Done. box to close", lambda: not find_all(pyatspi.ROLE_LABEL, "Done."))
+
+    # Space on the third results row: focus to that row, the key from the keyboard.
+    window = subprocess.run(["xdotool", "search", "--name", "^Tallyfold$"], capture_output=True, text=True)
+    subprocess.run(["xdotool", "windowfocus", "--sync", window.stdout.split()[0]], check=True)
+    row = 2
+    cell = result_pane.queryTable().getAccessibleAt(row, 0)
+    if cell.getState().contains(pyatspi.STATE_CHECKED):
+        fail("a results row is ticked before Space")
+    action = cell.queryAction()
+    names = [action.getName(index) for index in range(action.nActions)]
+    if "Toggle" not in names:
+        fail("the results cell offers no toggle, only %r" % names)
+    action.doAction(names.index("SetFocus"))
+    wait_for("the row to take the focus", lambda: cell.getState().contains(pyatspi.STATE_FOCUSED))
+    subprocess.run(["xdotool", "key", "space"], check=True)
+    wait_for("Space to tick the row", lambda: cell.getState().contains(pyatspi.STATE_CHECKED))
+    ticked = cell.name
+    others = [r for r in range(result_pane.queryTable().nRows) if r != row and
+              result_pane.queryTable().getAccessibleAt(r, 0).getState().contains(pyatspi.STATE_CHECKED)]
+    if others:
+        fail("Space ticked other rows too: %r" % others)
+
+    press("3. Copy Results To Clipboard")
+    wait_for("the copy's message", lambda: find_all(pyatspi.ROLE_PUSH_BUTTON, "OK"))
+    copied = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, timeout=10).stdout
+    if copied.decode("utf-8") != ticked + "\r\n":
+        fail("the clipboard holds %r, expected the ticked row %r" % (copied, ticked + "\r\n"))
+    press("OK")
+    print("ok: both panes are tables; rows match the folders and files on disk; the box reads Done.;")
+    print("ok: Space ticked %r and the copy holds it" % ticked)
+
+
+try:
+    run()
+finally:
+    for child in reversed(children):
+        child.terminate()
+    for child in children:
+        try:
+            child.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            child.kill()
+    subprocess.run(["rm", "-rf", work])
