@@ -18,9 +18,11 @@
 
 namespace {
 
+// The path as the file system stores names. A path holding a NUL names nothing (the kernel would read only
+// the part before it): it becomes the empty path, which every call finds missing.
 QByteArray encoded(const QString& path)
 {
-    return QFile::encodeName(path);
+    return path.contains(QChar(u'\0')) ? QByteArray() : QFile::encodeName(path);
 }
 
 // The path without trailing separators, so that a link is looked at and not its target ("/" stays).
@@ -294,5 +296,8 @@ std::unique_ptr<QIODevice> PosixFileSystem::openRead(const QString& path)
 
 std::unique_ptr<SaveTarget> PosixFileSystem::openSave(const QString& path)
 {
-    return openPosixSaveTarget(encoded(path));
+    const QByteArray name = encoded(path);
+    if (name.isEmpty())
+        throw Failure::fromErrno(ENOENT);
+    return openPosixSaveTarget(name);
 }

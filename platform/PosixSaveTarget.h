@@ -7,10 +7,13 @@
 #include <memory>
 
 // Opens the file that will take the place of `path` (encoded as the file system stores names). Throws a
-// Failure with the platform's words when it cannot be made.
+// Failure with the platform's words when it cannot be made, or when an existing file may not be written.
 //
-// A regular file, or a name not yet taken, is written to a temporary file of a short name beside it, which
-// takes the target's name only at commit; the target's permissions and owner carry over, and a temporary file
-// never outlives its SaveTarget. A symbolic link is followed, so its target is replaced and the link stays.
-// A FIFO or a device is written directly and stays what it is; a FIFO nobody reads is refused, not waited for.
+// A name not yet taken, or a regular file whose replacement can equal it in all a user sees (owner and group,
+// mode, ACLs and extended attributes, one link, a folder that lets the name be replaced), is written to a new
+// file that takes the target's name only at commit, after it reached the disk; that file has no name until
+// then where the file system allows, else a short temporary one beside the target, and it never outlives its
+// SaveTarget. Any other regular file is written where it stands at commit, into room reserved beforehand.
+// A symbolic link is followed, so its target is saved and the link stays. A FIFO or a device is written
+// directly and stays what it is; a FIFO nobody reads is refused, not waited for.
 std::unique_ptr<SaveTarget> openPosixSaveTarget(const QByteArray& path);

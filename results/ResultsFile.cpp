@@ -46,6 +46,20 @@ void ResultsFileWriter::writeEntry(const ListPane& pane, int position)
     append("\r\n");
 }
 
+qint64 ResultsFileWriter::bytesFor(const ListPane& pane, int count)
+{
+    qint64 bytes = 2 * qint64(count);
+    for (int i = 1; i <= count; ++i) {
+        if (m_utf8) {
+            const ListPane::Utf8Text entry = pane.utf8(i);
+            bytes += qint64(entry.prefix.size() + entry.name.size());
+        } else {
+            bytes += QByteArray(m_encoder.encode(pane.text(i))).size();
+        }
+    }
+    return bytes;
+}
+
 void ResultsFileWriter::append(std::string_view bytes)
 {
     const qsizetype size = qsizetype(bytes.size());

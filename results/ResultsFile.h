@@ -25,6 +25,8 @@ public:
     void writeEntry(const ListPane& pane, int position);
     // Hands what is gathered to the device. Throws a Failure like writeLine.
     void flush();
+    // The bytes that the pane's first `count` entries take as lines of the file.
+    qint64 bytesFor(const ListPane& pane, int count);
 
 private:
     void append(std::string_view bytes);

@@ -3,7 +3,9 @@
 #include "results/ClipboardText.h"
 #include "results/ResultsFile.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 QString CopiedMessage()
 {
@@ -54,20 +56,33 @@ void PushButton7_Click(Form& form)
         return;
 
     proc.step(128, [&] { form.MousePointer.setValue(Pointer::Busy); });
-    // Nothing replaces the old file until every line is written: a file that cannot be made, a write that
-    // fails or an entry that vanished meanwhile ends the writing after one report, and the old file stays.
+    // Nothing replaces the old file until every line is written: a file that may not be written or has no
+    // room, a write that fails or an entry that vanished meanwhile ends the writing after one report, and
+    // the old file stays.
     std::unique_ptr<SaveTarget> target;
-    if (proc.step(130, [&] { target = form.sys.files.openSave(path); })) {
-        ResultsFileWriter writer(target->device());
+    std::optional<ResultsFileWriter> writer;
+    if (proc.step(130, [&] {
+            target = form.sys.files.openSave(path);
+            writer.emplace(target->device());
+            target->reserve(writer->bytesFor(form.ListView2, form.ListView2.count()));
+        })) {
         int count = 0;
         proc.step(132, [&] { count = form.ListView2.count(); });
+        // The file holds the list as it stood when the count was read: entries appended later are not part
+        // of it, and a removal meanwhile leaves no such list to write.
+        const std::uint64_t removals = form.ListView2.removals();
         bool written = true;
         for (int i = 1; i <= count && written; ++i) {
             proc.step(134, [&] { form.sys.yield.DoEvents(); });
-            written = proc.step(136, [&] { writer.writeEntry(form.ListView2, i); });
+            written = proc.step(136, [&] {
+                if (form.ListView2.removals() != removals)
+                    throw Failure(QStringLiteral("Index out of bounds"));
+                writer->writeEntry(form.ListView2, i);
+            });
         }
-        if (written && proc.step(136, [&] { writer.flush(); }))
+        if (written && proc.step(136, [&] { writer->flush(); }))
             proc.step(140, [&] { target->commit(); });
+        writer.reset();
         target.reset();
     }
     proc.step(142, [&] { form.MousePointer.setValue(Pointer::Default); });

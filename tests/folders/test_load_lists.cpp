@@ -219,6 +219,20 @@ private Q_SLOTS:
         QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
     }
 
+    // The name of a list file cut at a NUL would open another file: it names nothing.
+    void aChosenPathHoldingANulIsNotFound()
+    {
+        TestTree tree;
+        tree.file(QStringLiteral("good.txt"), "/next/\n");
+        WindowHarness h;
+        h.start();
+        h.dialogs.openNext({tree.path("good.txt") + QChar(u'\0') + QStringLiteral(".old")});
+        h.click(2);
+        QCOMPARE(h.folderEntries(), QStringList{});
+        QCOMPARE(h.dialogs.messages(), QStringList{QStringLiteral("File not found")});
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
     void fiftyMegabyteLineLoads()
     {
         TestTree tree;

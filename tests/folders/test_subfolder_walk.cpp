@@ -135,6 +135,20 @@ private Q_SLOTS:
         QVERIFY(h.dialogs.messages().isEmpty());
     }
 
+    // A start folder whose path holds a NUL is not entered, as a missing one: nothing of the folder named by
+    // the part before the NUL is listed.
+    void aPathHoldingANulIsNotFound()
+    {
+        TestTree folders({"A/B/", "A/C/"});
+        WindowHarness h;
+        h.start();
+        const std::vector<QString> start{folders.path("A") + QChar(u'\0') + QStringLiteral("/B/")};
+        std::vector<QString> list = start;
+        GetSubDirectories2016(h.form(), list, true);
+        QCOMPARE(list, start);
+        QVERIFY(h.dialogs.messages().isEmpty());
+    }
+
     // A folder path that reaches the limit is listed but not entered; one unit shorter is entered.
     void pathAtTheLimitIsListedButNotEntered()
     {

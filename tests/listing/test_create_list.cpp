@@ -158,6 +158,8 @@ private Q_SLOTS:
         QTest::newRow("missing folder") << "/no/such/folder/here" << 0;
         QTest::newRow("a file as folder") << "FILE" << 0;
         QTest::newRow("folder that cannot be listed") << "FAULT" << 114;
+        // Such a path once listed the folder named by the part before the NUL, under a path that does not exist.
+        QTest::newRow("a path holding a NUL") << "NUL" << 0;
     }
     void brokenEntriesAddNothingAndTheRunGoesOn()
     {
@@ -171,6 +173,8 @@ private Q_SLOTS:
             h.files.fail(FaultyFileSystem::Op::ListFiles, entry, QStringLiteral("Device not ready"));
         } else if (entry == QLatin1String("FILE")) {
             entry = tree.path(QStringLiteral("file.txt"));
+        } else if (entry == QLatin1String("NUL")) {
+            entry = tree.path(QStringLiteral("broken")) + QChar(u'\0') + QStringLiteral("/x");
         }
         for (const QString& e : {tree.path(QStringLiteral("first")), entry, tree.path(QStringLiteral("last"))})
             h.form().ListView1.append(e);

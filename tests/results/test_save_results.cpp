@@ -161,6 +161,9 @@ private Q_SLOTS:
             << "clear:2" << 3 << QStringLiteral("Index out of bounds\r\n") + kSaveProc + "at line 136";
         QTest::newRow("the pane is cleared at the last yield")
             << "clear:3" << 3 << QStringLiteral("Index out of bounds\r\n") + kSaveProc + "at line 136";
+        // A removal behind the save and appends after it once gave a file that was neither list.
+        QTest::newRow("an entry is removed and two appended while the save yields")
+            << "remove:2" << 3 << QStringLiteral("Index out of bounds\r\n") + kSaveProc + "at line 136";
     }
     void aSaveThatCannotFinishKeepsTheOldFile()
     {
@@ -178,6 +181,12 @@ private Q_SLOTS:
             h.files.fail(FaultyFileSystem::Op::OpenSave, path, QStringLiteral("Permission denied"));
         else if (kind[0] == QLatin1String("full"))
             h.files.failWriteAfter(path, kind[1].toLongLong());
+        else if (kind[0] == QLatin1String("remove"))
+            h.yield.at(kind[1].toInt(), [&] {
+                form.ListView2.remove(3);
+                form.ListView2.append(QStringLiteral("/new/a"));
+                form.ListView2.append(QStringLiteral("/new/b"));
+            });
         else
             h.yield.at(kind[1].toInt(), [&] { h.click(8); });
         h.dialogs.saveNext(path);
@@ -236,7 +245,7 @@ private Q_SLOTS:
         h.click(7);
 
         QCOMPARE(reports(h).size(), 1);
-        QVERIFY2(reports(h)[0].startsWith(QStringLiteral("No space left on device\r\n") + kSaveProc + "at line 136"),
+        QVERIFY2(reports(h)[0].startsWith(QStringLiteral("No space left on device\r\n") + kSaveProc + "at line 130"),
                  qPrintable(reports(h)[0]));
         QCOMPARE(tree.read(QStringLiteral("small/results.txt")), kOld);
         QCOMPARE(namesIn(tree.path(QStringLiteral("small"))), QStringList{QStringLiteral("results.txt")});

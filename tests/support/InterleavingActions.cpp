@@ -92,11 +92,11 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
         after = [this, path, confirmed](Run& finished) {
             if (!confirmed)
                 return;
-            // Entries removed under the save may end it early or shift what it writes: well-formed lines only.
+            // A saved file is the pane at one moment, when the save read its count: appends later are not in
+            // it. After a removal under the save no such list is left to write, so the file stays as it was
+            // (and a new name stays free, which the final look at the save folder checks).
             if (m_removals[2] == finished.removals[2])
                 m_savedFiles[path] = crlfLines(finished.start[2]);
-            else
-                m_savedFiles[path] = std::nullopt;
         };
         return click(7);
     }
