@@ -2,8 +2,6 @@
 
 #include "platform/Failure.h"
 
-#include <QStringDecoder>
-
 #include <cstdint>
 #include <cstring>
 
@@ -22,6 +20,39 @@ int utf16Units(unsigned char byte)
 {
     return (byte & 0xC0) == 0x80 ? 0 : (byte >= 0xF0 ? 2 : 1);
 }
+
+// Whether the bytes are all ASCII, eight at a time, as most paths are.
+bool allAscii(std::string_view part)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= part.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, part.data() + i, 8);
+        if ((word & 0x8080808080808080ull) != 0)
+            return false;
+    }
+    for (; i < part.size(); ++i)
+        if (static_cast<unsigned char>(part[i]) >= 0x80)
+            return false;
+    return true;
+}
+
+// The part as the text holds it: its own bytes where they are ASCII; otherwise decoded and encoded again, so
+// that bytes that are not UTF-8 become the replacement character, as on the screen.
+void appendUtf8(QByteArray& text, std::string_view part)
+{
+    if (allAscii(part))
+        text.append(part.data(), qsizetype(part.size()));
+    else
+        text += QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8();
+}
+
+qsizetype utf8Size(std::string_view part)
+{
+    if (allAscii(part))
+        return qsizetype(part.size());
+    return QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8().size();
+}
 } // namespace
 
 qsizetype ListPaneSource::cellLength(int row, int column) const
@@ -31,90 +62,97 @@ qsizetype ListPaneSource::cellLength(int row, int column) const
         return 0;
     qsizetype length = 0;
     for (std::string_view part : {cell.prefix, cell.name}) {
-        std::size_t i = 0;
-        for (; i + 8 <= part.size(); i += 8) { // eight ASCII bytes at a time, as most paths are
-            std::uint64_t word;
-            std::memcpy(&word, part.data() + i, 8);
-            if ((word & 0x8080808080808080ull) == 0) {
-                length += 8;
-                continue;
-            }
-            for (std::size_t k = i; k < i + 8; ++k)
-                length += utf16Units(static_cast<unsigned char>(part[k]));
+        if (allAscii(part)) {
+            length += qsizetype(part.size());
+            continue;
         }
-        for (; i < part.size(); ++i)
-            length += utf16Units(static_cast<unsigned char>(part[i]));
+        for (char byte : part)
+            length += utf16Units(static_cast<unsigned char>(byte));
     }
     return length;
 }
 
-void ListPaneSource::appendCell(QString& text, int row, int column) const
+qsizetype ListPaneSource::cellBytes(int row, int column) const
+{
+    const ListPane::Utf8Text cell = m_pane.utf8(row);
+    return column == 1 ? utf8Size(cell.prefix) + utf8Size(cell.name) : 0;
+}
+
+void ListPaneSource::appendCellUtf8(QByteArray& text, int row, int column) const
 {
     const ListPane::Utf8Text cell = m_pane.utf8(row);
     if (column != 1)
         return;
-    // Decoded straight into the text's own room, with no string made for the cell.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    const qsizetype at = text.size();
-    text.resize(at + qsizetype(cell.prefix.size() + cell.name.size()));
-    QChar* end =
-        decoder.appendToBuffer(text.data() + at, QByteArrayView(cell.prefix.data(), qsizetype(cell.prefix.size())));
-    end = decoder.appendToBuffer(end, QByteArrayView(cell.name.data(), qsizetype(cell.name.size())));
-    text.truncate(end - text.constData());
+    appendUtf8(text, cell.prefix);
+    appendUtf8(text, cell.name);
 }
 
-std::optional<QString> CopyText(const PaneSource& pane, Yield& yield)
+std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
 {
+    // Every yield may run a command that changes the pane. A row that is gone fails at its read; a removal
+    // that left the position filled (rows taken out, others appended) fails at the check after the read.
+    const std::uint64_t removalsBefore = pane.removals();
+    auto unchanged = [&] {
+        if (pane.removals() != removalsBefore)
+            throw Failure(QStringLiteral("The list was changed during the copy; nothing was copied"));
+    };
     if (pane.rowCount() == 0)
         return std::nullopt;
 
     std::vector<qsizetype> widths;
-    qsizetype allCells = 0; // the text's length at most: cells padded but the last, a tab or line end each
+    qsizetype allBytes = 0; // the text's size at most: cells padded but the last, a tab or line end each
     const int columns = pane.columnCount();
     for (int column = 1; column <= columns; ++column) {
-        qsizetype width = 0, lengths = 0;
+        qsizetype width = 0, bytes = 0, lengths = 0;
         const int rows = pane.rowCount();
         for (int row = 1; row <= rows; ++row) {
             yield.DoEvents();
             const qsizetype length = pane.cellLength(row, column);
+            unchanged();
             width = std::max(width, length);
             lengths += length;
+            bytes += pane.cellBytes(row, column);
         }
         widths.push_back(width);
-        allCells += (column < columns ? width * rows : lengths) + 2 * qsizetype(rows);
+        // Padding is counted in units, one byte each; a padded cell takes its bytes plus its missing units.
+        allBytes += (column < columns ? bytes + width * rows - lengths : bytes) + 2 * qsizetype(rows);
     }
 
-    // One allocation for the whole text instead of one copy per doubling.
-    QString text;
-    text.reserve(allCells);
+    // One allocation for the whole text instead of one copy per doubling. Never null: no checked row gives
+    // the empty text, not none.
+    QByteArray text("");
+    text.reserve(allBytes);
     const int rows = pane.rowCount();
     for (int row = 1; row <= rows; ++row) {
         yield.DoEvents();
-        if (!pane.checked(row))
+        const bool checked = pane.checked(row);
+        unchanged();
+        if (!checked)
             continue;
         const int rowColumns = pane.columnCount();
         for (int column = 1; column <= rowColumns; ++column) {
             yield.DoEvents();
             const qsizetype length = pane.cellLength(row, column);
+            unchanged();
             // The column count may have grown since the widths were taken.
             if (std::size_t(column) > widths.size())
                 throw Failure(QStringLiteral("Subscript out of range"));
             const qsizetype width = widths[std::size_t(column - 1)];
-            pane.appendCell(text, row, column);
+            pane.appendCellUtf8(text, row, column);
             // The last column's padding would only be trimmed again with the line's trailing spaces.
             if (width > length && column < rowColumns)
-                text.append(QString(width - length, QChar(u' ')));
-            text += QChar(u'\t');
+                text.append(width - length, ' ');
+            text += '\t';
         }
         // The tab after the last column goes; a pane without columns has no tab to take.
         if (text.isEmpty())
             throw Failure(QStringLiteral("Invalid procedure call or argument"));
         text.chop(1);
         qsizetype end = text.size();
-        while (end > 0 && text.at(end - 1) == QChar(u' '))
+        while (end > 0 && text.at(end - 1) == ' ')
             --end;
         text.truncate(end);
-        text += QStringLiteral("\r\n");
+        text += "\r\n";
     }
     return text;
 }
@@ -141,14 +179,14 @@ void ClipboardClear(Clipboard& clipboard)
     retried([&] { clipboard.Clear(); });
 }
 
-bool ClipboardSetText(Clipboard& clipboard, const QString& text, int format)
+bool ClipboardSetText(Clipboard& clipboard, const QByteArray& utf8, int format)
 {
-    return retried([&] { clipboard.SetText(text, format); });
+    return retried([&] { clipboard.SetText(utf8, format); });
 }
 
 void ListViewToClipboard(const PaneSource& pane, Yield& yield, Clipboard& clipboard)
 {
-    const std::optional<QString> text = CopyText(pane, yield);
+    const std::optional<QByteArray> text = CopyText(pane, yield);
     if (!text)
         return;
     ClipboardClear(clipboard);
