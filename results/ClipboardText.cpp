@@ -1,6 +1,7 @@
 #include "results/ClipboardText.h"
 
 #include "platform/Failure.h"
+#include "platform/LargePages.h"
 
 #include <cstdint>
 #include <cstring>
@@ -37,54 +38,57 @@ bool allAscii(std::string_view part)
     return true;
 }
 
-// The part as the text holds it: its own bytes where they are ASCII; otherwise decoded and encoded again, so
-// that bytes that are not UTF-8 become the replacement character, as on the screen.
-void appendUtf8(QByteArray& text, std::string_view part)
+// The UTF-16 length of a part that is not all ASCII.
+qsizetype utf16Length(std::string_view part)
 {
-    if (allAscii(part))
-        text.append(part.data(), qsizetype(part.size()));
-    else
-        text += QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8();
+    qsizetype length = 0;
+    for (char byte : part)
+        length += utf16Units(static_cast<unsigned char>(byte));
+    return length;
 }
 
-qsizetype utf8Size(std::string_view part)
+// A part that is not all ASCII as the text holds it: decoded and encoded again, so that bytes that are not
+// UTF-8 become the replacement character, as on the screen.
+QByteArray reencoded(std::string_view part)
 {
-    if (allAscii(part))
-        return qsizetype(part.size());
-    return QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8().size();
+    return QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8();
 }
 } // namespace
 
-qsizetype ListPaneSource::cellLength(int row, int column) const
+PaneSource::CellSize ListPaneSource::cellSize(int row, int column) const
+{
+    const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
+    CellSize size;
+    if (column != 1)
+        return size;
+    for (std::string_view part : {cell.prefix, cell.name}) {
+        if (allAscii(part)) {
+            size.units += qsizetype(part.size());
+            size.bytes += qsizetype(part.size());
+        } else {
+            size.units += utf16Length(part);
+            size.bytes += reencoded(part).size();
+        }
+    }
+    return size;
+}
+
+qsizetype ListPaneSource::appendCellUtf8(QByteArray& text, int row, int column) const
 {
     const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
     if (column != 1)
         return 0;
-    qsizetype length = 0;
+    qsizetype units = 0;
     for (std::string_view part : {cell.prefix, cell.name}) {
         if (allAscii(part)) {
-            length += qsizetype(part.size());
-            continue;
+            text.append(part.data(), qsizetype(part.size()));
+            units += qsizetype(part.size());
+        } else {
+            text += reencoded(part);
+            units += utf16Length(part);
         }
-        for (char byte : part)
-            length += utf16Units(static_cast<unsigned char>(byte));
     }
-    return length;
-}
-
-qsizetype ListPaneSource::cellBytes(int row, int column) const
-{
-    const ListPane::Utf8Text cell = m_pane.utf8(row);
-    return column == 1 ? utf8Size(cell.prefix) + utf8Size(cell.name) : 0;
-}
-
-void ListPaneSource::appendCellUtf8(QByteArray& text, int row, int column) const
-{
-    const ListPane::Utf8Text cell = m_pane.utf8(row);
-    if (column != 1)
-        return;
-    appendUtf8(text, cell.prefix);
-    appendUtf8(text, cell.name);
+    return units;
 }
 
 std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
@@ -107,11 +111,11 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
         const int rows = pane.rowCount();
         for (int row = 1; row <= rows; ++row) {
             yield.DoEvents();
-            const qsizetype length = pane.cellLength(row, column);
+            const PaneSource::CellSize size = pane.cellSize(row, column);
             unchanged();
-            width = std::max(width, length);
-            lengths += length;
-            bytes += pane.cellBytes(row, column);
+            width = std::max(width, size.units);
+            lengths += size.units;
+            bytes += size.bytes;
         }
         widths.push_back(width);
         // Padding is counted in units, one byte each; a padded cell takes its bytes plus its missing units.
@@ -122,6 +126,7 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
     // the empty text, not none.
     QByteArray text("");
     text.reserve(allBytes);
+    AdviseLargePages(text.data(), std::size_t(text.capacity()));
     const int rows = pane.rowCount();
     for (int row = 1; row <= rows; ++row) {
         yield.DoEvents();
@@ -132,13 +137,12 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
         const int rowColumns = pane.columnCount();
         for (int column = 1; column <= rowColumns; ++column) {
             yield.DoEvents();
-            const qsizetype length = pane.cellLength(row, column);
-            unchanged();
+            const qsizetype length = pane.appendCellUtf8(text, row, column);
+            unchanged(); // the cell just added, if any, goes with the text
             // The column count may have grown since the widths were taken.
             if (std::size_t(column) > widths.size())
                 throw Failure(QStringLiteral("Subscript out of range"));
             const qsizetype width = widths[std::size_t(column - 1)];
-            pane.appendCellUtf8(text, row, column);
             // The last column's padding would only be trimmed again with the line's trailing spaces.
             if (width > length && column < rowColumns)
                 text.append(width - length, ' ');

@@ -20,11 +20,24 @@ public:
     virtual int rowCount() const = 0;
     virtual QString cellText(int row, int column) const = 0;
     virtual bool checked(int row) const = 0;
-    // The cell's length in UTF-16 code units, its size in UTF-8 bytes, and the cell added to a UTF-8 text:
-    // what cellText gives, which a pane may answer without making a string of the cell.
-    virtual qsizetype cellLength(int row, int column) const { return cellText(row, column).size(); }
-    virtual qsizetype cellBytes(int row, int column) const { return cellText(row, column).toUtf8().size(); }
-    virtual void appendCellUtf8(QByteArray& text, int row, int column) const { text += cellText(row, column).toUtf8(); }
+    // The cell's length in UTF-16 code units and its size in UTF-8 bytes; the cell added to a UTF-8 text,
+    // giving its length. What cellText gives, which a pane may answer without making a string of the cell.
+    struct CellSize
+    {
+        qsizetype units = 0;
+        qsizetype bytes = 0;
+    };
+    virtual CellSize cellSize(int row, int column) const
+    {
+        const QString cell = cellText(row, column);
+        return {cell.size(), cell.toUtf8().size()};
+    }
+    virtual qsizetype appendCellUtf8(QByteArray& text, int row, int column) const
+    {
+        const QString cell = cellText(row, column);
+        text += cell.toUtf8();
+        return cell.size();
+    }
     // Counts the rows taken out of the pane (appends leave it alone): positions read before and after a
     // change of this count may name rows of two different lists.
     virtual std::uint64_t removals() const { return 0; }
@@ -39,9 +52,8 @@ public:
     int rowCount() const override { return m_pane.count(); }
     QString cellText(int row, int column) const override;
     bool checked(int row) const override { return m_pane.checked(row); }
-    qsizetype cellLength(int row, int column) const override;
-    qsizetype cellBytes(int row, int column) const override;
-    void appendCellUtf8(QByteArray& text, int row, int column) const override;
+    CellSize cellSize(int row, int column) const override;
+    qsizetype appendCellUtf8(QByteArray& text, int row, int column) const override;
     std::uint64_t removals() const override { return m_pane.removals(); }
 
 private:
