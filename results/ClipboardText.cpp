@@ -38,7 +38,7 @@ bool allAscii(std::string_view part)
     return true;
 }
 
-// The UTF-16 length of a part that is not all ASCII.
+// The UTF-16 length of a part that is not all ASCII: counted by its lead bytes, as the widths count.
 qsizetype utf16Length(std::string_view part)
 {
     qsizetype length = 0;
@@ -47,11 +47,61 @@ qsizetype utf16Length(std::string_view part)
     return length;
 }
 
-// A part that is not all ASCII as the text holds it: decoded and encoded again, so that bytes that are not
-// UTF-8 become the replacement character, as on the screen.
-QByteArray reencoded(std::string_view part)
+// Whether the part is well-formed UTF-8 (no stray continuation, overlong form, surrogate or code beyond
+// U+10FFFF): then decoding gives back its own bytes.
+bool wellFormed(std::string_view part)
 {
-    return QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8();
+    const auto* p = reinterpret_cast<const unsigned char*>(part.data());
+    const auto* end = p + part.size();
+    while (p < end) {
+        const unsigned char lead = *p;
+        if (lead < 0x80) {
+            ++p;
+            continue;
+        }
+        int more;
+        unsigned char low = 0x80, high = 0xBF; // the second byte's range
+        if (lead >= 0xC2 && lead <= 0xDF)
+            more = 1;
+        else if (lead >= 0xE0 && lead <= 0xEF) {
+            more = 2;
+            if (lead == 0xE0)
+                low = 0xA0;
+            else if (lead == 0xED)
+                high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            more = 3;
+            if (lead == 0xF0)
+                low = 0x90;
+            else if (lead == 0xF4)
+                high = 0x8F;
+        } else
+            return false;
+        if (end - p <= more || p[1] < low || p[1] > high)
+            return false;
+        for (int k = 2; k <= more; ++k)
+            if ((p[k] & 0xC0) != 0x80)
+                return false;
+        p += more + 1;
+    }
+    return true;
+}
+
+// A part that is not all ASCII as the text holds it: its own bytes when they are well-formed; otherwise
+// decoded and encoded again, so that bytes that are not UTF-8 become the replacement character, as on the
+// screen.
+void appendPart(QByteArray& text, std::string_view part)
+{
+    if (wellFormed(part))
+        text.append(part.data(), qsizetype(part.size()));
+    else
+        text += QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8();
+}
+
+qsizetype partBytes(std::string_view part)
+{
+    return wellFormed(part) ? qsizetype(part.size())
+                            : QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8().size();
 }
 } // namespace
 
@@ -67,7 +117,7 @@ PaneSource::CellSize ListPaneSource::cellSize(int row, int column) const
             size.bytes += qsizetype(part.size());
         } else {
             size.units += utf16Length(part);
-            size.bytes += reencoded(part).size();
+            size.bytes += partBytes(part);
         }
     }
     return size;
@@ -84,7 +134,7 @@ qsizetype ListPaneSource::appendCellUtf8(QByteArray& text, int row, int column) 
             text.append(part.data(), qsizetype(part.size()));
             units += qsizetype(part.size());
         } else {
-            text += reencoded(part);
+            appendPart(text, part);
             units += utf16Length(part);
         }
     }

@@ -338,6 +338,33 @@ private Q_SLOTS:
         QCOMPARE(QGuiApplication::clipboard()->text(), expected);
     }
 
+    void namesThatAreNotUtf8AreCopiedAsTheDecoderReadsThem_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("well-formed, two to four bytes") << QByteArray("caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x98\x80");
+        QTest::newRow("a byte that is never UTF-8") << QByteArray("a\xff" "b");
+        QTest::newRow("an overlong slash") << QByteArray("a\xc0\xaf" "b");
+        QTest::newRow("a surrogate") << QByteArray("a\xed\xa0\x80" "b");
+        QTest::newRow("beyond U+10FFFF") << QByteArray("a\xf4\x90\x80\x80" "b");
+        QTest::newRow("cut short at the end") << QByteArray("a\xe2\x82");
+        QTest::newRow("a stray continuation") << QByteArray("a\x80" "b");
+        QTest::newRow("a noncharacter") << QByteArray("a\xef\xbf\xbe" "b");
+    }
+    void namesThatAreNotUtf8AreCopiedAsTheDecoderReadsThem()
+    {
+        QFETCH(QByteArray, name);
+        ListPane pane(true);
+        pane.addColumn(QStringLiteral("Results (List of Files)"));
+        const QByteArray prefix("/d\xc3\xa9j\xc3\xa0/");
+        pane.appendInFolder(pane.addPrefix(std::string_view(prefix.constData(), std::size_t(prefix.size()))),
+                            std::string_view(name.constData(), std::size_t(name.size())));
+        pane.setChecked(1, true);
+        CountingYield yield;
+        const std::optional<QByteArray> text = CopyText(ListPaneSource(pane), yield);
+        QVERIFY(text.has_value());
+        QCOMPARE(*text, (QString::fromUtf8(prefix) + QString::fromUtf8(name) + QStringLiteral("\r\n")).toUtf8());
+    }
+
     void theSystemClipboardIsJudgedByWhoHoldsIt_data()
     {
         QTest::addColumn<int>("refusals");
