@@ -3,6 +3,7 @@
 #include "platform/Failure.h"
 #include "platform/LargePages.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -22,38 +23,43 @@ int utf16Units(unsigned char byte)
     return (byte & 0xC0) == 0x80 ? 0 : (byte >= 0xF0 ? 2 : 1);
 }
 
-// Whether the bytes are all ASCII, eight at a time, as most paths are.
-bool allAscii(std::string_view part)
-{
-    std::size_t i = 0;
-    for (; i + 8 <= part.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, part.data() + i, 8);
-        if ((word & 0x8080808080808080ull) != 0)
-            return false;
-    }
-    for (; i < part.size(); ++i)
-        if (static_cast<unsigned char>(part[i]) >= 0x80)
-            return false;
-    return true;
-}
-
-// The UTF-16 length of a part that is not all ASCII: counted by its lead bytes, as the widths count.
+// The UTF-16 length of a part, counted by its bytes as above, eight at a time: one unit a byte, less the
+// continuing bytes (10xxxxxx), plus the first bytes of four (11110xxx and above).
 qsizetype utf16Length(std::string_view part)
 {
-    qsizetype length = 0;
-    for (char byte : part)
-        length += utf16Units(static_cast<unsigned char>(byte));
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    qsizetype length = qsizetype(part.size());
+    std::size_t i = 0;
+    for (; i + 8 <= part.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, part.data() + i, 8);
+        if ((w & kHigh) == 0)
+            continue;
+        // Shifted left within each byte, bit 6 (5, 4) of a byte meets its bit 7.
+        const std::uint64_t continuing = w & ~(w << 1) & kHigh;
+        const std::uint64_t fourByteLead = w & (w << 1) & (w << 2) & (w << 3) & kHigh;
+        length += std::popcount(fourByteLead) - std::popcount(continuing);
+    }
+    for (; i < part.size(); ++i)
+        length += utf16Units(static_cast<unsigned char>(part[i])) - 1;
     return length;
 }
 
-// Whether the part is well-formed UTF-8 (no stray continuation, overlong form, surrogate or code beyond
-// U+10FFFF): then decoding gives back its own bytes.
+// Whether a part is well-formed UTF-8 (no stray continuation, overlong form, surrogate or code beyond
+// U+10FFFF), whose decoding gives back its own bytes. ASCII eight bytes at a time, as most of a path is.
 bool wellFormed(std::string_view part)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(part.data());
     const auto* end = p + part.size();
     while (p < end) {
+        if (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                p += 8;
+                continue;
+            }
+        }
         const unsigned char lead = *p;
         if (lead < 0x80) {
             ++p;
@@ -86,23 +92,6 @@ bool wellFormed(std::string_view part)
     }
     return true;
 }
-
-// A part that is not all ASCII as the text holds it: its own bytes when they are well-formed; otherwise
-// decoded and encoded again, so that bytes that are not UTF-8 become the replacement character, as on the
-// screen.
-void appendPart(QByteArray& text, std::string_view part)
-{
-    if (wellFormed(part))
-        text.append(part.data(), qsizetype(part.size()));
-    else
-        text += QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8();
-}
-
-qsizetype partBytes(std::string_view part)
-{
-    return wellFormed(part) ? qsizetype(part.size())
-                            : QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8().size();
-}
 } // namespace
 
 PaneSource::CellSize ListPaneSource::cellSize(int row, int column) const
@@ -112,13 +101,9 @@ PaneSource::CellSize ListPaneSource::cellSize(int row, int column) const
     if (column != 1)
         return size;
     for (std::string_view part : {cell.prefix, cell.name}) {
-        if (allAscii(part)) {
-            size.units += qsizetype(part.size());
-            size.bytes += qsizetype(part.size());
-        } else {
-            size.units += utf16Length(part);
-            size.bytes += partBytes(part);
-        }
+        // A byte that is not UTF-8 takes three as the replacement character: the text grows then.
+        size.bytes += qsizetype(part.size());
+        size.units += utf16Length(part);
     }
     return size;
 }
@@ -130,13 +115,11 @@ qsizetype ListPaneSource::appendCellUtf8(QByteArray& text, int row, int column) 
         return 0;
     qsizetype units = 0;
     for (std::string_view part : {cell.prefix, cell.name}) {
-        if (allAscii(part)) {
+        if (wellFormed(part))
             text.append(part.data(), qsizetype(part.size()));
-            units += qsizetype(part.size());
-        } else {
-            appendPart(text, part);
-            units += utf16Length(part);
-        }
+        else // bytes that are not UTF-8 become the replacement character, as on the screen
+            text += QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8();
+        units += utf16Length(part);
     }
     return units;
 }

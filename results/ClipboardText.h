@@ -20,8 +20,9 @@ public:
     virtual int rowCount() const = 0;
     virtual QString cellText(int row, int column) const = 0;
     virtual bool checked(int row) const = 0;
-    // The cell's length in UTF-16 code units and its size in UTF-8 bytes; the cell added to a UTF-8 text,
-    // giving its length. What cellText gives, which a pane may answer without making a string of the cell.
+    // The cell's length in UTF-16 code units and about its size in UTF-8 bytes, the room it takes in the
+    // text; the cell added to a UTF-8 text, giving its length. What cellText gives, which a pane may answer
+    // without making a string of the cell.
     struct CellSize
     {
         qsizetype units = 0;

@@ -338,6 +338,31 @@ private Q_SLOTS:
         QCOMPARE(QGuiApplication::clipboard()->text(), expected);
     }
 
+    void thePanesWidthsCountUtf16UnitsOfItsBytes_data()
+    {
+        QTest::addColumn<QString>("longest"); // an unticked row that sets the first column's width
+        QTest::addColumn<int>("width");       // its length in UTF-16 units, counted by hand
+        QTest::newRow("ASCII, more than a word") << "/abcdefghij/klm" << 15;
+        QTest::newRow("two-byte letters inside a word") << "/caf\u00e9s/\u00e9t\u00e9 r\u00e9sum\u00e9" << 17;
+        QTest::newRow("three-byte letters") << "/\u65e5\u672c\u8a9e/\u30d5\u30a1\u30a4\u30eb" << 9;
+        QTest::newRow("beyond the basic plane, two units each") << "/\U0001F600\U0001F600x\U0001F600" << 8;
+    }
+    void thePanesWidthsCountUtf16UnitsOfItsBytes()
+    {
+        QFETCH(QString, longest);
+        QFETCH(int, width);
+        ListPane pane(true);
+        pane.addColumn(QStringLiteral("Results (List of Files)"));
+        pane.addColumn(QStringLiteral("more")); // a second column, empty in every row, pads the first
+        pane.append(QStringLiteral("/\u00e9"));
+        pane.append(longest);
+        pane.setChecked(1, true);
+        CountingYield yield;
+        const std::optional<QByteArray> text = CopyText(ListPaneSource(pane), yield);
+        QVERIFY(text.has_value());
+        QCOMPARE(*text, (QStringLiteral("/\u00e9") + QString(width - 2, QChar(u' ')) + QStringLiteral("\t\r\n")).toUtf8());
+    }
+
     void namesThatAreNotUtf8AreCopiedAsTheDecoderReadsThem_data()
     {
         QTest::addColumn<QByteArray>("name");
