@@ -228,13 +228,15 @@ int main(int argc, char* argv[])
     qsizetype pastedLines = 0;
     for (int run = 0; run < runs && wanted(copy.name); ++run) {
         StallMeter stall;
+        qint64 worstStall = 0;
         copy.program.push_back(seconds([&] {
             click(1);
+            worstStall = stall.worstMs(); // the client's reading is not the window's
             const QMimeData* offer = QGuiApplication::clipboard()->mimeData();
             pasted = offer ? offer->data(QStringLiteral("text/plain;charset=utf-8")) : QByteArray();
             pastedLines = std::count(pasted.cbegin(), pasted.cend(), '\n');
         }));
-        copy.worstStallMs = std::max(copy.worstStallMs, stall.worstMs());
+        copy.worstStallMs = std::max(copy.worstStallMs, worstStall);
     }
     if (wanted(copy.name)) {
         print(copy);

@@ -3,7 +3,6 @@
 #include "platform/Failure.h"
 #include "platform/LargePages.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -23,6 +22,12 @@ int utf16Units(unsigned char byte)
     return (byte & 0xC0) == 0x80 ? 0 : (byte >= 0xF0 ? 2 : 1);
 }
 
+// How many bytes have bit 7 set, in a word that has no other bits.
+int bitsSet(std::uint64_t highBits)
+{
+    return int(((highBits >> 7) * 0x0101010101010101ull) >> 56);
+}
+
 // The UTF-16 length of a part, counted by its bytes as above, eight at a time: one unit a byte, less the
 // continuing bytes (10xxxxxx), plus the first bytes of four (11110xxx and above).
 qsizetype utf16Length(std::string_view part)
@@ -38,7 +43,7 @@ qsizetype utf16Length(std::string_view part)
         // Shifted left within each byte, bit 6 (5, 4) of a byte meets its bit 7.
         const std::uint64_t continuing = w & ~(w << 1) & kHigh;
         const std::uint64_t fourByteLead = w & (w << 1) & (w << 2) & (w << 3) & kHigh;
-        length += std::popcount(fourByteLead) - std::popcount(continuing);
+        length += bitsSet(fourByteLead) - bitsSet(continuing);
     }
     for (; i < part.size(); ++i)
         length += utf16Units(static_cast<unsigned char>(part[i])) - 1;
@@ -108,20 +113,17 @@ PaneSource::CellSize ListPaneSource::cellSize(int row, int column) const
     return size;
 }
 
-qsizetype ListPaneSource::appendCellUtf8(QByteArray& text, int row, int column) const
+void ListPaneSource::appendCellUtf8(QByteArray& text, int row, int column) const
 {
     const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
     if (column != 1)
-        return 0;
-    qsizetype units = 0;
+        return;
     for (std::string_view part : {cell.prefix, cell.name}) {
         if (wellFormed(part))
             text.append(part.data(), qsizetype(part.size()));
         else // bytes that are not UTF-8 become the replacement character, as on the screen
             text += QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8();
-        units += utf16Length(part);
     }
-    return units;
 }
 
 std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
@@ -170,14 +172,17 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
         const int rowColumns = pane.columnCount();
         for (int column = 1; column <= rowColumns; ++column) {
             yield.DoEvents();
-            const qsizetype length = pane.appendCellUtf8(text, row, column);
+            // The last column's padding would only be trimmed again with the line's trailing spaces: its
+            // length is not needed.
+            const bool padded = column < rowColumns;
+            const qsizetype length = padded ? pane.cellSize(row, column).units : 0;
+            pane.appendCellUtf8(text, row, column);
             unchanged(); // the cell just added, if any, goes with the text
             // The column count may have grown since the widths were taken.
             if (std::size_t(column) > widths.size())
                 throw Failure(QStringLiteral("Subscript out of range"));
             const qsizetype width = widths[std::size_t(column - 1)];
-            // The last column's padding would only be trimmed again with the line's trailing spaces.
-            if (width > length && column < rowColumns)
+            if (padded && width > length)
                 text.append(width - length, ' ');
             text += '\t';
         }

@@ -21,8 +21,8 @@ public:
     virtual QString cellText(int row, int column) const = 0;
     virtual bool checked(int row) const = 0;
     // The cell's length in UTF-16 code units and about its size in UTF-8 bytes, the room it takes in the
-    // text; the cell added to a UTF-8 text, giving its length. What cellText gives, which a pane may answer
-    // without making a string of the cell.
+    // text; the cell added to a UTF-8 text. What cellText gives, which a pane may answer without making a
+    // string of the cell.
     struct CellSize
     {
         qsizetype units = 0;
@@ -33,11 +33,9 @@ public:
         const QString cell = cellText(row, column);
         return {cell.size(), cell.toUtf8().size()};
     }
-    virtual qsizetype appendCellUtf8(QByteArray& text, int row, int column) const
+    virtual void appendCellUtf8(QByteArray& text, int row, int column) const
     {
-        const QString cell = cellText(row, column);
-        text += cell.toUtf8();
-        return cell.size();
+        text += cellText(row, column).toUtf8();
     }
     // Counts the rows taken out of the pane (appends leave it alone): positions read before and after a
     // change of this count may name rows of two different lists.
@@ -54,7 +52,7 @@ public:
     QString cellText(int row, int column) const override;
     bool checked(int row) const override { return m_pane.checked(row); }
     CellSize cellSize(int row, int column) const override;
-    qsizetype appendCellUtf8(QByteArray& text, int row, int column) const override;
+    void appendCellUtf8(QByteArray& text, int row, int column) const override;
     std::uint64_t removals() const override { return m_pane.removals(); }
 
 private:
