@@ -13,9 +13,12 @@
 #include "platform/SystemEnvironment.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -39,6 +42,24 @@ public:
     QString pickFolder(const QString&, const QString&) override { return folder; }
     QStringList openFileNames(const QString&, const QStringList&) override { return {}; }
     QString saveFileName(const QString&, const QStringList&) override { return savePath; }
+};
+
+// The system clipboard, which another program takes over right after each offer while `refusing` is set: the
+// copy's every attempt then fails as it would against a clipboard held elsewhere.
+class BenchClipboard : public QtClipboard
+{
+public:
+    bool refusing = false;
+    int offers = 0;
+
+protected:
+    void place(QClipboard& clipboard, QMimeData* offer) override
+    {
+        ++offers;
+        QtClipboard::place(clipboard, offer);
+        if (refusing)
+            clipboard.setMimeData(new QMimeData);
+    }
 };
 
 struct Figure
@@ -105,7 +126,7 @@ int main(int argc, char* argv[])
     BenchDialogs dialogs;
     QtYield yield;
     PosixFileSystem files;
-    QtClipboard clipboard;
+    BenchClipboard clipboard;
     IniSettingsStorage settings(scratch + QStringLiteral("/config"));
     SystemEnvironment environment;
     Services services{dialogs, yield, files, clipboard, settings, environment, scratch};
@@ -142,8 +163,11 @@ int main(int argc, char* argv[])
     std::vector<Figure> figures;
     const QString only = parser.value(onlyOption);
     auto wanted = [&](const QString& name) { return name.contains(only, Qt::CaseInsensitive); };
+    const QString saveName = QStringLiteral("\"3. Save Results As Text File\"");
+    const QString copyName = QStringLiteral("copy (all ticked) vs save");
     auto measure = [&](Figure figure, const std::function<void()>& prepare, int button, const QString& reference) {
-        if (!wanted(figure.name))
+        // The copy's figure compares with the save's times: the save runs for it too.
+        if (!wanted(figure.name) && !(figure.name == saveName && wanted(copyName)))
             return;
         for (int run = 0; run < runs; ++run) {
             prepare();
@@ -189,21 +213,61 @@ int main(int argc, char* argv[])
 
     fullList();
     measure(
-        {QStringLiteral("\"3. Save Results As Text File\""), {}, {}, 2.0}, [] {}, 7,
+        {saveName, {}, {}, 2.0}, [] {}, 7,
         QStringLiteral("cp '%1' '%2'").arg(dialogs.savePath, out));
-    const std::vector<double> saves = figures.empty() ? std::vector<double>() : figures.back().program;
+    const std::vector<double> saves =
+        figures.empty() || figures.back().name != saveName ? std::vector<double>() : figures.back().program;
 
     for (int row = 1; row <= results.count(); ++row)
         results.setChecked(row, true);
-    Figure copy{QStringLiteral("\"3. Copy Results To Clipboard\", all ticked"), {}, saves, 2.0};
+    // The copy hands its text over when a client asks: timed is the command and one client that asks for the
+    // whole text, as UTF-8, and reads every byte of it (counts its lines). A client in another program keeps
+    // its own copy in its own memory; the program's side of the handing over is the asking.
+    Figure copy{copyName, {}, saves, 1.5};
+    QByteArray pasted;
+    qsizetype pastedLines = 0;
     for (int run = 0; run < runs && wanted(copy.name); ++run) {
         StallMeter stall;
-        copy.program.push_back(seconds([&] { click(1); }));
-        copy.worstStallMs = std::max(copy.worstStallMs, stall.worstMs());
+        qint64 worstStall = 0;
+        copy.program.push_back(seconds([&] {
+            click(1);
+            worstStall = stall.worstMs(); // the client's reading is not the window's
+            const QMimeData* offer = QGuiApplication::clipboard()->mimeData();
+            pasted = offer ? offer->data(QStringLiteral("text/plain;charset=utf-8")) : QByteArray();
+            pastedLines = std::count(pasted.cbegin(), pasted.cend(), '\n');
+        }));
+        copy.worstStallMs = std::max(copy.worstStallMs, worstStall);
     }
     if (wanted(copy.name)) {
         print(copy);
         figures.push_back(copy);
+        // Every row ticked, one column, no path ending in a space: the copy's text is the saved file's.
+        QFile saved(dialogs.savePath);
+        const bool same = saved.open(QIODevice::ReadOnly) && saved.readAll() == pasted;
+        std::printf("%-44s %s, %lld lines\n", "copy text equals the saved file", same ? "yes" : "NO",
+                    static_cast<long long>(pastedLines));
+    }
+    pasted.clear();
+
+    // A clipboard that another program takes back after every offer: the command gives up after its 1000
+    // attempts, and the window must stay live throughout.
+    Figure refused{QStringLiteral("copy, clipboard refuses 1000 times"), {}, {}, 0};
+    int offersPerCopy = 0;
+    for (int run = 0; run < runs && wanted(refused.name); ++run) {
+        clipboard.refusing = true;
+        clipboard.offers = 0;
+        StallMeter stall;
+        refused.program.push_back(seconds([&] { click(1); }));
+        refused.worstStallMs = std::max(refused.worstStallMs, stall.worstMs());
+        offersPerCopy = clipboard.offers;
+        clipboard.refusing = false;
+    }
+    if (wanted(refused.name)) {
+        std::printf("%-44s program %8.3f s  %d attempts  worst stall %lld ms (target <= 50)\n",
+                    qPrintable(refused.name), median(refused.program), offersPerCopy,
+                    static_cast<long long>(refused.worstStallMs));
+        std::fflush(stdout);
+        figures.push_back(refused);
     }
 
     const FrameTimes frames = scrollThrough(*window.ListView2());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QByteArray>
 
 // The system clipboard. Each operation throws a Failure when the clipboard refuses it.
 class Clipboard
@@ -8,6 +8,7 @@ class Clipboard
 public:
     virtual ~Clipboard() = default;
     virtual void Clear() = 0;
-    // Format 0 is the platform's plain text; any other value names a clipboard format.
-    virtual void SetText(const QString& text, int format) = 0;
+    // Puts a text, given as its UTF-8 bytes, on the clipboard. Format 0 is the platform's plain text; any
+    // other value names a clipboard format.
+    virtual void SetText(const QByteArray& utf8, int format) = 0;
 };

@@ -1,8 +1,7 @@
 #include "results/ClipboardText.h"
 
 #include "platform/Failure.h"
-
-#include <QStringDecoder>
+#include "platform/LargePages.h"
 
 #include <cstdint>
 #include <cstring>
@@ -22,99 +21,180 @@ int utf16Units(unsigned char byte)
 {
     return (byte & 0xC0) == 0x80 ? 0 : (byte >= 0xF0 ? 2 : 1);
 }
-} // namespace
 
-qsizetype ListPaneSource::cellLength(int row, int column) const
+// How many bytes have bit 7 set, in a word that has no other bits.
+int bitsSet(std::uint64_t highBits)
 {
-    const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
-    if (column != 1)
-        return 0;
-    qsizetype length = 0;
-    for (std::string_view part : {cell.prefix, cell.name}) {
-        std::size_t i = 0;
-        for (; i + 8 <= part.size(); i += 8) { // eight ASCII bytes at a time, as most paths are
-            std::uint64_t word;
-            std::memcpy(&word, part.data() + i, 8);
-            if ((word & 0x8080808080808080ull) == 0) {
-                length += 8;
-                continue;
-            }
-            for (std::size_t k = i; k < i + 8; ++k)
-                length += utf16Units(static_cast<unsigned char>(part[k]));
-        }
-        for (; i < part.size(); ++i)
-            length += utf16Units(static_cast<unsigned char>(part[i]));
+    return int(((highBits >> 7) * 0x0101010101010101ull) >> 56);
+}
+
+// The UTF-16 length of a part, counted by its bytes as above, eight at a time: one unit a byte, less the
+// continuing bytes (10xxxxxx), plus the first bytes of four (11110xxx and above).
+qsizetype utf16Length(std::string_view part)
+{
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    qsizetype length = qsizetype(part.size());
+    std::size_t i = 0;
+    for (; i + 8 <= part.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, part.data() + i, 8);
+        if ((w & kHigh) == 0)
+            continue;
+        // Shifted left within each byte, bit 6 (5, 4) of a byte meets its bit 7.
+        const std::uint64_t continuing = w & ~(w << 1) & kHigh;
+        const std::uint64_t fourByteLead = w & (w << 1) & (w << 2) & (w << 3) & kHigh;
+        length += bitsSet(fourByteLead) - bitsSet(continuing);
     }
+    for (; i < part.size(); ++i)
+        length += utf16Units(static_cast<unsigned char>(part[i])) - 1;
     return length;
 }
 
-void ListPaneSource::appendCell(QString& text, int row, int column) const
+// Whether a part is well-formed UTF-8 (no stray continuation, overlong form, surrogate or code beyond
+// U+10FFFF), whose decoding gives back its own bytes. ASCII eight bytes at a time, as most of a path is.
+bool wellFormed(std::string_view part)
 {
-    const ListPane::Utf8Text cell = m_pane.utf8(row);
+    const auto* p = reinterpret_cast<const unsigned char*>(part.data());
+    const auto* end = p + part.size();
+    while (p < end) {
+        if (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                p += 8;
+                continue;
+            }
+        }
+        const unsigned char lead = *p;
+        if (lead < 0x80) {
+            ++p;
+            continue;
+        }
+        int more;
+        unsigned char low = 0x80, high = 0xBF; // the second byte's range
+        if (lead >= 0xC2 && lead <= 0xDF)
+            more = 1;
+        else if (lead >= 0xE0 && lead <= 0xEF) {
+            more = 2;
+            if (lead == 0xE0)
+                low = 0xA0;
+            else if (lead == 0xED)
+                high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            more = 3;
+            if (lead == 0xF0)
+                low = 0x90;
+            else if (lead == 0xF4)
+                high = 0x8F;
+        } else
+            return false;
+        if (end - p <= more || p[1] < low || p[1] > high)
+            return false;
+        for (int k = 2; k <= more; ++k)
+            if ((p[k] & 0xC0) != 0x80)
+                return false;
+        p += more + 1;
+    }
+    return true;
+}
+} // namespace
+
+PaneSource::CellSize ListPaneSource::cellSize(int row, int column) const
+{
+    const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
+    CellSize size;
     if (column != 1)
-        return;
-    // Decoded straight into the text's own room, with no string made for the cell.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    const qsizetype at = text.size();
-    text.resize(at + qsizetype(cell.prefix.size() + cell.name.size()));
-    QChar* end =
-        decoder.appendToBuffer(text.data() + at, QByteArrayView(cell.prefix.data(), qsizetype(cell.prefix.size())));
-    end = decoder.appendToBuffer(end, QByteArrayView(cell.name.data(), qsizetype(cell.name.size())));
-    text.truncate(end - text.constData());
+        return size;
+    for (std::string_view part : {cell.prefix, cell.name}) {
+        // A byte that is not UTF-8 takes three as the replacement character: the text grows then.
+        size.bytes += qsizetype(part.size());
+        size.units += utf16Length(part);
+    }
+    return size;
 }
 
-std::optional<QString> CopyText(const PaneSource& pane, Yield& yield)
+void ListPaneSource::appendCellUtf8(QByteArray& text, int row, int column) const
 {
+    const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
+    if (column != 1)
+        return;
+    for (std::string_view part : {cell.prefix, cell.name}) {
+        if (wellFormed(part))
+            text.append(part.data(), qsizetype(part.size()));
+        else // bytes that are not UTF-8 become the replacement character, as on the screen
+            text += QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8();
+    }
+}
+
+std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
+{
+    // Every yield may run a command that changes the pane. A row that is gone fails at its read; a removal
+    // that left the position filled (rows taken out, others appended) fails at the check after the read.
+    const std::uint64_t removalsBefore = pane.removals();
+    auto unchanged = [&] {
+        if (pane.removals() != removalsBefore)
+            throw Failure(QStringLiteral("The list was changed during the copy; nothing was copied"));
+    };
     if (pane.rowCount() == 0)
         return std::nullopt;
 
     std::vector<qsizetype> widths;
-    qsizetype allCells = 0; // the text's length at most: cells padded but the last, a tab or line end each
+    qsizetype allBytes = 0; // the text's size at most: cells padded but the last, a tab or line end each
     const int columns = pane.columnCount();
     for (int column = 1; column <= columns; ++column) {
-        qsizetype width = 0, lengths = 0;
+        qsizetype width = 0, bytes = 0, lengths = 0;
         const int rows = pane.rowCount();
         for (int row = 1; row <= rows; ++row) {
             yield.DoEvents();
-            const qsizetype length = pane.cellLength(row, column);
-            width = std::max(width, length);
-            lengths += length;
+            const PaneSource::CellSize size = pane.cellSize(row, column);
+            unchanged();
+            width = std::max(width, size.units);
+            lengths += size.units;
+            bytes += size.bytes;
         }
         widths.push_back(width);
-        allCells += (column < columns ? width * rows : lengths) + 2 * qsizetype(rows);
+        // Padding is counted in units, one byte each; a padded cell takes its bytes plus its missing units.
+        allBytes += (column < columns ? bytes + width * rows - lengths : bytes) + 2 * qsizetype(rows);
     }
 
-    // One allocation for the whole text instead of one copy per doubling.
-    QString text;
-    text.reserve(allCells);
+    // One allocation for the whole text instead of one copy per doubling. Never null: no checked row gives
+    // the empty text, not none.
+    QByteArray text("");
+    text.reserve(allBytes);
+    AdviseLargePages(text.data(), std::size_t(text.capacity()));
     const int rows = pane.rowCount();
     for (int row = 1; row <= rows; ++row) {
         yield.DoEvents();
-        if (!pane.checked(row))
+        const bool checked = pane.checked(row);
+        unchanged();
+        if (!checked)
             continue;
         const int rowColumns = pane.columnCount();
         for (int column = 1; column <= rowColumns; ++column) {
             yield.DoEvents();
-            const qsizetype length = pane.cellLength(row, column);
+            // The last column's padding would only be trimmed again with the line's trailing spaces: its
+            // length is not needed.
+            const bool padded = column < rowColumns;
+            const qsizetype length = padded ? pane.cellSize(row, column).units : 0;
+            pane.appendCellUtf8(text, row, column);
+            unchanged(); // the cell just added, if any, goes with the text
             // The column count may have grown since the widths were taken.
             if (std::size_t(column) > widths.size())
                 throw Failure(QStringLiteral("Subscript out of range"));
             const qsizetype width = widths[std::size_t(column - 1)];
-            pane.appendCell(text, row, column);
-            // The last column's padding would only be trimmed again with the line's trailing spaces.
-            if (width > length && column < rowColumns)
-                text.append(QString(width - length, QChar(u' ')));
-            text += QChar(u'\t');
+            if (padded && width > length)
+                text.append(width - length, ' ');
+            text += '\t';
         }
         // The tab after the last column goes; a pane without columns has no tab to take.
         if (text.isEmpty())
             throw Failure(QStringLiteral("Invalid procedure call or argument"));
         text.chop(1);
         qsizetype end = text.size();
-        while (end > 0 && text.at(end - 1) == QChar(u' '))
+        while (end > 0 && text.at(end - 1) == ' ')
             --end;
         text.truncate(end);
-        text += QStringLiteral("\r\n");
+        text += "\r\n";
     }
     return text;
 }
@@ -141,14 +221,14 @@ void ClipboardClear(Clipboard& clipboard)
     retried([&] { clipboard.Clear(); });
 }
 
-bool ClipboardSetText(Clipboard& clipboard, const QString& text, int format)
+bool ClipboardSetText(Clipboard& clipboard, const QByteArray& utf8, int format)
 {
-    return retried([&] { clipboard.SetText(text, format); });
+    return retried([&] { clipboard.SetText(utf8, format); });
 }
 
 void ListViewToClipboard(const PaneSource& pane, Yield& yield, Clipboard& clipboard)
 {
-    const std::optional<QString> text = CopyText(pane, yield);
+    const std::optional<QByteArray> text = CopyText(pane, yield);
     if (!text)
         return;
     ClipboardClear(clipboard);

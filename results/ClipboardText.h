@@ -4,8 +4,10 @@
 #include "platform/ListPane.h"
 #include "platform/Yield.h"
 
+#include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 // A list pane as the copy text reads it: rows and columns numbered from 1, a text per cell, a check mark per
@@ -18,10 +20,26 @@ public:
     virtual int rowCount() const = 0;
     virtual QString cellText(int row, int column) const = 0;
     virtual bool checked(int row) const = 0;
-    // The cell's length in UTF-16 code units, and the cell added to a text: what cellText gives, which a
-    // pane may answer without making a string of the cell.
-    virtual qsizetype cellLength(int row, int column) const { return cellText(row, column).size(); }
-    virtual void appendCell(QString& text, int row, int column) const { text += cellText(row, column); }
+    // The cell's length in UTF-16 code units and about its size in UTF-8 bytes, the room it takes in the
+    // text; the cell added to a UTF-8 text. What cellText gives, which a pane may answer without making a
+    // string of the cell.
+    struct CellSize
+    {
+        qsizetype units = 0;
+        qsizetype bytes = 0;
+    };
+    virtual CellSize cellSize(int row, int column) const
+    {
+        const QString cell = cellText(row, column);
+        return {cell.size(), cell.toUtf8().size()};
+    }
+    virtual void appendCellUtf8(QByteArray& text, int row, int column) const
+    {
+        text += cellText(row, column).toUtf8();
+    }
+    // Counts the rows taken out of the pane (appends leave it alone): positions read before and after a
+    // change of this count may name rows of two different lists.
+    virtual std::uint64_t removals() const { return 0; }
 };
 
 // A ListPane holds the first column's text only; its further columns, if it has headers for them, are empty.
@@ -33,8 +51,9 @@ public:
     int rowCount() const override { return m_pane.count(); }
     QString cellText(int row, int column) const override;
     bool checked(int row) const override { return m_pane.checked(row); }
-    qsizetype cellLength(int row, int column) const override;
-    void appendCell(QString& text, int row, int column) const override;
+    CellSize cellSize(int row, int column) const override;
+    void appendCellUtf8(QByteArray& text, int row, int column) const override;
+    std::uint64_t removals() const override { return m_pane.removals(); }
 
 private:
     const ListPane& m_pane;
@@ -43,16 +62,19 @@ private:
 // How many times the clipboard wrappers try an operation before they give up.
 constexpr int kClipboardAttempts = 1000;
 
-// The copy text of a pane: one line per checked row, each column but the last padded to the column's width
-// over all rows and followed by a tab, trailing spaces of the line removed, CR LF after every line. Nothing
-// when the pane has no rows. Lets the event loop run once per cell of the widths pass, once per row of the
-// text pass and once per cell of a checked row; a row that vanished meanwhile throws a Failure.
-std::optional<QString> CopyText(const PaneSource& pane, Yield& yield);
+// The copy text of a pane, in UTF-8: one line per checked row, each column but the last padded to the
+// column's width (in UTF-16 units) over all rows and followed by a tab, trailing spaces of the line removed,
+// CR LF after every line. Nothing when the pane has no rows. Lets the event loop run once per cell of the
+// widths pass, once per row of the text pass and once per cell of a checked row; a row that vanished
+// meanwhile, or any removal from the pane during those yields, throws a Failure: the text is always the
+// list of one moment. Rows appended meanwhile past the count already read are simply not part of it.
+std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield);
 
 // Empties the clipboard, retrying while it refuses; never fails.
 void ClipboardClear(Clipboard& clipboard);
-// Puts the text on the clipboard, retrying while it refuses; true when the last attempt took. Never fails.
-bool ClipboardSetText(Clipboard& clipboard, const QString& text, int format);
+// Puts the UTF-8 text on the clipboard, retrying while it refuses; true when the last attempt took. Never
+// fails.
+bool ClipboardSetText(Clipboard& clipboard, const QByteArray& utf8, int format);
 
 // Hands the pane's copy text to the clipboard; leaves the clipboard alone when the pane has no rows.
 // Throws a Failure when the clipboard refused the text on every attempt.

@@ -1,8 +1,11 @@
 // The copy text of a pane, the clipboard's retries, and the copy command in the window.
 #include "WindowHarness.h"
 #include "results/ClipboardText.h"
+#include "platform/QtClipboard.h"
 #include "results/ResultsOutput.h"
 
+#include <QClipboard>
+#include <QMimeData>
 #include <QtTest>
 
 #include <climits>
@@ -55,6 +58,24 @@ struct CountingYield : Yield
         ++calls;
         if (at)
             at(calls);
+    }
+};
+
+// The system clipboard, taken over by another program right after each of the first `refusals` offers.
+struct TakenAwayClipboard : QtClipboard
+{
+    int refusals = 0;
+    int offers = 0;
+    void place(QClipboard& clipboard, QMimeData* offer) override
+    {
+        ++offers;
+        QtClipboard::place(clipboard, offer);
+        if (refusals > 0) {
+            --refusals;
+            auto* other = new QMimeData;
+            other->setText(QStringLiteral("someone else's"));
+            clipboard.setMimeData(other);
+        }
     }
 };
 
@@ -111,9 +132,9 @@ private Q_SLOTS:
         QFETCH(int, yields);
         const TablePane pane = table(columns, rows);
         CountingYield yield;
-        const std::optional<QString> text = CopyText(pane, yield);
+        const std::optional<QByteArray> text = CopyText(pane, yield);
         QVERIFY(text.has_value());
-        QCOMPARE(*text, expected);
+        QCOMPARE(*text, expected.toUtf8());
         QCOMPARE(yield.calls, yields);
     }
 
@@ -174,7 +195,7 @@ private Q_SLOTS:
         FakeClipboard clipboard;
         clipboard.refuseSets(refusals);
         clipboard.refuseClears(refusals);
-        QCOMPARE(ClipboardSetText(clipboard, QStringLiteral("a\r\n"), 0), took);
+        QCOMPARE(ClipboardSetText(clipboard, QByteArrayLiteral("a\r\n"), 0), took);
         QCOMPARE(clipboard.setAttempts, attempts);
         QCOMPARE(clipboard.text, took ? std::optional<QString>(QStringLiteral("a\r\n")) : std::nullopt);
         clipboard.text = QStringLiteral("kept");
@@ -271,6 +292,171 @@ private Q_SLOTS:
         QVERIFY(reports(h)[0].startsWith(QStringLiteral("Index out of bounds\r\n") + kCopyProc + "at line 106"));
         QCOMPARE(h.dialogs.calls().size(), std::size_t(1));
         QCOMPARE(form.MousePointer.value(), int(Pointer::Default));
+        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
+    }
+
+    void theSystemClipboardHoldsTheTextOfTheMomentOfTheCopy_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QList<int>>("checkedRows");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("ticked rows only, trimmed")
+            << QStringList{"/a/x.txt", "/a/long name.txt", "/b/y.txt  "} << QList<int>{1, 3}
+            << "/a/x.txt\r\n/b/y.txt\r\n";
+        QTest::newRow("names beyond ASCII, in and beyond the basic plane")
+            << QStringList{"/home/zo\u00eb/\u00dcbung.txt", "/tmp/\u65e5\u672c/\u30d5\u30a1.txt",
+                           "/x/\U0001F600 smile.txt   "}
+            << QList<int>{1, 2, 3}
+            << "/home/zo\u00eb/\u00dcbung.txt\r\n/tmp/\u65e5\u672c/\u30d5\u30a1.txt\r\n/x/\U0001F600 smile.txt\r\n";
+        QTest::newRow("none ticked: the empty text") << QStringList{"/a", "/b"} << QList<int>{} << "";
+    }
+    void theSystemClipboardHoldsTheTextOfTheMomentOfTheCopy()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(QList<int>, checkedRows);
+        QFETCH(QString, expected);
+        ListPane pane(true);
+        pane.addColumn(QStringLiteral("Results (List of Files)"));
+        for (const QString& entry : entries)
+            pane.append(entry);
+        for (int row : checkedRows)
+            pane.setChecked(row, true);
+        CountingYield yield;
+        QtClipboard clipboard;
+        ListViewToClipboard(ListPaneSource(pane), yield, clipboard);
+
+        // The pane changes after the copy: the clipboard keeps what was copied.
+        pane.remove(1);
+        pane.append(QStringLiteral("/later"));
+        pane.setChecked(pane.count(), true);
+        pane.setChecked(1, !pane.checked(1));
+
+        const QMimeData* offer = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(offer);
+        QCOMPARE(offer->data(QStringLiteral("text/plain;charset=utf-8")), expected.toUtf8());
+        QCOMPARE(offer->data(QStringLiteral("text/plain")), expected.toUtf8());
+        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+    }
+
+    void thePanesWidthsCountUtf16UnitsOfItsBytes_data()
+    {
+        QTest::addColumn<QString>("longest"); // an unticked row that sets the first column's width
+        QTest::addColumn<int>("width");       // its length in UTF-16 units, counted by hand
+        QTest::newRow("ASCII, more than a word") << "/abcdefghij/klm" << 15;
+        QTest::newRow("two-byte letters inside a word") << "/caf\u00e9s/\u00e9t\u00e9 r\u00e9sum\u00e9" << 17;
+        QTest::newRow("three-byte letters") << "/\u65e5\u672c\u8a9e/\u30d5\u30a1\u30a4\u30eb" << 9;
+        QTest::newRow("beyond the basic plane, two units each") << "/\U0001F600\U0001F600x\U0001F600" << 8;
+    }
+    void thePanesWidthsCountUtf16UnitsOfItsBytes()
+    {
+        QFETCH(QString, longest);
+        QFETCH(int, width);
+        ListPane pane(true);
+        pane.addColumn(QStringLiteral("Results (List of Files)"));
+        pane.addColumn(QStringLiteral("more")); // a second column, empty in every row, pads the first
+        pane.append(QStringLiteral("/\u00e9"));
+        pane.append(longest);
+        pane.setChecked(1, true);
+        CountingYield yield;
+        const std::optional<QByteArray> text = CopyText(ListPaneSource(pane), yield);
+        QVERIFY(text.has_value());
+        QCOMPARE(*text, (QStringLiteral("/\u00e9") + QString(width - 2, QChar(u' ')) + QStringLiteral("\t\r\n")).toUtf8());
+    }
+
+    void namesThatAreNotUtf8AreCopiedAsTheDecoderReadsThem_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("well-formed, two to four bytes") << QByteArray("caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x98\x80");
+        QTest::newRow("a byte that is never UTF-8") << QByteArray("a\xff" "b");
+        QTest::newRow("an overlong slash") << QByteArray("a\xc0\xaf" "b");
+        QTest::newRow("a surrogate") << QByteArray("a\xed\xa0\x80" "b");
+        QTest::newRow("beyond U+10FFFF") << QByteArray("a\xf4\x90\x80\x80" "b");
+        QTest::newRow("cut short at the end") << QByteArray("a\xe2\x82");
+        QTest::newRow("a stray continuation") << QByteArray("a\x80" "b");
+        QTest::newRow("a noncharacter") << QByteArray("a\xef\xbf\xbe" "b");
+    }
+    void namesThatAreNotUtf8AreCopiedAsTheDecoderReadsThem()
+    {
+        QFETCH(QByteArray, name);
+        ListPane pane(true);
+        pane.addColumn(QStringLiteral("Results (List of Files)"));
+        const QByteArray prefix("/d\xc3\xa9j\xc3\xa0/");
+        pane.appendInFolder(pane.addPrefix(std::string_view(prefix.constData(), std::size_t(prefix.size()))),
+                            std::string_view(name.constData(), std::size_t(name.size())));
+        pane.setChecked(1, true);
+        CountingYield yield;
+        const std::optional<QByteArray> text = CopyText(ListPaneSource(pane), yield);
+        QVERIFY(text.has_value());
+        QCOMPARE(*text, (QString::fromUtf8(prefix) + QString::fromUtf8(name) + QStringLiteral("\r\n")).toUtf8());
+    }
+
+    void theSystemClipboardIsJudgedByWhoHoldsIt_data()
+    {
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<int>("offers");
+        QTest::addColumn<bool>("took");
+        QTest::addColumn<QString>("held");
+        QTest::newRow("takes at once") << 0 << 1 << true << "a\u00e9\r\n";
+        QTest::newRow("taken away 999 times, the 1000th stays") << 999 << 1000 << true << "a\u00e9\r\n";
+        QTest::newRow("taken away every time") << INT_MAX << 1000 << false << "someone else's";
+    }
+    void theSystemClipboardIsJudgedByWhoHoldsIt()
+    {
+        QFETCH(int, refusals);
+        QFETCH(int, offers);
+        QFETCH(bool, took);
+        QFETCH(QString, held);
+        TakenAwayClipboard clipboard;
+        clipboard.refusals = refusals;
+        QCOMPARE(ClipboardSetText(clipboard, QStringLiteral("a\u00e9\r\n").toUtf8(), 0), took);
+        QCOMPARE(clipboard.offers, offers);
+        QCOMPARE(QGuiApplication::clipboard()->text(), held);
+    }
+
+    void aPaneChangedDuringTheCopyCopiesOneStateOrNothing_data()
+    {
+        QTest::addColumn<int>("atYield"); // widths pass 1-3; text pass rows at 4, 6, 7, cells at 5 and 8
+        QTest::addColumn<bool>("removeFirst");
+        QTest::addColumn<QString>("clipboardAfter");
+        QTest::newRow("removal then appends in the widths pass") << 2 << true << "earlier";
+        QTest::newRow("removal then appends between rows") << 6 << true << "earlier";
+        QTest::newRow("removal then appends at the last cell") << 8 << true << "earlier";
+        QTest::newRow("appends alone: not part of the copy") << 5 << false << "/a\r\n/c\r\n";
+    }
+    void aPaneChangedDuringTheCopyCopiesOneStateOrNothing()
+    {
+        QFETCH(int, atYield);
+        QFETCH(bool, removeFirst);
+        QFETCH(QString, clipboardAfter);
+        WindowHarness h;
+        Form& form = h.start().form();
+        for (const char* entry : {"/a", "/b", "/c"})
+            form.ListView2.append(QString::fromUtf8(entry));
+        form.ListView2.setChecked(1, true);
+        form.ListView2.setChecked(3, true);
+        h.clipboard.text = QStringLiteral("earlier");
+        h.yield.at(atYield, [&] {
+            if (removeFirst)
+                form.ListView2.remove(2);
+            for (const char* entry : {"/d", "/e"}) {
+                form.ListView2.append(QString::fromUtf8(entry));
+                form.ListView2.setChecked(form.ListView2.count(), true);
+            }
+        });
+
+        h.click(1);
+
+        QCOMPARE(h.clipboard.text, std::optional<QString>(clipboardAfter));
+        QCOMPARE(h.dialogs.calls().size(), std::size_t(1));
+        if (removeFirst) {
+            QCOMPARE(reports(h).size(), 1);
+            QVERIFY2(reports(h)[0].startsWith(
+                         QStringLiteral("The list was changed during the copy; nothing was copied\r\n") + kCopyProc +
+                         "at line 106"),
+                     qPrintable(reports(h)[0]));
+        } else {
+            QCOMPARE(h.dialogs.calls()[0].text, CopiedMessage());
+        }
         QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
     }
 };

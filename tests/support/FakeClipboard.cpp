@@ -12,13 +12,13 @@ void FakeClipboard::Clear()
     text.reset();
 }
 
-void FakeClipboard::SetText(const QString& value, int format)
+void FakeClipboard::SetText(const QByteArray& utf8, int format)
 {
     ++setAttempts;
     if (m_refuseSets > 0) {
         --m_refuseSets;
         throw Failure(QStringLiteral("Can't open Clipboard"));
     }
-    text = value;
+    text = QString::fromUtf8(utf8);
     lastFormat = format;
 }

@@ -13,9 +13,9 @@ public:
     void refuseSets(int attempts) { m_refuseSets = attempts; }
 
     void Clear() override;
-    void SetText(const QString& text, int format) override;
+    void SetText(const QByteArray& utf8, int format) override;
 
-    std::optional<QString> text; // nothing: the clipboard holds no text
+    std::optional<QString> text; // as a client reads it; nothing: the clipboard holds no text
     int clearAttempts = 0;
     int setAttempts = 0;
     int lastFormat = -1;
