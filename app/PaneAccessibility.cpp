@@ -19,14 +19,10 @@ QWindow* windowOf(const QWidget* widget)
     return widget && widget->window() ? widget->window()->windowHandle() : nullptr;
 }
 
-// An entry of a pane: one row's cell in one column. It follows its row while rows above it come and go, and
-// turns invalid when its own row goes.
-class PaneCell : public QAccessibleInterface, public QAccessibleTableCellInterface, public QAccessibleActionInterface
+// What every cell of a pane shares: it belongs to the pane's table and has no children of its own.
+class PaneLeaf : public QAccessibleInterface, public QAccessibleTableCellInterface
 {
 public:
-    PaneCell(PaneView* view, const QModelIndex& index) : m_view(view), m_index(index) {}
-
-    bool isValid() const override { return m_view && m_index.isValid(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return windowOf(m_view); }
     QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(m_view); }
@@ -36,6 +32,21 @@ public:
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* focusChild() const override { return nullptr; }
     void setText(QAccessible::Text, const QString&) override {}
+
+protected:
+    explicit PaneLeaf(PaneView* view) : m_view(view) {}
+
+    QPointer<PaneView> m_view;
+};
+
+// An entry of a pane: one row's cell in one column. It follows its row while rows above it come and go, and
+// turns invalid when its own row goes.
+class PaneCell : public PaneLeaf, public QAccessibleActionInterface
+{
+public:
+    PaneCell(PaneView* view, const QModelIndex& index) : PaneLeaf(view), m_index(index) {}
+
+    bool isValid() const override { return m_view && m_index.isValid(); }
     QAccessible::Role role() const override { return QAccessible::Cell; }
 
     QString text(QAccessible::Text t) const override
@@ -127,26 +138,16 @@ public:
 private:
     bool checkable() const { return isValid() && (m_index.flags() & Qt::ItemIsUserCheckable); }
 
-    QPointer<PaneView> m_view;
     QPersistentModelIndex m_index;
 };
 
 // The header of one column.
-class PaneHeaderCell : public QAccessibleInterface, public QAccessibleTableCellInterface
+class PaneHeaderCell : public PaneLeaf
 {
 public:
-    PaneHeaderCell(PaneView* view, int column) : m_view(view), m_column(column) {}
+    PaneHeaderCell(PaneView* view, int column) : PaneLeaf(view), m_column(column) {}
 
     bool isValid() const override { return m_view && m_column < m_view->model()->columnCount(); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return windowOf(m_view); }
-    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(m_view); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
-    void setText(QAccessible::Text, const QString&) override {}
     QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
 
     QString text(QAccessible::Text t) const override
@@ -187,7 +188,6 @@ public:
     QAccessibleInterface* table() const override { return parent(); }
 
 private:
-    QPointer<PaneView> m_view;
     int m_column;
 };
 
