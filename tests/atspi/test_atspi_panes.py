@@ -77,9 +77,26 @@ def run():
                        XDG_CONFIG_HOME=config, TEMP=folders[0], ProgramFiles=folders[1])
     if "ASAN_OPTIONS" in environment:  # the X libraries pass strndup buffers without a NUL, as it allows
         environment["ASAN_OPTIONS"] += ":strict_string_checks=0"
-    start([program], env=environment)
+
+    # The program looks for the AT-SPI bus once, at start: both buses and the registry must be up first.
+    def a11y_bus_owned():
+        answer = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/",
+                                 "org.freedesktop.DBus.NameHasOwner", "string:org.a11y.Bus"],
+                                capture_output=True, text=True)
+        return answer.returncode == 0 and "true" in answer.stdout
+
+    wait_for("the AT-SPI bus", a11y_bus_owned)
 
     import pyatspi  # only now: it finds the AT-SPI bus through the session bus set above
+
+    def registry_up():
+        try:
+            return pyatspi.Registry.getDesktop(0) is not None
+        except Exception:
+            return False
+
+    wait_for("the AT-SPI registry", registry_up)
+    start([program], env=environment)
 
     def application():
         desktop = pyatspi.Registry.getDesktop(0)
