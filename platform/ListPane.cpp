@@ -8,7 +8,36 @@
 #include <cstdint>
 
 namespace {
-constexpr std::uint32_t kMaxPrefixes = (1u << 31) - 1;
+constexpr std::size_t kMaxPrefixes = (std::size_t(1) << 25) - 1;
+constexpr std::uint64_t kMaxPoolSize = std::uint64_t(1) << 38;
+
+void appendLength(MappedVector<char>& pool, std::uint32_t length)
+{
+    while (length >= 0x80) {
+        pool.push_back(char(0x80 | (length & 0x7f)));
+        length >>= 7;
+    }
+    pool.push_back(char(length));
+}
+} // namespace
+
+std::string_view ListPane::nameOf(const Row& row) const
+{
+    const char* at = m_pool.data() + row.offset;
+    std::uint32_t length = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*at++);
+        length |= std::uint32_t(byte & 0x7f) << shift;
+        if (byte < 0x80)
+            break;
+    }
+    return std::string_view(at, length);
+}
+
+std::size_t ListPane::storedSize(const Row& row) const
+{
+    const std::string_view name = nameOf(row);
+    return std::size_t(name.data() + name.size() - (m_pool.data() + row.offset));
 }
 
 ListPane::ListPane(bool checkBoxes, QObject* parent)
@@ -33,7 +62,7 @@ std::size_t ListPane::toIndex(int position) const
 QString ListPane::textAt(std::size_t index) const
 {
     const Row& row = m_rows[index];
-    const std::string_view name(m_pool.data() + row.offset, row.length);
+    const std::string_view name = nameOf(row);
     if (row.prefix == 0)
         return QString::fromUtf8(name.data(), qsizetype(name.size()));
     const QByteArray& prefix = m_prefixes[row.prefix];
@@ -53,7 +82,7 @@ ListPane::Utf8Text ListPane::utf8(int position) const
     const Row& row = m_rows[toIndex(position)];
     const QByteArray& prefix = m_prefixes[row.prefix];
     return {std::string_view(prefix.constData(), std::size_t(prefix.size())),
-            std::string_view(m_pool.data() + row.offset, row.length)};
+            nameOf(row)};
 }
 
 bool ListPane::checked(int position) const
@@ -84,19 +113,27 @@ int ListPane::addPrefix(std::string_view utf8Prefix)
     const QByteArray& last = m_prefixes.back();
     if (m_prefixes.size() > 1 && std::string_view(last.constData(), std::size_t(last.size())) == utf8Prefix)
         return int(m_prefixes.size() - 1);
-    if (m_prefixes.size() >= kMaxPrefixes)
-        throw Failure(QStringLiteral("Out of memory"));
+    if (m_prefixes.size() >= kMaxPrefixes) {
+        m_spelledOutPrefix = QByteArray(utf8Prefix.data(), qsizetype(utf8Prefix.size()));
+        return kSpelledOutPrefix;
+    }
     m_prefixes.emplace_back(utf8Prefix.data(), qsizetype(utf8Prefix.size()));
     return int(m_prefixes.size() - 1);
 }
 
 void ListPane::appendInFolder(int prefix, std::string_view utf8Name)
 {
-    if (utf8Name.size() > UINT32_MAX || count() == INT_MAX)
+    const std::string_view spelledOut =
+        prefix == kSpelledOutPrefix ? std::string_view(m_spelledOutPrefix.constData(), m_spelledOutPrefix.size())
+                                    : std::string_view();
+    const std::size_t length = spelledOut.size() + utf8Name.size();
+    if (length > UINT32_MAX || count() == INT_MAX || m_pool.size() + length + 5 > kMaxPoolSize)
         throw Failure(QStringLiteral("Out of memory"));
     const std::uint64_t offset = m_pool.size();
-    m_pool.insert(m_pool.end(), utf8Name.begin(), utf8Name.end());
-    m_rows.push_back(Row{offset, std::uint32_t(utf8Name.size()), std::uint32_t(prefix), 0});
+    appendLength(m_pool, std::uint32_t(length));
+    m_pool.append(spelledOut.data(), spelledOut.size());
+    m_pool.append(utf8Name.data(), utf8Name.size());
+    m_rows.push_back(Row{offset, std::uint64_t(prefix == kSpelledOutPrefix ? 0 : prefix), 0});
     scheduleAnnouncement();
 }
 
@@ -124,8 +161,8 @@ void ListPane::remove(int position)
     const bool shown = int(index) < m_announced;
     if (shown)
         beginRemoveRows({}, int(index), int(index));
-    m_poolGarbage += m_rows[index].length;
-    m_rows.erase(m_rows.begin() + std::ptrdiff_t(index));
+    m_poolGarbage += storedSize(m_rows[index]);
+    m_rows.erase(index, index + 1);
     ++m_removals;
     if (shown) {
         --m_announced;
@@ -168,8 +205,8 @@ void ListPane::removePositions(const std::vector<int>& ascendingPositions)
         for (auto range = ranges.rbegin(); range != ranges.rend(); ++range) {
             beginRemoveRows({}, range->first, range->second);
             for (int row = range->first; row <= range->second; ++row)
-                m_poolGarbage += m_rows[std::size_t(row)].length;
-            m_rows.erase(m_rows.begin() + range->first, m_rows.begin() + range->second + 1);
+                m_poolGarbage += storedSize(m_rows[std::size_t(row)]);
+            m_rows.erase(std::size_t(range->first), std::size_t(range->second) + 1);
             m_announced -= range->second - range->first + 1;
             endRemoveRows();
         }
@@ -184,13 +221,13 @@ void ListPane::eraseRows(std::vector<int>::const_iterator first, std::vector<int
     std::size_t write = std::size_t(*first - 1);
     for (std::size_t read = write; read < m_rows.size(); ++read) {
         if (first != last && std::size_t(*first - 1) == read) {
-            m_poolGarbage += m_rows[read].length;
+            m_poolGarbage += storedSize(m_rows[read]);
             ++first;
             continue;
         }
         m_rows[write++] = m_rows[read];
     }
-    m_rows.resize(write);
+    m_rows.truncate(write);
 }
 
 void ListPane::clear()
@@ -198,11 +235,10 @@ void ListPane::clear()
     ++m_removals;
     beginResetModel();
     m_rows.clear();
-    m_rows.shrink_to_fit();
     m_pool.clear();
-    m_pool.shrink_to_fit();
     m_poolGarbage = 0;
     m_prefixes.resize(1);
+    m_spelledOutPrefix.clear();
     m_announced = 0;
     endResetModel();
 }
@@ -211,12 +247,11 @@ void ListPane::compactPoolIfMostlyGarbage()
 {
     if (m_poolGarbage < (1u << 20) || m_poolGarbage * 2 < m_pool.size())
         return;
-    std::vector<char> pool;
+    MappedVector<char> pool;
     pool.reserve(m_pool.size() - m_poolGarbage);
     for (Row& row : m_rows) {
         const std::uint64_t offset = pool.size();
-        pool.insert(pool.end(), m_pool.begin() + std::ptrdiff_t(row.offset),
-                    m_pool.begin() + std::ptrdiff_t(row.offset + row.length));
+        pool.append(m_pool.data() + row.offset, storedSize(row));
         row.offset = offset;
     }
     m_pool.swap(pool);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MappedVector.h"
+
 #include <QAbstractTableModel>
 #include <QByteArray>
 #include <QItemSelectionModel>
@@ -12,8 +14,8 @@
 // One list pane (FolderList or ResultList) as a model over compact storage.
 //
 // Rows are numbered from 1, as the commands count them. A row is a folder prefix, kept once for all rows
-// that share it, and a name, kept as UTF-8 bytes in one pool; a results pane's check mark sits in the row
-// itself. Appended rows are counted at once but announced to the views in one batch when the event loop
+// that share it, and a name, kept as UTF-8 bytes in one pool behind its length; a results pane's check mark
+// sits in the row itself, which takes 8 bytes. Appended rows are counted at once but announced to the views in one batch when the event loop
 // next runs, so a command may append a million rows without one signal per row.
 class ListPane : public QAbstractTableModel
 {
@@ -43,7 +45,8 @@ public:
     void remove(int position);
     void clear();
 
-    // Appending many rows under one folder: the prefix is stored once, each name as its bytes.
+    // Appending many rows under one folder: the prefix is stored once, each name as its bytes. Once the
+    // pane holds as many prefixes as a row can number, a further prefix is spelled out in each of its rows.
     int addPrefix(std::string_view utf8Prefix);
     void appendInFolder(int prefix, std::string_view utf8Name);
 
@@ -71,12 +74,15 @@ public:
 private:
     struct Row
     {
-        std::uint64_t offset; // of the name in m_pool
-        std::uint32_t length;
-        std::uint32_t prefix : 31;
-        std::uint32_t checked : 1;
+        std::uint64_t offset : 38; // in m_pool, of the name's length (7 bits a byte, low first) and its bytes
+        std::uint64_t prefix : 25;
+        std::uint64_t checked : 1;
     };
+    static_assert(sizeof(Row) == 8, "a million rows take 8 MB beside their names");
+    static constexpr int kSpelledOutPrefix = -1;
 
+    std::string_view nameOf(const Row& row) const;
+    std::size_t storedSize(const Row& row) const; // of the length and the name in the pool
     std::size_t toIndex(int position) const; // throws unless 1 <= position <= count()
     QString textAt(std::size_t index) const;
     void scheduleAnnouncement();
@@ -85,11 +91,12 @@ private:
 
     bool m_checkBoxes;
     QStringList m_headers;
-    std::vector<Row> m_rows;
-    std::vector<char> m_pool;
+    MappedVector<Row> m_rows;
+    MappedVector<char> m_pool;
     std::size_t m_poolGarbage = 0;
     std::uint64_t m_removals = 0;
     std::vector<QByteArray> m_prefixes; // index 0 is the empty prefix
+    QByteArray m_spelledOutPrefix;      // the last prefix that found no room among them
     int m_announced = 0;                // rows the views know of: always the first m_announced rows
     bool m_announcementPending = false;
     QItemSelectionModel m_selection;

@@ -179,6 +179,35 @@ private Q_SLOTS:
         QTRY_COMPARE(batch.rowCount(), batch.count());
     }
 
+    // Texts of every length class survive growing storage and the reclaiming of removed rows' room, which
+    // starts once over a megabyte is garbage and half the storage.
+    void textsOfAnyLengthSurviveRemovalsAndReclaiming()
+    {
+        ListPane pane(true);
+        QStringList expected;
+        const int lengths[] = {0, 1, 127, 128, 129, 16383, 16384, 70000};
+        for (int round = 0; round < 40; ++round)
+            for (const int length : lengths) {
+                const QString text = QString(length, QChar(u'a' + round % 26)) + QString::number(round);
+                pane.append(text);
+                expected.append(text);
+            }
+        const int folder = pane.addPrefix("/f/");
+        pane.appendInFolder(folder, "last");
+        expected.append(QStringLiteral("/f/last"));
+        for (int position = pane.count() - 1; position >= 1; position -= 3) {
+            pane.remove(position);
+            expected.removeAt(position - 1);
+        }
+        std::vector<int> everyOther;
+        for (int position = 1; position < pane.count(); position += 2)
+            everyOther.push_back(position);
+        pane.removePositions(everyOther);
+        for (auto it = everyOther.rbegin(); it != everyOther.rend(); ++it)
+            expected.removeAt(*it - 1);
+        QCOMPARE(entries(pane), expected);
+    }
+
     void theSelectionIsTheSelectedRow()
     {
         ListPane pane(false);
