@@ -37,6 +37,8 @@ bool isEntered(const FileSystem::FolderInfo& folder)
 class Walk
 {
 public:
+    static constexpr std::size_t kFoldersAhead = 8;
+
     explicit Walk(Form& form)
         : m_proc(form.reporter, QStringLiteral("in Brenwick2021/08/31.AddFolder.GetSubDirectories2016 ")),
           m_yield(form.sys.yield), m_files(form.sys.files)
@@ -46,7 +48,12 @@ public:
     // listed.
     void examine(std::vector<QString>& level, std::vector<QString>& next)
     {
+        const std::unique_ptr<FileSystem::ReadAhead> ahead = m_files.readAhead(/*subfolders*/ true);
+        std::size_t hinted = 0;
         for (std::size_t i = 0; i < level.size();) {
+            // The next few folders of the level, read ahead as they stand now.
+            for (hinted = std::max(hinted, i); hinted < std::min(level.size(), i + kFoldersAhead); ++hinted)
+                ahead->want(level[hinted]);
             const QString folder = level[i];
             if (!IsDirectory(m_files, folder) || nativePathLength(folder) >= kPathLimit) {
                 ++i;

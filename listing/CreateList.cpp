@@ -1,8 +1,14 @@
 #include "listing/CreateList.h"
 
+#include <algorithm>
+#include <memory>
+
 namespace {
 
 const QString kProcedure = QStringLiteral("in Foldlister2021/08/31.Form1.PushButton5_Click ");
+
+// How many folder entries past the one being listed are read ahead.
+constexpr int kFoldersAhead = 8;
 
 QString fromUtf8(std::string_view bytes)
 {
@@ -69,6 +75,19 @@ struct Line
     std::string_view name;
 };
 
+// Hints the folders of the entries from `first` to `last` that the pane holds now; its entries may change
+// before their pass, which then lists what it finds.
+// A hint that cannot be given is left out.
+void readAhead(const ListPane& folders, FileSystem::ReadAhead& ahead, int first, int last) noexcept
+{
+    try {
+        for (int position = first; position <= std::min(last, folders.count()); ++position)
+            if (const QString entry = folders.text(position); !entry.isEmpty())
+                ahead.want(entry);
+    } catch (const std::exception&) {
+    }
+}
+
 void appendLine(ListPane& results, const Line& line)
 {
     // The prefix is looked up for every line because "Clear List" may empty the pane, and its folder prefixes
@@ -87,7 +106,8 @@ void ListEntry(Form& form, Procedure& proc, Filter& filter, int position)
         return;
     if (!proc.step(112, [&] { folder = FolderPath(entry); }))
         return;
-    if (!proc.step(114, [&] { names = ListFilesInFolder(form.sys.files, folder, QStringLiteral("*.*")); }))
+    if (!proc.step(114,
+                   [&] { names = ListFilesInFolder(form.sys.files, folder, QStringLiteral("*.*"), &form.sys.yield); }))
         return;
     if (!proc.step(116, [&] { m = names.count(); }))
         return;
@@ -124,7 +144,9 @@ void PushButton5_Click(Form& form)
         // Entries appended during the run are not listed by it.
         int n = 0;
         proc.step(106, [&] { n = form.ListView1.count(); });
+        const std::unique_ptr<FileSystem::ReadAhead> ahead = form.sys.files.readAhead(/*subfolders*/ false);
         for (int i = 1; i <= n; ++i) {
+            readAhead(form.ListView1, *ahead, i == 1 ? 1 : i + kFoldersAhead - 1, i + kFoldersAhead - 1);
             proc.step(106, [&] { form.MousePointer.setValue(Pointer::Busy); });
             proc.step(108, [&] { form.sys.yield.DoEvents(); });
             ListEntry(form, proc, filter, i);
@@ -165,15 +187,18 @@ bool NamePattern::matches(std::string_view utf8Name) const
     return m_everyName || wildcardMatch(fromUtf8(utf8Name).toLower(), m_pattern);
 }
 
-NameList ListFilesInFolder(FileSystem& files, QString folder, const QString& pattern)
+NameList ListFilesInFolder(FileSystem& files, QString folder, const QString& pattern, Yield* painting)
 {
     if (!folder.endsWith(separator()))
         folder += separator();
     const NamePattern wanted(pattern);
     NameList names;
+    unsigned read = 0;
     files.listFiles(folder, [&](std::string_view name) {
         if (wanted.matches(name))
             names.add(name);
+        if (painting && ++read % 1024 == 0)
+            painting->PaintOnly();
     });
     return names;
 }

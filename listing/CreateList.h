@@ -50,5 +50,6 @@ private:
 
 // The names of the files that the folder holds directly and that match the pattern, in the file system's
 // order, built completely before it is returned. The folder may end in a separator or not. A folder that
-// does not exist gives no names; one that cannot be read throws a Failure.
-NameList ListFilesInFolder(FileSystem& files, QString folder, const QString& pattern);
+// does not exist gives no names; one that cannot be read throws a Failure. The reading does not yield; with
+// `painting`, the window repaints meanwhile, so a folder of a million files does not freeze it.
+NameList ListFilesInFolder(FileSystem& files, QString folder, const QString& pattern, Yield* painting = nullptr);

@@ -83,6 +83,26 @@ public:
     using NameSink = std::function<void(std::string_view utf8Name)>;
     virtual void listFiles(const QString& folder, const NameSink& sink) = 0;
 
+    // Hints from a command about the folders it will list soon. The file system may read them into memory
+    // ahead, elsewhere: what the command lists does not change, only how soon it gets it. The hints end
+    // with the object.
+    class ReadAhead
+    {
+    public:
+        virtual ~ReadAhead() = default;
+        virtual void want(const QString& folder) = 0;
+    };
+    // With `subfolders`, the command will look at each folder's subfolders too.
+    virtual std::unique_ptr<ReadAhead> readAhead(bool subfolders)
+    {
+        (void)subfolders;
+        struct Ignored : ReadAhead
+        {
+            void want(const QString&) override {}
+        };
+        return std::make_unique<Ignored>();
+    }
+
     // A regular file opened for reading. Throws a Failure.
     virtual std::unique_ptr<QIODevice> openRead(const QString& path) = 0;
     // A file to be written in place of `path`. Throws a Failure.

@@ -81,8 +81,7 @@ ListPane::Utf8Text ListPane::utf8(int position) const
 {
     const Row& row = m_rows[toIndex(position)];
     const QByteArray& prefix = m_prefixes[row.prefix];
-    return {std::string_view(prefix.constData(), std::size_t(prefix.size())),
-            nameOf(row)};
+    return {std::string_view(prefix.constData(), std::size_t(prefix.size())), nameOf(row)};
 }
 
 bool ListPane::checked(int position) const

@@ -15,8 +15,8 @@
 //
 // Rows are numbered from 1, as the commands count them. A row is a folder prefix, kept once for all rows
 // that share it, and a name, kept as UTF-8 bytes in one pool behind its length; a results pane's check mark
-// sits in the row itself, which takes 8 bytes. Appended rows are counted at once but announced to the views in one batch when the event loop
-// next runs, so a command may append a million rows without one signal per row.
+// sits in the row itself, which takes 8 bytes. Appended rows are counted at once but announced to the views in one
+// batch when the event loop next runs, so a command may append a million rows without one signal per row.
 class ListPane : public QAbstractTableModel
 {
     Q_OBJECT
@@ -83,7 +83,7 @@ private:
 
     std::string_view nameOf(const Row& row) const;
     std::size_t storedSize(const Row& row) const; // of the length and the name in the pool
-    std::size_t toIndex(int position) const; // throws unless 1 <= position <= count()
+    std::size_t toIndex(int position) const;      // throws unless 1 <= position <= count()
     QString textAt(std::size_t index) const;
     void scheduleAnnouncement();
     void eraseRows(std::vector<int>::const_iterator first, std::vector<int>::const_iterator last);

@@ -6,7 +6,10 @@
 #include <QUtf8StringView>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <ctime>
+#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
@@ -49,7 +52,7 @@ bool isValidUtf8(std::string_view name)
 // The existence test of a file listing: the entry exists and is not a folder. A link counts by what it
 // leads to: a link to a file (or pipe, device...) does, a link to a folder or a dangling link does not. Only
 // links and entries of unknown type cost a stat; the type of every other entry comes with its name.
-bool IsExistingFile(int folderFd, const dirent& entry)
+bool IsExistingFile(int folderFd, const dirent64& entry)
 {
     if (entry.d_type == DT_DIR)
         return false;
@@ -59,32 +62,125 @@ bool IsExistingFile(int folderFd, const dirent& entry)
     return ::fstatat(folderFd, entry.d_name, &info, 0) == 0 && !S_ISDIR(info.st_mode);
 }
 
+// A folder being listed, read straight from the kernel a buffer at a time: no stream of the C library, which
+// would look at the folder twice more before the first name.
 class Folder
 {
 public:
-    explicit Folder(const QByteArray& path) : m_dir(::opendir(path.constData())) {}
+    // Opens the folder `name` of the folder `in` (or AT_FDCWD) for listing.
+    Folder(int in, const char* name) : m_opening(nowNs()), m_fd(::openat(in, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {}
     ~Folder()
     {
-        if (m_dir)
-            ::closedir(m_dir);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
 
-    explicit operator bool() const { return m_dir != nullptr; }
-    int fd() const { return ::dirfd(m_dir); }
+    explicit operator bool() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+    // Whether opening the folder and reading its first entries took as long as a disk does: its entries
+    // were not in memory.
+    bool waitedForTheDisk() const { return m_firstRead - m_opening > 250'000; }
     // The next entry, or null at the end; errno tells an end from a failure.
-    dirent* next()
+    dirent64* next()
     {
-        errno = 0;
-        return ::readdir(m_dir);
+        if (m_at == m_filled) {
+            ssize_t filled;
+            do
+                filled = ::getdents64(m_fd, m_buffer, sizeof m_buffer);
+            while (filled < 0 && errno == EINTR);
+            errno = filled < 0 ? errno : 0;
+            if (filled <= 0)
+                return nullptr;
+            m_filled = std::size_t(filled);
+            m_at = 0;
+            if (m_firstRead == 0)
+                m_firstRead = nowNs();
+        }
+        auto* entry = reinterpret_cast<dirent64*>(m_buffer + m_at);
+        m_at += entry->d_reclen;
+        return entry;
     }
 
 private:
-    DIR* m_dir;
+    static qint64 nowNs()
+    {
+        timespec now;
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    }
+
+    qint64 m_opening;
+    qint64 m_firstRead = 0;
+    int m_fd;
+    std::size_t m_at = 0;
+    std::size_t m_filled = 0;
+    alignas(dirent64) char m_buffer[32768];
 };
 
 } // namespace
+
+int PosixFileSystem::defaultReadAheadThreads()
+{
+    return std::thread::hardware_concurrency() > 1 ? 4 : 0;
+}
+
+PosixFileSystem::PosixFileSystem(int readAheadThreads, bool alwaysReadAhead)
+    : m_readAheadThreads(readAheadThreads), m_alwaysReadAhead(alwaysReadAhead)
+{}
+
+FolderReadAhead& PosixFileSystem::readers()
+{
+    if (!m_readers)
+        m_readers = std::make_unique<FolderReadAhead>(m_readAheadThreads);
+    return *m_readers;
+}
+
+std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolders)
+{
+    // Reading ahead pays only where the folders come from the disk; where they are in memory already, the
+    // readers would only compete with the command. The hints are held back until one of the command's
+    // listings waits for the disk, and then given from the last few on.
+    class Hints : public ReadAhead
+    {
+    public:
+        Hints(PosixFileSystem& files, bool subfolders)
+            : m_files(files), m_subfolders(subfolders), m_readsBefore(files.m_readsFromDisk)
+        {}
+        ~Hints() override
+        {
+            if (m_files.m_readers)
+                m_files.m_readers->dropPending();
+        }
+        void want(const QString& folder) override
+        {
+            const QByteArray name = encoded(folder);
+            if (name.isEmpty())
+                return;
+            if (m_files.m_readsFromDisk == m_readsBefore && !m_files.m_alwaysReadAhead) {
+                if (m_heldBack.size() == FolderReadAhead::kMostPending)
+                    m_heldBack.pop_front();
+                m_heldBack.push_back(name.toStdString());
+                return;
+            }
+            for (std::string& held : m_heldBack)
+                m_files.readers().want(std::move(held), m_subfolders);
+            m_heldBack.clear();
+            m_files.readers().want(name.toStdString(), m_subfolders);
+        }
+
+    private:
+        PosixFileSystem& m_files;
+        bool m_subfolders;
+        std::uint64_t m_readsBefore;
+        std::deque<std::string> m_heldBack;
+    };
+    if (m_readAheadThreads <= 0)
+        return FileSystem::readAhead(subfolders);
+    return std::make_unique<Hints>(*this, subfolders);
+}
 
 ListingFailure ListingFailure::fromErrno(int error)
 {
@@ -194,16 +290,49 @@ std::optional<int> PosixFileSystem::attributes(const QString& path)
     return attributesOf(withoutTrailingSeparators(encoded(path)), error);
 }
 
+PosixFileSystem::OpenFolder::~OpenFolder()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int PosixFileSystem::OpenFolder::fd(QByteArrayView path)
+{
+    constexpr qint64 kMostAgeNs = 2'000'000;
+    if (m_fd >= 0 && path == m_path && m_age.nsecsElapsed() < kMostAgeNs)
+        return m_fd;
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_path = path.toByteArray();
+    m_fd = ::open(m_path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0)
+        m_path.clear();
+    m_age.start();
+    return m_fd < 0 ? AT_FDCWD : m_fd;
+}
+
+PosixFileSystem::InFolder PosixFileSystem::inFolder(const QByteArray& name)
+{
+    const qsizetype slash = name.lastIndexOf('/');
+    // A name of its own (the root, a relative name), a name too long for the kernel and a name under a
+    // folder that cannot be opened are looked up whole, which fails the way the kernel says.
+    if (slash <= 0 || slash == name.size() - 1 || name.size() >= PATH_MAX)
+        return {AT_FDCWD, name.constData()};
+    const int folder = m_openFolder.fd(QByteArrayView(name.constData(), slash));
+    return {folder, folder == AT_FDCWD ? name.constData() : name.constData() + slash + 1};
+}
+
 std::optional<int> PosixFileSystem::attributesOf(const QByteArray& name, int& error)
 {
     struct stat info;
-    if (name.isEmpty() || ::lstat(name.constData(), &info) != 0) {
+    const InFolder at = name.isEmpty() ? InFolder{AT_FDCWD, ""} : inFolder(name);
+    if (name.isEmpty() || ::fstatat(at.folder, at.name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
         error = name.isEmpty() ? ENOENT : errno;
         return std::nullopt;
     }
     if (S_ISLNK(info.st_mode)) {
         struct stat target;
-        const bool toFolder = ::stat(name.constData(), &target) == 0 && S_ISDIR(target.st_mode);
+        const bool toFolder = ::fstatat(at.folder, at.name, &target, 0) == 0 && S_ISDIR(target.st_mode);
         return toFolder ? Attribute::Hidden | Attribute::System | Attribute::Directory | Attribute::Link
                         : Attribute::Link;
     }
@@ -232,11 +361,15 @@ FileSystem::FolderInfo PosixFileSystem::GetFolder(const QString& path)
 
 SubfolderListing PosixFileSystem::subfolders(const QString& path)
 {
-    Folder folder(encoded(path));
+    const QByteArray name = withoutTrailingSeparators(encoded(path));
+    const InFolder at = name.isEmpty() ? InFolder{AT_FDCWD, ""} : inFolder(name);
+    Folder folder(at.folder, at.name);
     if (!folder)
         throw ListingFailure::fromErrno(errno);
     SubfolderListing listing;
-    while (dirent* entry = folder.next()) {
+    dirent64* entry = folder.next();
+    m_readsFromDisk += folder.waitedForTheDisk();
+    for (; entry; entry = folder.next()) {
         if (isDotName(entry->d_name))
             continue;
         bool isFolder = entry->d_type == DT_DIR;
@@ -254,13 +387,17 @@ SubfolderListing PosixFileSystem::subfolders(const QString& path)
 
 void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
 {
-    Folder folder(encoded(folderPath));
+    const QByteArray name = withoutTrailingSeparators(encoded(folderPath));
+    const InFolder at = name.isEmpty() ? InFolder{AT_FDCWD, ""} : inFolder(name);
+    Folder folder(at.folder, at.name);
     if (!folder) {
         if (errno == ENOENT || errno == ENOTDIR)
             return;
         throw Failure::fromErrno(errno);
     }
-    while (dirent* entry = folder.next()) {
+    dirent64* entry = folder.next();
+    m_readsFromDisk += folder.waitedForTheDisk();
+    for (; entry; entry = folder.next()) {
         if (isDotName(entry->d_name) || !IsExistingFile(folder.fd(), *entry))
             continue;
         // A name that is not UTF-8 has no path the program can write, so it names nothing.

@@ -28,10 +28,7 @@ public:
     std::uint64_t number() const { return m_number; }
 
     QStringList formats() const override { return {kUtf8Text, kPlainText}; }
-    bool hasFormat(const QString& mimeType) const override
-    {
-        return mimeType == kUtf8Text || mimeType == kPlainText;
-    }
+    bool hasFormat(const QString& mimeType) const override { return mimeType == kUtf8Text || mimeType == kPlainText; }
 
 protected:
     QVariant retrieveData(const QString& mimeType, QMetaType type) const override

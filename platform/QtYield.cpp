@@ -4,6 +4,19 @@
 
 #include <QCoreApplication>
 
+void QtYield::PaintOnly()
+{
+    if (m_closed)
+        return;
+    const qint64 now = m_clock.nsecsElapsed();
+    if (now - m_lastPaint < kIntervalNs || now - m_lastEvents < kIntervalNs)
+        return;
+    // Input waits, and so do the other programs' requests (accessibility clients among them): what is
+    // processed are timers, posted work and the window system's paint and geometry events.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    m_lastPaint = m_clock.nsecsElapsed();
+}
+
 void QtYield::DoEvents()
 {
     if (m_closed)

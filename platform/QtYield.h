@@ -15,6 +15,7 @@ public:
 
     QtYield() { m_clock.start(); }
     void DoEvents() override;
+    void PaintOnly() override;
     // After the window has closed, every yield ends the running command: none resumes.
     void close() { m_closed = true; }
     bool closed() const { return m_closed; }
@@ -25,6 +26,7 @@ private:
     QElapsedTimer m_clock;
     qint64 m_lastRead = 0;
     qint64 m_lastEvents = 0;
+    qint64 m_lastPaint = 0;
     int m_stride = 1; // calls between two readings of the clock
     int m_calls = 0;
     bool m_closed = false;
