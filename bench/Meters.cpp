@@ -1,9 +1,13 @@
 #include "Meters.h"
 
 #include <QAbstractItemView>
+#include <QEvent>
 #include <QFile>
 #include <QProcess>
 #include <QScrollBar>
+#include <QWidget>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <unordered_map>
@@ -16,6 +20,35 @@ qint64 residentBytes()
         return 0;
     const QList<QByteArray> fields = status.readAll().split(' ');
     return fields.size() > 1 ? fields[1].toLongLong() * 4096 : 0;
+}
+
+qint64 peakResidentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').front().toLongLong() * 1024;
+    return 0;
+}
+
+void resetPeakResidentBytes()
+{
+    QFile control(QStringLiteral("/proc/self/clear_refs"));
+    if (control.open(QIODevice::WriteOnly))
+        control.write("5\n");
+}
+
+bool dropCaches(QString* why)
+{
+    ::sync();
+    QFile control(QStringLiteral("/proc/sys/vm/drop_caches"));
+    if (!control.open(QIODevice::WriteOnly) || control.write("3\n") != 2 || !control.flush()) {
+        *why = control.errorString();
+        return false;
+    }
+    return true;
 }
 
 void runShell(const QString& commandLine)
@@ -66,6 +99,37 @@ StallMeter::StallMeter()
 qint64 StallMeter::worstMs()
 {
     m_worst = std::max(m_worst, m_sinceTick.elapsed());
+    m_timer.stop();
+    return m_worst;
+}
+
+PaintGapMeter::PaintGapMeter(QWidget& widget) : m_widget(widget)
+{
+    m_widget.installEventFilter(this);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(5);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_widget, [this] { m_widget.update(); });
+    m_sincePaint.start();
+    m_timer.start();
+}
+
+PaintGapMeter::~PaintGapMeter()
+{
+    m_widget.removeEventFilter(this);
+}
+
+bool PaintGapMeter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_widget && event->type() == QEvent::Paint) {
+        m_worst = std::max(m_worst, m_sincePaint.elapsed());
+        m_sincePaint.restart();
+    }
+    return false;
+}
+
+qint64 PaintGapMeter::worstMs()
+{
+    m_worst = std::max(m_worst, m_sincePaint.elapsed());
     m_timer.stop();
     return m_worst;
 }

@@ -7,9 +7,15 @@
 #include <functional>
 
 class QAbstractItemView;
+class QWidget;
 
-// The resident memory of this process, in bytes.
+// The resident memory of this process, in bytes, and the most it has held.
 qint64 residentBytes();
+qint64 peakResidentBytes();
+void resetPeakResidentBytes();
+// Writes what the kernel holds back to the disk and empties its caches of file contents, folders and
+// inodes; false, with the reason, where the machine does not allow it.
+bool dropCaches(QString* why);
 // Runs a shell command line and waits for it.
 void runShell(const QString& commandLine);
 // How long `work` takes, in seconds.
@@ -28,6 +34,25 @@ public:
 private:
     QTimer m_timer;
     QElapsedTimer m_sinceTick;
+    qint64 m_worst = 0;
+};
+
+// The longest gap between two paints of the widget from construction on, while a 5 ms timer keeps asking it
+// to repaint: how long the window went without painting.
+class PaintGapMeter : public QObject
+{
+public:
+    explicit PaintGapMeter(QWidget& widget);
+    ~PaintGapMeter() override;
+    qint64 worstMs();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget& m_widget;
+    QTimer m_timer;
+    QElapsedTimer m_sincePaint;
     qint64 m_worst = 0;
 };
 
