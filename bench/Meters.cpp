@@ -40,6 +40,16 @@ void resetPeakResidentBytes()
         control.write("5\n");
 }
 
+bool canDropCaches(QString* why)
+{
+    QFile control(QStringLiteral("/proc/sys/vm/drop_caches"));
+    if (!control.open(QIODevice::WriteOnly)) {
+        *why = control.errorString();
+        return false;
+    }
+    return true;
+}
+
 bool dropCaches(QString* why)
 {
     ::sync();

@@ -14,8 +14,9 @@ qint64 residentBytes();
 qint64 peakResidentBytes();
 void resetPeakResidentBytes();
 // Writes what the kernel holds back to the disk and empties its caches of file contents, folders and
-// inodes; false, with the reason, where the machine does not allow it.
+// inodes; false, with the reason, where the machine does not allow it. canDropCaches() only asks.
 bool dropCaches(QString* why);
+bool canDropCaches(QString* why);
 // Runs a shell command line and waits for it.
 void runShell(const QString& commandLine);
 // How long `work` takes, in seconds.

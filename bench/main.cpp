@@ -130,7 +130,7 @@ int main(int argc, char* argv[])
     QTemporaryDir work;
     const QString scratch = work.path();
     QString coldWhy;
-    const bool coldPossible = dropCaches(&coldWhy);
+    const bool coldPossible = canDropCaches(&coldWhy);
     if (!coldPossible)
         std::printf("cold runs are not possible here (%s): the cold figures are left out\n", qPrintable(coldWhy));
     const bool everyFigureCold = parser.isSet(coldOption);
@@ -322,7 +322,7 @@ int main(int argc, char* argv[])
                 seconds([&] { runShell(QStringLiteral("find '%1' ! -type d > '%2'").arg(oneTop, out)); }));
         }
         print(oneFolder);
-        std::printf("%-44s %lld ms (target <= 100)\n", "worst gap between paints in that folder's read",
+        std::printf("%-44s %lld ms (target <= 100)\n", "worst gap between paints, that folder's read",
                     static_cast<long long>(worstGap));
         figures.push_back(oneFolder);
     }

@@ -82,7 +82,7 @@ public:
     int fd() const { return m_fd; }
     // Whether opening the folder and reading its first entries took as long as a disk does: its entries
     // were not in memory.
-    bool waitedForTheDisk() const { return m_firstRead - m_opening > 250'000; }
+    bool waitedForTheDisk() const { return m_firstRead - m_opening > 150'000; }
     // The next entry, or null at the end; errno tells an end from a failure.
     dirent64* next()
     {
@@ -141,13 +141,14 @@ FolderReadAhead& PosixFileSystem::readers()
 std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolders)
 {
     // Reading ahead pays only where the folders come from the disk; where they are in memory already, the
-    // readers would only compete with the command. The hints are held back until one of the command's
-    // listings waits for the disk, and then given from the last few on.
+    // readers would only compete with the command. The hints are held back until the command's listings
+    // wait for the disk, a few and one in eight at least, and then given from the last few on.
     class Hints : public ReadAhead
     {
     public:
         Hints(PosixFileSystem& files, bool subfolders)
-            : m_files(files), m_subfolders(subfolders), m_readsBefore(files.m_readsFromDisk)
+            : m_files(files), m_subfolders(subfolders), m_listingsBefore(files.m_listings),
+              m_readsBefore(files.m_readsFromDisk)
         {}
         ~Hints() override
         {
@@ -159,7 +160,10 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
             const QByteArray name = encoded(folder);
             if (name.isEmpty())
                 return;
-            if (m_files.m_readsFromDisk == m_readsBefore && !m_files.m_alwaysReadAhead) {
+            const std::uint64_t fromDisk = m_files.m_readsFromDisk - m_readsBefore;
+            m_open = m_open || m_files.m_alwaysReadAhead ||
+                     (fromDisk >= 4 && fromDisk * 8 >= m_files.m_listings - m_listingsBefore);
+            if (!m_open) {
                 if (m_heldBack.size() == FolderReadAhead::kMostPending)
                     m_heldBack.pop_front();
                 m_heldBack.push_back(name.toStdString());
@@ -174,6 +178,8 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
     private:
         PosixFileSystem& m_files;
         bool m_subfolders;
+        bool m_open = false;
+        std::uint64_t m_listingsBefore;
         std::uint64_t m_readsBefore;
         std::deque<std::string> m_heldBack;
     };
@@ -368,6 +374,7 @@ SubfolderListing PosixFileSystem::subfolders(const QString& path)
         throw ListingFailure::fromErrno(errno);
     SubfolderListing listing;
     dirent64* entry = folder.next();
+    ++m_listings;
     m_readsFromDisk += folder.waitedForTheDisk();
     for (; entry; entry = folder.next()) {
         if (isDotName(entry->d_name))
@@ -396,6 +403,7 @@ void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
         throw Failure::fromErrno(errno);
     }
     dirent64* entry = folder.next();
+    ++m_listings;
     m_readsFromDisk += folder.waitedForTheDisk();
     for (; entry; entry = folder.next()) {
         if (isDotName(entry->d_name) || !IsExistingFile(folder.fd(), *entry))

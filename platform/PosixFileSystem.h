@@ -71,6 +71,7 @@ private:
     OpenFolder m_openFolder;
     int m_readAheadThreads;
     bool m_alwaysReadAhead;
+    std::uint64_t m_listings = 0;
     std::uint64_t m_readsFromDisk = 0; // listings that waited for the disk
     std::unique_ptr<FolderReadAhead> m_readers;
 

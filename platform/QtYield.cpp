@@ -11,9 +11,9 @@ void QtYield::PaintOnly()
     const qint64 now = m_clock.nsecsElapsed();
     if (now - m_lastPaint < kIntervalNs || now - m_lastEvents < kIntervalNs)
         return;
-    // Input waits, and so do the other programs' requests (accessibility clients among them): what is
-    // processed are timers, posted work and the window system's paint and geometry events.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    // The window system's input (keys, the mouse, a request to close) waits: what is processed are timers,
+    // posted work and the window system's paint and geometry events.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     m_lastPaint = m_clock.nsecsElapsed();
 }
 

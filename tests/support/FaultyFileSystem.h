@@ -15,6 +15,9 @@
 class FaultyFileSystem : public PosixFileSystem
 {
 public:
+    // Reads ahead from the first hint on, so that every test runs with the readers busy beside the command.
+    explicit FaultyFileSystem(int readAheadThreads = 4) : PosixFileSystem(readAheadThreads, /*always*/ true) {}
+
     enum class Op {
         PathExists,
         IsNormalFile,

@@ -2,8 +2,9 @@
 
 #include <QPushButton>
 
-WindowHarness::WindowHarness()
-    : settings(m_config.path()), services{dialogs, yield, files, clipboard, settings, environment, m_program.path()}
+WindowHarness::WindowHarness(int readAheadThreads)
+    : files(readAheadThreads),
+      settings(m_config.path()), services{dialogs, yield, files, clipboard, settings, environment, m_program.path()}
 {}
 
 WindowHarness::~WindowHarness() = default;

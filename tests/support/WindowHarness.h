@@ -18,7 +18,7 @@
 class WindowHarness
 {
 public:
-    WindowHarness();
+    explicit WindowHarness(int readAheadThreads = 4);
     ~WindowHarness();
 
     // Creates the window and runs its start-up sequence.
