@@ -1,5 +1,7 @@
 #include "platform/FolderReadAhead.h"
 
+#include "platform/DotNames.h"
+
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,11 +11,6 @@
 #include <system_error>
 
 namespace {
-
-bool isDotName(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
 
 // Whether the path is a folder (not a link) on the file system of the folder that holds it. A mount point is
 // left to the command: opening one may mount a file system or wait for a server.

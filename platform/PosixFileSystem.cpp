@@ -1,5 +1,7 @@
 #include "platform/PosixFileSystem.h"
 
+#include "platform/DotNames.h"
+
 #include "platform/PosixSaveTarget.h"
 
 #include <QFile>
@@ -34,11 +36,6 @@ QByteArray withoutTrailingSeparators(QByteArray path)
     while (path.size() > 1 && path.endsWith('/'))
         path.chop(1);
     return path;
-}
-
-bool isDotName(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
 bool isValidUtf8(std::string_view name)
@@ -319,6 +316,8 @@ int PosixFileSystem::OpenFolder::fd(QByteArrayView path)
 
 PosixFileSystem::InFolder PosixFileSystem::inFolder(const QByteArray& name)
 {
+    if (name.isEmpty())
+        return {AT_FDCWD, ""}; // names nothing: every call finds it missing
     const qsizetype slash = name.lastIndexOf('/');
     // A name of its own (the root, a relative name), a name too long for the kernel and a name under a
     // folder that cannot be opened are looked up whole, which fails the way the kernel says.
@@ -331,7 +330,7 @@ PosixFileSystem::InFolder PosixFileSystem::inFolder(const QByteArray& name)
 std::optional<int> PosixFileSystem::attributesOf(const QByteArray& name, int& error)
 {
     struct stat info;
-    const InFolder at = name.isEmpty() ? InFolder{AT_FDCWD, ""} : inFolder(name);
+    const InFolder at = inFolder(name);
     if (name.isEmpty() || ::fstatat(at.folder, at.name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
         error = name.isEmpty() ? ENOENT : errno;
         return std::nullopt;
@@ -368,7 +367,7 @@ FileSystem::FolderInfo PosixFileSystem::GetFolder(const QString& path)
 SubfolderListing PosixFileSystem::subfolders(const QString& path)
 {
     const QByteArray name = withoutTrailingSeparators(encoded(path));
-    const InFolder at = name.isEmpty() ? InFolder{AT_FDCWD, ""} : inFolder(name);
+    const InFolder at = inFolder(name);
     Folder folder(at.folder, at.name);
     if (!folder)
         throw ListingFailure::fromErrno(errno);
@@ -395,7 +394,7 @@ SubfolderListing PosixFileSystem::subfolders(const QString& path)
 void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
 {
     const QByteArray name = withoutTrailingSeparators(encoded(folderPath));
-    const InFolder at = name.isEmpty() ? InFolder{AT_FDCWD, ""} : inFolder(name);
+    const InFolder at = inFolder(name);
     Folder folder(at.folder, at.name);
     if (!folder) {
         if (errno == ENOENT || errno == ENOTDIR)
