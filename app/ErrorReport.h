@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Dialogs.h"
-#include "platform/Steps.h"
+#include "window/Steps.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "app/Help.h"
 
-void PushButton11_Click(Form& form)
+void PushButton11_Click(Reporter& reporter, const WindowDialogs& ask)
 {
-    Procedure proc(form.reporter, QStringLiteral("in Foldlister2021/08/31.Form1.PushButton11_Click "));
-    proc.step(100, [&] { form.MsgBox(QStringLiteral("Questions? Please contact Team Quillmark at ") + kContactPage); });
+    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton11_Click")));
+    proc.step(100, [&] { ask.MsgBox(QStringLiteral("Questions? Please contact Team Quillmark at ") + kContactPage); });
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/Form.h"
+#include "window/Form.h"
 
 // The maker's contact page that the help message names.
 inline const QString kContactPage = QStringLiteral("https://quillmark.example/contact");
 
 // "Help": tells the user whom to ask.
-void PushButton11_Click(Form& form);
+void PushButton11_Click(Reporter& reporter, const WindowDialogs& ask);

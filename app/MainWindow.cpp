@@ -21,38 +21,68 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <map>
+
 namespace {
 
-struct ButtonPlace
+const char* const kActsOnFolders = "Acts on the folder list (Directories (Folders))";
+const char* const kActsOnResults = "Acts on the results list (Results (List of Files))";
+
+void runRemoval(Form& form, int button)
+{
+    for (const RemovalCommand& command : kRemovalCommands)
+        if (command.button == button)
+            RunRemovalCommand(command, form.tools(), form.pane(command.pane));
+}
+
+// The push buttons in the order of the window: PushButton<number>, positions in twips (in Frame1 relative to
+// the frame), the place in the keyboard order, and for the three captions that stand once above the filter
+// and once below it, a description of the list the button acts on.
+struct Button
 {
     int number;
     const char* caption;
     bool inFrame;
     int left, top, width, height;
+    int tab;
+    const char* actsOn;
+    void (*command)(Form&);
 };
 
-// The push buttons in the order of the window, positions in twips.
-constexpr ButtonPlace kButtons[] = {
-    {6, "1. Add Folders and Subfolders", false, 120, 2070, 3840, 405},
-    {2, "Load Folders From Text File", false, 4080, 2070, 3840, 405},
-    {9, "Clear List", false, 120, 2580, 3840, 405},
-    {3, "Load Sample/Example Data", false, 4080, 2580, 3840, 405},
-    {13, "Remove Filenames Containing X", false, 120, 3090, 3840, 405},
-    {14, "Remove Filenames Not Cont. X", false, 4080, 3090, 3840, 405},
-    {15, "All Files", true, 6000, 300, 960, 345},
-    {12, "?", true, 7080, 300, 480, 345},
-    {5, "2. Start Creating List", false, 120, 4485, 7800, 405},
-    {7, "3. Save Results As Text File", false, 120, 6930, 3840, 405},
-    {1, "3. Copy Results To Clipboard", false, 4080, 6930, 3840, 405},
-    {8, "Clear List", false, 120, 7440, 3840, 405},
-    {11, "Help", false, 4080, 7440, 3840, 405},
-    {4, "Remove Filenames Containing X", false, 120, 7950, 3840, 405},
-    {10, "Remove Filenames Not Cont. X", false, 4080, 7950, 3840, 405},
+constexpr Button kButtons[] = {
+    {6, "1. Add Folders and Subfolders", false, 120, 2070, 3840, 405, 2, nullptr,
+     [](Form& f) { PushButton6_Click(f.tools(), f.sys.settings, f.ListView1, f.StartFolder); }},
+    {2, "Load Folders From Text File", false, 4080, 2070, 3840, 405, 8, nullptr,
+     [](Form& f) { PushButton2_Click(f.tools(), f.ListView1); }},
+    {9, "Clear List", false, 120, 2580, 3840, 405, 6, kActsOnFolders,
+     [](Form& f) { PushButton9_Click(f.reporter, f.MousePointer, f.ListView1); }},
+    {3, "Load Sample/Example Data", false, 4080, 2580, 3840, 405, 9, nullptr,
+     [](Form& f) { PushButton3_Click(f.reporter, f.sys.environment, f.ListView1); }},
+    {13, "Remove Filenames Containing X", false, 120, 3090, 3840, 405, 16, kActsOnFolders,
+     [](Form& f) { runRemoval(f, 13); }},
+    {14, "Remove Filenames Not Cont. X", false, 4080, 3090, 3840, 405, 17, kActsOnFolders,
+     [](Form& f) { runRemoval(f, 14); }},
+    {15, "All Files", true, 6000, 300, 960, 345, 18, nullptr, [](Form& f) { PushButton15_Click(f.reporter, f.Text1); }},
+    {12, "?", true, 7080, 300, 480, 345, 15, nullptr, [](Form& f) { PushButton12_Click(f.reporter, f.ask()); }},
+    {5, "2. Start Creating List", false, 120, 4485, 7800, 405, 3, nullptr,
+     [](Form& f) { PushButton5_Click(f.tools(), f.ListView1, f.ListView2, f.Text1, f.CreatingList); }},
+    {7, "3. Save Results As Text File", false, 120, 6930, 3840, 405, 4, nullptr,
+     [](Form& f) { PushButton7_Click(f.tools(), f.ListView2); }},
+    {1, "3. Copy Results To Clipboard", false, 4080, 6930, 3840, 405, 7, nullptr,
+     [](Form& f) { PushButton1_Click(f.tools(), f.sys.clipboard, f.ListView2); }},
+    {8, "Clear List", false, 120, 7440, 3840, 405, 5, kActsOnResults,
+     [](Form& f) { PushButton8_Click(f.reporter, f.ListView2); }},
+    {11, "Help", false, 4080, 7440, 3840, 405, 12, nullptr, [](Form& f) { PushButton11_Click(f.reporter, f.ask()); }},
+    {4, "Remove Filenames Containing X", false, 120, 7950, 3840, 405, 10, kActsOnResults,
+     [](Form& f) { runRemoval(f, 4); }},
+    {10, "Remove Filenames Not Cont. X", false, 4080, 7950, 3840, 405, 11, kActsOnResults,
+     [](Form& f) { runRemoval(f, 10); }},
 };
 
-// The keyboard order after the two panes; then come the filter box and the buttons "?", the folder pane's
-// two removals and "All Files".
-constexpr int kButtonTabOrder[] = {6, 5, 7, 8, 9, 1, 2, 3, 4, 10, 11};
+// The keyboard order of the controls that are not buttons; Frame1 (13) takes no focus itself.
+constexpr int kFolderPaneTab = 0;
+constexpr int kResultsPaneTab = 1;
+constexpr int kFilterTab = 14;
 
 QRect place(int left, int top, int width, int height)
 {
@@ -118,7 +148,8 @@ void MainWindow::createControls()
     m_listView2->setGeometry(place(120, 4995, 7800, 1845));
     m_listView2->setToolTip(QStringLiteral("Move | line to right and out of window to reveal full names."));
 
-    for (const ButtonPlace& b : kButtons) {
+    std::map<int, QWidget*> tabOrder{{kFolderPaneTab, m_listView1}, {kResultsPaneTab, m_listView2}, {kFilterTab, m_text1}};
+    for (const Button& b : kButtons) {
         auto* button =
             new QPushButton(QString::fromUtf8(b.caption), b.inFrame ? static_cast<QWidget*>(m_frame1) : this);
         button->setObjectName(QStringLiteral("PushButton%1").arg(b.number));
@@ -127,31 +158,16 @@ void MainWindow::createControls()
         button->setAutoDefault(false);
         button->setFocusPolicy(Qt::StrongFocus);
         button->setAccessibleName(button->text());
+        if (b.actsOn)
+            button->setAccessibleDescription(QString::fromUtf8(b.actsOn));
         m_buttons[b.number] = button;
+        tabOrder[b.tab] = button;
     }
     m_listView1->setAccessibleName(QStringLiteral("Directories (Folders)"));
     m_listView2->setAccessibleName(QStringLiteral("Results (List of Files)"));
     m_text1->setAccessibleName(m_frame1->title());
-    // Three captions stand once above the filter and once below it: the description tells which list each
-    // button acts on.
-    for (int number : {9, 13, 14})
-        m_buttons[number]->setAccessibleDescription(QStringLiteral("Acts on the folder list (Directories (Folders))"));
-    for (int number : {8, 4, 10})
-        m_buttons[number]->setAccessibleDescription(QStringLiteral("Acts on the results list (Results (List of Files))"));
-
-    QWidget* previous = m_listView1;
-    auto chain = [&](QWidget* next) {
-        setTabOrder(previous, next);
-        previous = next;
-    };
-    chain(m_listView2);
-    for (int number : kButtonTabOrder)
-        chain(m_buttons[number]);
-    chain(m_text1);
-    chain(m_buttons[12]);
-    chain(m_buttons[13]);
-    chain(m_buttons[14]);
-    chain(m_buttons[15]);
+    for (auto next = std::next(tabOrder.begin()); next != tabOrder.end(); ++next)
+        setTabOrder(std::prev(next)->second, next->second);
 
     // The hover handlers see every mouse move over a control or the window's background; a move over a
     // control is that control's alone and does not reach the frame or window behind it.
@@ -192,38 +208,18 @@ template <class Handler> void MainWindow::handle(Handler&& handler)
 
 void MainWindow::connectCommands()
 {
-    auto onClick = [this](int number, void (*command)(Form&)) {
-        connect(m_buttons[number], &QPushButton::clicked, this, [this, command] { handle([&] { command(m_form); }); });
-    };
-
-    // Application shell
-    onClick(11, PushButton11_Click);
-
-    // Folder collection
-    onClick(6, PushButton6_Click);
-    onClick(2, PushButton2_Click);
-    onClick(3, PushButton3_Click);
-    onClick(9, PushButton9_Click);
-    connect(m_listView1, &PaneView::dblClick, this, [this] { handle([&] { ListView1_DblClick(m_form); }); });
-    connect(m_listView1, &PaneView::keyDown, this,
-            [this](int key, int shift) { handle([&] { ListView1_KeyDown(m_form, key, shift); }); });
-
-    // File listing
-    connect(m_text1, &QLineEdit::textChanged, this, [this] { handle([&] { Text1_Change(m_form); }); });
-    onClick(12, PushButton12_Click);
-    onClick(15, PushButton15_Click);
-    onClick(5, PushButton5_Click);
-
-    // Refinement and output
-    onClick(7, PushButton7_Click);
-    onClick(1, PushButton1_Click);
-    onClick(4, PushButton4_Click);
-    onClick(10, PushButton10_Click);
-    onClick(13, PushButton13_Click);
-    onClick(14, PushButton14_Click);
-    onClick(8, PushButton8_Click);
-    connect(m_listView2, &PaneView::keyDown, this,
-            [this](int key, int shift) { handle([&] { ListView2_KeyDown(m_form, key, shift); }); });
+    for (const Button& b : kButtons)
+        connect(m_buttons[b.number], &QPushButton::clicked, this,
+                [this, command = b.command] { handle([&] { command(m_form); }); });
+    connect(m_listView1, &PaneView::dblClick, this,
+            [this] { handle([&] { ListView1_DblClick(m_form.MousePointer, m_folders); }); });
+    connect(m_listView1, &PaneView::keyDown, this, [this](int key, int shift) {
+        handle([&] { ListView1_KeyDown(m_form.MousePointer, m_folders, key, shift); });
+    });
+    connect(m_listView2, &PaneView::keyDown, this, [this](int key, int shift) {
+        handle([&] { ListView2_KeyDown(m_form.MousePointer, m_results, key, shift); });
+    });
+    connect(m_text1, &QLineEdit::textChanged, this, [this] { handle([&] { Text1_Change(m_sys.settings, *this); }); });
 }
 
 void MainWindow::setValue(int value)
@@ -238,13 +234,13 @@ void MainWindow::setValue(int value)
 
 void MainWindow::PushButton_MouseMove()
 {
-    if (m_pointer != Pointer::Busy)
+    if (!isBusy())
         setValue(Pointer::Custom);
 }
 
 void MainWindow::Form_MouseMove()
 {
-    if (m_pointer != Pointer::Busy)
+    if (!isBusy())
         setValue(Pointer::Default);
 }
 
@@ -275,7 +271,7 @@ void MainWindow::setText(const QString& text)
     // The box raises no change of its own for the text it already shows, yet every set is a change: "All
     // Files" on a box showing "*" still stores "*" over whatever the store holds.
     if (m_text1->text() == text)
-        handle([&] { Text1_Change(m_form); });
+        handle([&] { Text1_Change(m_sys.settings, *this); });
     else
         m_text1->setText(text);
 }

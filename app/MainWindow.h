@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/ErrorReport.h"
-#include "platform/Form.h"
-#include "platform/ListPane.h"
+#include "window/Form.h"
+#include "window/ListPane.h"
 
 #include <QCursor>
 #include <QWidget>

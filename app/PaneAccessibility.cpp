@@ -1,7 +1,7 @@
 #include "app/PaneAccessibility.h"
 
 #include "app/PaneView.h"
-#include "platform/ListPane.h"
+#include "window/ListPane.h"
 
 #include <QAccessibleWidget>
 #include <QHash>

@@ -1,7 +1,7 @@
 #include "app/PaneView.h"
 
 #include "app/PaneAccessibility.h"
-#include "platform/Form.h"
+#include "window/Form.h"
 
 #include <QHeaderView>
 #include <QHoverEvent>

@@ -65,7 +65,7 @@ void checkStyleSheet(const QString& sheet)
 
 void MainWindow::Form_Load()
 {
-    Procedure proc(m_report, QStringLiteral("in Foldlister2021/08/31.Form1.Form_Load "));
+    Procedure proc(m_report, ProcedureText(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
     const QString sep = separator();
 
     proc.step(100, [&] { ApplySkin(); });
@@ -82,8 +82,7 @@ void MainWindow::Form_Load()
     proc.step(132, [&] { m_results.addColumn(QStringLiteral("Results (List of Files)")); });
     proc.step(134, [&] { m_listView2->setColumnWidth(0, twips(7000)); });
     const bool restored = proc.step(136, [&] {
-        m_form.Text1.setText(GetSetting(m_sys.settings, kSettingsApplication, kSettingsSection, QStringLiteral("Text1"),
-                                        QStringLiteral("*")));
+        m_form.Text1.setText(GetSetting(m_sys.settings, Setting::Filter));
     });
     // A filter that could not be read starts as "every file", not as the box's design-time text, which would
     // list nothing. The settings file that could not be read is not written over.

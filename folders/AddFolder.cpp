@@ -6,9 +6,9 @@
 
 #include <deque>
 
-QString PickFolder(Form& form, const QString& prompt, const QString& startFolder)
+QString PickFolder(Dialogs& dialogs, const QString& prompt, const QString& startFolder)
 {
-    return form.sys.dialogs.pickFolder(prompt, startFolder);
+    return dialogs.pickFolder(prompt, startFolder);
 }
 
 bool IsDirectory(FileSystem& files, const QString& path)
@@ -39,9 +39,9 @@ class Walk
 public:
     static constexpr std::size_t kFoldersAhead = 8;
 
-    explicit Walk(Form& form)
-        : m_proc(form.reporter, QStringLiteral("in Brenwick2021/08/31.AddFolder.GetSubDirectories2016 ")),
-          m_yield(form.sys.yield), m_files(form.sys.files)
+    Walk(Reporter& reporter, FileSystem& files, Yield& yield)
+        : m_proc(reporter, ProcedureText(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"), kWalkProject)),
+          m_yield(yield), m_files(files)
     {}
 
     // Lists the subfolders of every folder of `level` into `next`, dropping the folders that cannot be
@@ -127,9 +127,10 @@ private:
 
 } // namespace
 
-void GetSubDirectories2016(Form& form, std::vector<QString>& list, bool recurse)
+void GetSubDirectories2016(Reporter& reporter, FileSystem& files, Yield& yield, std::vector<QString>& list,
+                           bool recurse)
 {
-    Walk walk(form);
+    Walk walk(reporter, files, yield);
     // Level k + 1 holds the folders found one level below level k; level 0 is the caller's list. Every level
     // is listed before the next one is started, and the levels are then copied up from the deepest, each
     // onto the one above it, so the list ends in breadth-first order. A loop over levels keeps the call

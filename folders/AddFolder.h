@@ -1,7 +1,7 @@
 #pragma once
 
 #include "folders/UnsafeNames.h"
-#include "platform/Form.h"
+#include "window/Form.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,7 +10,7 @@
 
 // The folder chooser, modal to the window: the chosen folder without a trailing separator (but for the root),
 // or "" when the user cancelled.
-QString PickFolder(Form& form, const QString& prompt, const QString& startFolder);
+QString PickFolder(Dialogs& dialogs, const QString& prompt, const QString& startFolder);
 
 // True when the path's attributes can be read and say it is a folder; never fails.
 bool IsDirectory(FileSystem& files, const QString& path);
@@ -19,4 +19,5 @@ bool IsDirectory(FileSystem& files, const QString& path);
 // grouped by parent), and drops the entries whose subfolders cannot be listed for lack of access or because
 // they are gone. Every entry ends with the separator. Reports its own failures; yields once per folder
 // entered, per subfolder seen and per folder copied up a level. With `recurse` false it goes one level down.
-void GetSubDirectories2016(Form& form, std::vector<QString>& list, bool recurse);
+void GetSubDirectories2016(Reporter& reporter, FileSystem& files, Yield& yield, std::vector<QString>& list,
+                           bool recurse);

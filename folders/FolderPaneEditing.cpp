@@ -1,19 +1,19 @@
 #include "folders/FolderPaneEditing.h"
 
-void ListView1_DblClick(Form& form)
+void ListView1_DblClick(const PointerState& pointer, ListPane& folders)
 {
-    RemoveSelectedEntry(form, form.ListView1);
+    RemoveSelectedEntry(pointer, folders);
 }
 
-void ListView1_KeyDown(Form& form, int keyCode, int /*shift*/)
+void ListView1_KeyDown(const PointerState& pointer, ListPane& folders, int keyCode, int /*shift*/)
 {
     if (keyCode == kKeyDelete)
-        RemoveSelectedEntry(form, form.ListView1);
+        RemoveSelectedEntry(pointer, folders);
 }
 
-void PushButton9_Click(Form& form)
+void PushButton9_Click(Reporter& reporter, const PointerState& pointer, ListPane& folders)
 {
-    Procedure proc(form.reporter, QStringLiteral("in Foldlister2021/08/31.Form1.PushButton9_Click "));
-    if (proc.test(100, [&] { return !form.busy(); }))
-        proc.step(100, [&] { form.ListView1.clear(); });
+    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton9_Click")));
+    if (proc.test(100, [&] { return !pointer.isBusy(); }))
+        proc.step(100, [&] { folders.clear(); });
 }

@@ -62,23 +62,23 @@ const QString kDialogTitle = QStringLiteral("Load List(s) - Hold Ctrl to select 
 
 } // namespace
 
-void FileToListbox(Form& form, ListPane& pane, const QString& path)
+void FileToListbox(const CommandTools& tools, ListPane& pane, const QString& path)
 {
-    Procedure proc(form.reporter, QStringLiteral("in Foldlister2021/08/31.Main.FileToListbox "));
-    if (proc.test(100, [&] { return !form.sys.files.PathExists(path); })) {
-        proc.step(114, [&] { form.MsgBox(QStringLiteral("File not found")); });
+    Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Main"), QStringLiteral("FileToListbox")));
+    if (proc.test(100, [&] { return !tools.files.PathExists(path); })) {
+        proc.step(114, [&] { tools.ask.MsgBox(QStringLiteral("File not found")); });
         return;
     }
     std::unique_ptr<QIODevice> file;
     // A file that cannot be opened (a folder, a FIFO, no permission) is not read at all.
-    if (!proc.step(102, [&] { file = form.sys.files.openRead(path); }))
+    if (!proc.step(102, [&] { file = tools.files.openRead(path); }))
         return;
     ListFileReader reader(*file);
     for (;;) {
         bool ended = false;
         if (!proc.step(104, [&] { ended = reader.atEnd(); }) || ended)
             break;
-        proc.step(106, [&] { form.sys.yield.DoEvents(); });
+        proc.step(106, [&] { tools.yield.DoEvents(); });
         QString line;
         // A line that cannot be read ends the reading of this file; the lines before it stay.
         if (!proc.step(108, [&] { line = reader.readLine(); }))
@@ -88,27 +88,26 @@ void FileToListbox(Form& form, ListPane& pane, const QString& path)
     proc.step(112, [&] { file->close(); });
 }
 
-void PushButton2_Click(Form& form)
+void PushButton2_Click(const CommandTools& tools, ListPane& folders)
 {
-    Procedure proc(form.reporter, QStringLiteral("in Foldlister2021/08/31.Form1.PushButton2_Click "));
+    Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton2_Click")));
     // Qt's dialog is set up afresh at every showing and returns full paths, one for each chosen file: there is
     // no name buffer to empty or overflow.
     QStringList chosen;
     proc.step(108, [&] {
-        chosen = form.sys.dialogs.openFileNames(
-            kDialogTitle, {QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*.*)")});
+        chosen = tools.ask.dialogs.openFileNames(kDialogTitle, kTextFileFilters);
     });
     if (proc.test(110, [&] { return chosen.isEmpty(); }))
         return;
-    proc.step(114, [&] { form.MousePointer.setValue(Pointer::Busy); });
+    proc.step(114, [&] { tools.pointer.setValue(Pointer::Busy); });
     if (proc.test(116, [&] { return chosen.size() == 1; })) {
-        proc.step(118, [&] { FileToListbox(form, form.ListView1, chosen.front()); });
+        proc.step(118, [&] { FileToListbox(tools, folders, chosen.front()); });
     } else {
         for (const QString& path : chosen) {
             QString folded;
             proc.step(124, [&] { folded = CollapseBackslashes(path); });
-            proc.step(126, [&] { FileToListbox(form, form.ListView1, folded); });
+            proc.step(126, [&] { FileToListbox(tools, folders, folded); });
         }
     }
-    proc.step(138, [&] { form.MousePointer.setValue(Pointer::Default); });
+    proc.step(138, [&] { tools.pointer.setValue(Pointer::Default); });
 }

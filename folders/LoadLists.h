@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/Form.h"
+#include "window/Form.h"
 
 // "Load Folders From Text File": every line of every chosen list file becomes a folder pane entry.
-void PushButton2_Click(Form& form);
+void PushButton2_Click(const CommandTools& tools, ListPane& folders);
 
 // Appends each line of the text file to the pane, exactly as read, with one yield per line. A file that does
 // not exist shows "File not found"; one that cannot be opened or read further is reported, and the lines read
 // before stay.
-void FileToListbox(Form& form, ListPane& pane, const QString& path);
+void FileToListbox(const CommandTools& tools, ListPane& pane, const QString& path);

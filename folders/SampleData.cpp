@@ -15,9 +15,9 @@ QString SampleFolder(Environment& environment, const QString& variable)
 #endif
 }
 
-void PushButton3_Click(Form& form)
+void PushButton3_Click(Reporter& reporter, Environment& environment, ListPane& folders)
 {
-    Procedure proc(form.reporter, QStringLiteral("in Foldlister2021/08/31.Form1.PushButton3_Click "));
-    proc.step(100, [&] { form.ListView1.append(SampleFolder(form.sys.environment, QStringLiteral("TEMP"))); });
-    proc.step(102, [&] { form.ListView1.append(SampleFolder(form.sys.environment, QStringLiteral("ProgramFiles"))); });
+    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton3_Click")));
+    proc.step(100, [&] { folders.append(SampleFolder(environment, QStringLiteral("TEMP"))); });
+    proc.step(102, [&] { folders.append(SampleFolder(environment, QStringLiteral("ProgramFiles"))); });
 }

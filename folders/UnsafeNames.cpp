@@ -1,6 +1,6 @@
 #include "folders/UnsafeNames.h"
 
-#include <QUtf8StringView>
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -21,10 +21,7 @@ bool HasUnsafeNameChars(const QString& name)
 
 bool HasUnsafeNameChars(const QByteArray& rawName)
 {
-    bool ascii = true;
-    for (const char c : rawName)
-        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (!ascii && !QUtf8StringView(rawName.data(), rawName.size()).isValidUtf8())
+    if (!Utf8::isValid(std::string_view(rawName.constData(), std::size_t(rawName.size()))))
         return true;
     // In valid UTF-8 the unsafe codes below 128 are single bytes, and those from 128 to 159 are 0xC2 followed
     // by 0x80 to 0x9F; every other byte belongs to an accepted character.

@@ -1,19 +1,14 @@
 #include "listing/CreateList.h"
 
+#include "platform/Utf8.h"
+
 #include <algorithm>
 #include <memory>
 
 namespace {
 
-const QString kProcedure = QStringLiteral("in Foldlister2021/08/31.Form1.PushButton5_Click ");
-
 // How many folder entries past the one being listed are read ahead.
 constexpr int kFoldersAhead = 8;
-
-QString fromUtf8(std::string_view bytes)
-{
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
 
 // Wildcard match of already lower-cased texts; "*" takes the shortest run that lets the rest match.
 bool wildcardMatch(QStringView name, QStringView pattern)
@@ -42,7 +37,7 @@ bool wildcardMatch(QStringView name, QStringView pattern)
 class Filter
 {
 public:
-    explicit Filter(TextBox& box) : m_box(box) {}
+    explicit Filter(const TextBox& box) : m_box(box) {}
     // FilterExtension now; "*" alone means every file.
     bool acceptsEveryFile()
     {
@@ -61,7 +56,7 @@ public:
     }
 
 private:
-    TextBox& m_box;
+    const TextBox& m_box;
     QString m_text;
     QString m_lowerOf;
     QString m_lower;
@@ -97,24 +92,24 @@ void appendLine(ListPane& results, const Line& line)
 
 // One pass: the entry at `position` as it stands now, its folder enumerated, its accepted names appended.
 // A failure while the folder is prepared ends the pass without lines.
-void ListEntry(Form& form, Procedure& proc, Filter& filter, int position)
+void ListEntry(const CommandTools& tools, Procedure& proc, const ListPane& folders, ListPane& results, Filter& filter,
+               int position)
 {
     QString entry, folder;
     NameList names;
     int m = 0;
-    if (!proc.step(110, [&] { entry = form.ListView1.text(position); }))
+    if (!proc.step(110, [&] { entry = folders.text(position); }))
         return;
     if (!proc.step(112, [&] { folder = FolderPath(entry); }))
         return;
-    if (!proc.step(114,
-                   [&] { names = ListFilesInFolder(form.sys.files, folder, QStringLiteral("*.*"), &form.sys.yield); }))
+    if (!proc.step(114, [&] { names = ListFilesInFolder(tools.files, folder, QStringLiteral("*.*"), &tools.yield); }))
         return;
     if (!proc.step(116, [&] { m = names.count(); }))
         return;
     const QByteArray prefix = (folder + separator()).toUtf8();
 
     for (int j = 0; j < m;) {
-        proc.step(118, [&] { form.sys.yield.DoEvents(); });
+        proc.step(118, [&] { tools.yield.DoEvents(); });
         const std::string_view name = names.at(j);
         if (proc.test(120, [&] { return !name.empty() && name.front() != '~'; })) {
             Line line;
@@ -122,9 +117,9 @@ void ListEntry(Form& form, Procedure& proc, Filter& filter, int position)
                 line = Line{std::string_view(prefix.constData(), std::size_t(prefix.size())), name};
             });
             if (proc.test(124, [&] { return filter.acceptsEveryFile(); })) {
-                proc.step(126, [&] { appendLine(form.ListView2, line); });
+                proc.step(126, [&] { appendLine(results, line); });
             } else if (proc.test(128, [&] { return ExtensionMatches(line.prefix, line.name, filter.lower()); })) {
-                proc.step(130, [&] { appendLine(form.ListView2, line); });
+                proc.step(130, [&] { appendLine(results, line); });
             }
         }
         proc.step(132, [&] { ++j; });
@@ -133,30 +128,31 @@ void ListEntry(Form& form, Procedure& proc, Filter& filter, int position)
 
 } // namespace
 
-void PushButton5_Click(Form& form)
+void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListPane& results, const TextBox& filterBox,
+                        bool& creatingList)
 {
-    Procedure proc(form.reporter, kProcedure);
-    if (proc.test(100, [&] { return form.CreatingList; }))
+    Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton5_Click")));
+    if (proc.test(100, [&] { return creatingList; }))
         return;
-    proc.step(102, [&] { form.CreatingList = true; });
-    if (proc.test(104, [&] { return form.ListView1.count() > 0; })) {
-        Filter filter(form.Text1);
+    proc.step(102, [&] { creatingList = true; });
+    if (proc.test(104, [&] { return folders.count() > 0; })) {
+        Filter filter(filterBox);
         // Entries appended during the run are not listed by it.
         int n = 0;
-        proc.step(106, [&] { n = form.ListView1.count(); });
-        const std::unique_ptr<FileSystem::ReadAhead> ahead = form.sys.files.readAhead(/*subfolders*/ false);
+        proc.step(106, [&] { n = folders.count(); });
+        const std::unique_ptr<FileSystem::ReadAhead> ahead = tools.files.readAhead(/*subfolders*/ false);
         for (int i = 1; i <= n; ++i) {
-            readAhead(form.ListView1, *ahead, i == 1 ? 1 : i + kFoldersAhead - 1, i + kFoldersAhead - 1);
-            proc.step(106, [&] { form.MousePointer.setValue(Pointer::Busy); });
-            proc.step(108, [&] { form.sys.yield.DoEvents(); });
-            ListEntry(form, proc, filter, i);
+            readAhead(folders, *ahead, i == 1 ? 1 : i + kFoldersAhead - 1, i + kFoldersAhead - 1);
+            proc.step(106, [&] { tools.pointer.setValue(Pointer::Busy); });
+            proc.step(108, [&] { tools.yield.DoEvents(); });
+            ListEntry(tools, proc, folders, results, filter, i);
         }
-        proc.step(134, [&] { form.MousePointer.setValue(Pointer::Default); });
-        proc.step(134, [&] { form.MsgBox(QStringLiteral("Done.")); });
+        proc.step(134, [&] { tools.pointer.setValue(Pointer::Default); });
+        proc.step(134, [&] { tools.ask.MsgBox(QStringLiteral("Done.")); });
     } else {
-        proc.step(136, [&] { form.MsgBox(QStringLiteral("No folders added.")); });
+        proc.step(136, [&] { tools.ask.MsgBox(QStringLiteral("No folders added.")); });
     }
-    proc.step(138, [&] { form.CreatingList = false; });
+    proc.step(138, [&] { creatingList = false; });
 }
 
 void NameList::add(std::string_view utf8Name)
@@ -184,7 +180,7 @@ NamePattern::NamePattern(const QString& pattern)
 
 bool NamePattern::matches(std::string_view utf8Name) const
 {
-    return m_everyName || wildcardMatch(fromUtf8(utf8Name).toLower(), m_pattern);
+    return m_everyName || wildcardMatch(Utf8::toQString(utf8Name).toLower(), m_pattern);
 }
 
 NameList ListFilesInFolder(FileSystem& files, QString folder, const QString& pattern, Yield* painting)

@@ -2,7 +2,7 @@
 
 #include "listing/ExtensionKey.h"
 #include "platform/FileSystem.h"
-#include "platform/Form.h"
+#include "window/Form.h"
 #include "platform/PathStyle.h"
 
 #include <QByteArray>
@@ -14,7 +14,8 @@
 
 // "2. Start Creating List": one line per accepted file of every folder in the folder pane, appended to the
 // results pane. Yields once per folder and once per name; a second click during a run does nothing.
-void PushButton5_Click(Form& form);
+void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListPane& results, const TextBox& filterBox,
+                        bool& creatingList);
 
 // The names of one folder's files, kept in one byte buffer: a folder of a million files costs two
 // allocations that grow, not a million strings.

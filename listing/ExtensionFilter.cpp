@@ -2,15 +2,15 @@
 
 #include "settings/SettingsStore.h"
 
-void Text1_Change(Form& form)
+void Text1_Change(SettingsStorage& settings, const TextBox& filter)
 {
-    SaveSetting(form.sys.settings, kSettingsApplication, kSettingsSection, QStringLiteral("Text1"), form.Text1.text());
+    SaveSetting(settings, Setting::Filter, filter.text());
 }
 
-void PushButton15_Click(Form& form)
+void PushButton15_Click(Reporter& reporter, TextBox& filter)
 {
-    Procedure proc(form.reporter, QStringLiteral("in Foldlister2021/08/31.Form1.PushButton15_Click "));
-    proc.step(100, [&] { form.Text1.setText(QStringLiteral("*")); });
+    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton15_Click")));
+    proc.step(100, [&] { filter.setText(QStringLiteral("*")); });
 }
 
 QString FilterHelpText()
@@ -23,8 +23,8 @@ QString FilterHelpText()
                           "etc.");
 }
 
-void PushButton12_Click(Form& form)
+void PushButton12_Click(Reporter& reporter, const WindowDialogs& ask)
 {
-    Procedure proc(form.reporter, QStringLiteral("in Foldlister2021/08/31.Form1.PushButton12_Click "));
-    proc.step(100, [&] { form.MsgBox(FilterHelpText()); });
+    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton12_Click")));
+    proc.step(100, [&] { ask.MsgBox(FilterHelpText()); });
 }

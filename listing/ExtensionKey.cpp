@@ -1,26 +1,6 @@
 #include "listing/ExtensionKey.h"
 
-namespace {
-
-bool isAscii(std::string_view bytes)
-{
-    for (unsigned char c : bytes)
-        if (c >= 0x80)
-            return false;
-    return true;
-}
-
-char16_t asciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char16_t(c - 'A' + 'a') : char16_t(c);
-}
-
-QString fromUtf8(std::string_view bytes)
-{
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
-
-} // namespace
+#include "platform/Utf8.h"
 
 QString ExtensionKey(const QString& path)
 {
@@ -39,12 +19,12 @@ bool ExtensionMatches(std::string_view utf8Prefix, std::string_view utf8Name, co
     }
     // A "." in the name stands after the folder part, so it is not the line's first character.
     const std::string_view key = utf8Name.substr(dot + 1);
-    if (!isAscii(key))
-        return fromUtf8(key).toLower() == lowerFilter;
+    if (!Utf8::isAscii(key))
+        return Utf8::toQString(key).toLower() == lowerFilter;
     if (qsizetype(key.size()) != lowerFilter.size())
         return false;
     for (std::size_t i = 0; i < key.size(); ++i)
-        if (asciiLower(key[i]) != lowerFilter[qsizetype(i)].unicode())
+        if (char16_t(Utf8::asciiLower(key[i])) != lowerFilter[qsizetype(i)].unicode())
             return false;
     return true;
 }

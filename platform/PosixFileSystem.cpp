@@ -3,9 +3,9 @@
 #include "platform/DotNames.h"
 
 #include "platform/PosixSaveTarget.h"
+#include "platform/Utf8.h"
 
 #include <QFile>
-#include <QUtf8StringView>
 
 #include <cerrno>
 #include <climits>
@@ -36,14 +36,6 @@ QByteArray withoutTrailingSeparators(QByteArray path)
     while (path.size() > 1 && path.endsWith('/'))
         path.chop(1);
     return path;
-}
-
-bool isValidUtf8(std::string_view name)
-{
-    for (unsigned char c : name)
-        if (c >= 0x80)
-            return QUtf8StringView(name.data(), qsizetype(name.size())).isValidUtf8();
-    return true;
 }
 
 // The existence test of a file listing: the entry exists and is not a folder. A link counts by what it
@@ -409,7 +401,7 @@ void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
             continue;
         // A name that is not UTF-8 has no path the program can write, so it names nothing.
         const std::string_view name(entry->d_name);
-        if (isValidUtf8(name))
+        if (Utf8::isValid(name))
             sink(name);
     }
     if (errno != 0)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Clipboard.h"
-#include "platform/ListPane.h"
+#include "window/ListPane.h"
 #include "platform/Yield.h"
 
 #include <QByteArray>

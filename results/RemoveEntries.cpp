@@ -1,20 +1,12 @@
 #include "results/RemoveEntries.h"
 
+#include "platform/Utf8.h"
+
 #include <algorithm>
 #include <set>
 #include <vector>
 
 namespace {
-
-bool isAscii(QStringView text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-char16_t asciiLower(char16_t c)
-{
-    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
-}
 
 // Both sides ASCII: lower-casing maps letter to letter one for one, so the entry needs no copy.
 bool asciiContains(QStringView entry, QStringView lowerNeedle)
@@ -25,10 +17,10 @@ bool asciiContains(QStringView entry, QStringView lowerNeedle)
     const char16_t first = lowerNeedle.front().unicode();
     const qsizetype lastStart = entry.size() - n;
     for (qsizetype at = 0; at <= lastStart; ++at) {
-        if (asciiLower(entry[at].unicode()) != first)
+        if (Utf8::asciiLower(entry[at].unicode()) != first)
             continue;
         qsizetype k = 1;
-        while (k < n && asciiLower(entry[at + k].unicode()) == lowerNeedle[k].unicode())
+        while (k < n && Utf8::asciiLower(entry[at + k].unicode()) == lowerNeedle[k].unicode())
             ++k;
         if (k == n)
             return true;
@@ -56,7 +48,7 @@ private:
     const ListPane* m_pane;
 };
 
-void removeEntries(Form& form, ListPane& pane, const QString& text, bool removeWhenFound)
+void removeEntries(Yield& yield, ListPane& pane, const QString& text, bool removeWhenFound)
 {
     if (RemovalScanning(pane))
         return;
@@ -67,7 +59,7 @@ void removeEntries(Form& form, ListPane& pane, const QString& text, bool removeW
         const int n = pane.count();
         const std::uint64_t removalsBefore = pane.removals();
         for (int i = 1; i <= n; ++i) {
-            form.sys.yield.DoEvents();
+            yield.DoEvents();
             // Rows taken out under the scan (the results pane's Clear List, a Delete once the pointer was
             // reset by a nested command) leave the collected positions naming other rows. Asked before the
             // row is read: a pane that shrank has no row i any more.
@@ -81,29 +73,9 @@ void removeEntries(Form& form, ListPane& pane, const QString& text, bool removeW
     pane.removePositions(positions);
 }
 
-void removalCommand(Form& form, ListPane& pane, const char* procedure, const QString& prompt,
-                    void (*removal)(Form&, ListPane&, const QString&))
-{
-    // A second start on a pane that is being scanned does nothing, not even ask: a text typed in vain
-    // would look like a removal that went wrong.
-    if (RemovalScanning(pane))
-        return;
-    Procedure proc(form.reporter, QString::fromLatin1(procedure));
-    QString x;
-    proc.step(100, [&] { x = form.InputBox(prompt); });
-    if (proc.test(102, [&] { return x.isEmpty(); }))
-        return;
-    proc.step(104, [&] { form.MousePointer.setValue(Pointer::Busy); });
-    proc.step(106, [&] { removal(form, pane, x); });
-    proc.step(108, [&] { form.MousePointer.setValue(Pointer::Default); });
-}
-
-const QString kPromptContaining = QStringLiteral("Remove entries containing: ");
-const QString kPromptNotContaining = QStringLiteral("Remove entries not containing: ");
-
 } // namespace
 
-LowerCaseSearch::LowerCaseSearch(const QString& text) : m_lower(text.toLower()), m_ascii(isAscii(text))
+LowerCaseSearch::LowerCaseSearch(const QString& text) : m_lower(text.toLower()), m_ascii(Utf8::isAscii(text))
 {
     if (m_ascii)
         m_lowerAscii = m_lower.toStdString();
@@ -119,10 +91,8 @@ bool LowerCaseSearch::foundIn(const ListPane::Utf8Text& entry) const
     // capital I with dot above (to "i" and a combining dot) and the Kelvin sign (to "k") lower-case to ASCII;
     // every other character stays out of an ASCII match, so its bytes can be left as they are.
     if (!m_ascii || m_row.find("\xc4\xb0") != std::string::npos || m_row.find("\xe2\x84\xaa") != std::string::npos)
-        return foundIn(QString::fromUtf8(m_row.data(), qsizetype(m_row.size())));
-    for (char& c : m_row)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c + ('a' - 'A'));
+        return foundIn(Utf8::toQString(m_row));
+    std::transform(m_row.begin(), m_row.end(), m_row.begin(), [](char c) { return Utf8::asciiLower(c); });
     return m_row.find(m_lowerAscii) != std::string::npos;
 }
 
@@ -130,7 +100,7 @@ bool LowerCaseSearch::foundIn(QStringView entry) const
 {
     if (m_lower.isEmpty())
         return true;
-    if (m_ascii && isAscii(entry))
+    if (m_ascii && Utf8::isAscii(entry))
         return asciiContains(entry, m_lower);
     return entry.toString().toLower().contains(m_lower);
 }
@@ -140,36 +110,32 @@ bool RemovalScanning(const ListPane& pane)
     return scanning().count(&pane) != 0;
 }
 
-void RemoveEntriesContaining(Form& form, ListPane& pane, const QString& text)
+void RemoveEntriesContaining(Yield& yield, ListPane& pane, const QString& text)
 {
-    removeEntries(form, pane, text, true);
+    removeEntries(yield, pane, text, true);
 }
 
-void RemoveEntriesNotContaining(Form& form, ListPane& pane, const QString& text)
+void RemoveEntriesNotContaining(Yield& yield, ListPane& pane, const QString& text)
 {
-    removeEntries(form, pane, text, false);
+    removeEntries(yield, pane, text, false);
 }
 
-void PushButton4_Click(Form& form)
+void RunRemovalCommand(const RemovalCommand& command, const CommandTools& tools, ListPane& pane)
 {
-    removalCommand(form, form.ListView2, "in Foldlister2021/08/31.Form1.PushButton4_Click ", kPromptContaining,
-                   RemoveEntriesContaining);
-}
-
-void PushButton10_Click(Form& form)
-{
-    removalCommand(form, form.ListView2, "in Foldlister2021/08/31.Form1.PushButton10_Click ", kPromptNotContaining,
-                   RemoveEntriesNotContaining);
-}
-
-void PushButton13_Click(Form& form)
-{
-    removalCommand(form, form.ListView1, "in Foldlister2021/08/31.Form1.PushButton13_Click ", kPromptContaining,
-                   RemoveEntriesContaining);
-}
-
-void PushButton14_Click(Form& form)
-{
-    removalCommand(form, form.ListView1, "in Foldlister2021/08/31.Form1.PushButton14_Click ", kPromptNotContaining,
-                   RemoveEntriesNotContaining);
+    // A second start on a pane that is being scanned does nothing, not even ask: a text typed in vain
+    // would look like a removal that went wrong.
+    if (RemovalScanning(pane))
+        return;
+    Procedure proc(tools.reporter,
+                   ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton%1_Click").arg(command.button)));
+    QString x;
+    proc.step(100, [&] {
+        x = tools.ask.InputBox(command.removeWhenFound ? QStringLiteral("Remove entries containing: ")
+                                                       : QStringLiteral("Remove entries not containing: "));
+    });
+    if (proc.test(102, [&] { return x.isEmpty(); }))
+        return;
+    proc.step(104, [&] { tools.pointer.setValue(Pointer::Busy); });
+    proc.step(106, [&] { removeEntries(tools.yield, pane, x, command.removeWhenFound); });
+    proc.step(108, [&] { tools.pointer.setValue(Pointer::Default); });
 }

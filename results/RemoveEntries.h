@@ -1,25 +1,38 @@
 #pragma once
 
-#include "platform/Form.h"
+#include "window/Form.h"
 
 #include <QString>
 #include <QStringView>
 
 #include <string>
 
-// "Remove Filenames Containing X" and "Remove Filenames Not Cont. X", once for each pane: the results pane
-// (PushButton4, PushButton10) and the folder pane (PushButton13, PushButton14).
-void PushButton4_Click(Form& form);
-void PushButton10_Click(Form& form);
-void PushButton13_Click(Form& form);
-void PushButton14_Click(Form& form);
+// "Remove Filenames Containing X" and "Remove Filenames Not Cont. X", once for each pane: the button whose
+// click runs it (PushButton<button>_Click), the pane it thins, and whether the entries that contain the typed
+// text go or those that do not.
+struct RemovalCommand
+{
+    int button;
+    Pane pane;
+    bool removeWhenFound;
+};
+
+inline constexpr RemovalCommand kRemovalCommands[] = {
+    {4, Pane::Results, true},
+    {10, Pane::Results, false},
+    {13, Pane::Folders, true},
+    {14, Pane::Folders, false},
+};
+
+// Asks for the text and, with the window busy, removes the entries of the command's pane that match it.
+void RunRemovalCommand(const RemovalCommand& command, const CommandTools& tools, ListPane& pane);
 
 // Remove every entry of the pane whose lower-cased text contains (or does not contain) the lower-cased
 // text. The scan yields once per entry; the entries go only after the scan, all in one pass. Does nothing
 // while another removal is scanning the same pane. Throws a Failure when the pane lost rows during the scan,
 // before anything is removed.
-void RemoveEntriesContaining(Form& form, ListPane& pane, const QString& text);
-void RemoveEntriesNotContaining(Form& form, ListPane& pane, const QString& text);
+void RemoveEntriesContaining(Yield& yield, ListPane& pane, const QString& text);
+void RemoveEntriesNotContaining(Yield& yield, ListPane& pane, const QString& text);
 
 // True while a removal is scanning the pane.
 bool RemovalScanning(const ListPane& pane);

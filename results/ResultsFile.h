@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ListPane.h"
+#include "window/ListPane.h"
 
 #include <QByteArray>
 #include <QIODevice>

@@ -18,21 +18,21 @@ QString OverwriteQuestion(const QString& path)
     return QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?");
 }
 
-void PushButton1_Click(Form& form)
+void PushButton1_Click(const CommandTools& tools, Clipboard& clipboard, const ListPane& results)
 {
-    Procedure proc(form.reporter, QStringLiteral("in Foldlister2021/08/31.Form1.PushButton1_Click "));
-    proc.step(104, [&] { form.MousePointer.setValue(Pointer::Busy); });
+    Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton1_Click")));
+    proc.step(104, [&] { tools.pointer.setValue(Pointer::Busy); });
     // The message tells the user the text is there to paste: not after a copy that failed.
-    const bool copied = proc.step(
-        106, [&] { ListViewToClipboard(ListPaneSource(form.ListView2), form.sys.yield, form.sys.clipboard); });
+    const bool copied =
+        proc.step(106, [&] { ListViewToClipboard(ListPaneSource(results), tools.yield, clipboard); });
     if (copied)
-        proc.step(108, [&] { form.MsgBox(CopiedMessage(), MsgBoxCode::OkOnly); });
-    proc.step(108, [&] { form.MousePointer.setValue(Pointer::Default); });
+        proc.step(108, [&] { tools.ask.MsgBox(CopiedMessage(), MsgBoxCode::OkOnly); });
+    proc.step(108, [&] { tools.pointer.setValue(Pointer::Default); });
 }
 
-void PushButton7_Click(Form& form)
+void PushButton7_Click(const CommandTools& tools, const ListPane& results)
 {
-    Procedure proc(form.reporter, QStringLiteral("in Foldlister2021/08/31.Form1.PushButton7_Click "));
+    Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton7_Click")));
 
     // 106 to 112 prepare the dialog: no proposed name (never the previous one), the title and the filters.
     // The dialog itself asks nothing about overwriting and adds no extension.
@@ -40,44 +40,44 @@ void PushButton7_Click(Form& form)
     QString title;
     QStringList filters;
     proc.step(110, [&] { title = QStringLiteral("Save"); });
-    proc.step(112, [&] { filters = {QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*.*)")}; });
-    proc.step(114, [&] { fileName = form.sys.dialogs.saveFileName(title, filters); });
+    proc.step(112, [&] { filters = kTextFileFilters; });
+    proc.step(114, [&] { fileName = tools.ask.dialogs.saveFileName(title, filters); });
     QString path;
     proc.step(116, [&] { path = fileName; });
     if (proc.test(118, [&] { return path.isEmpty(); }))
         return;
 
     int answer = 0;
-    if (proc.test(120, [&] { return form.sys.files.PathExists(path); }))
-        proc.step(122, [&] { answer = form.MsgBox(OverwriteQuestion(path), MsgBoxCode::YesNo); });
+    if (proc.test(120, [&] { return tools.files.PathExists(path); }))
+        proc.step(122, [&] { answer = tools.ask.MsgBox(OverwriteQuestion(path), MsgBoxCode::YesNo); });
     else
         proc.step(124, [&] { answer = MsgBoxAnswer::Yes; });
     if (proc.test(126, [&] { return answer != MsgBoxAnswer::Yes; }))
         return;
 
-    proc.step(128, [&] { form.MousePointer.setValue(Pointer::Busy); });
+    proc.step(128, [&] { tools.pointer.setValue(Pointer::Busy); });
     // Nothing replaces the old file until every line is written: a file that may not be written or has no
     // room, a write that fails or an entry that vanished meanwhile ends the writing after one report, and
     // the old file stays.
     std::unique_ptr<SaveTarget> target;
     std::optional<ResultsFileWriter> writer;
     if (proc.step(130, [&] {
-            target = form.sys.files.openSave(path);
+            target = tools.files.openSave(path);
             writer.emplace(target->device());
-            target->reserve(writer->bytesFor(form.ListView2, form.ListView2.count()));
+            target->reserve(writer->bytesFor(results, results.count()));
         })) {
         int count = 0;
-        proc.step(132, [&] { count = form.ListView2.count(); });
+        proc.step(132, [&] { count = results.count(); });
         // The file holds the list as it stood when the count was read: entries appended later are not part
         // of it, and a removal meanwhile leaves no such list to write.
-        const std::uint64_t removals = form.ListView2.removals();
+        const std::uint64_t removals = results.removals();
         bool written = true;
         for (int i = 1; i <= count && written; ++i) {
-            proc.step(134, [&] { form.sys.yield.DoEvents(); });
+            proc.step(134, [&] { tools.yield.DoEvents(); });
             written = proc.step(136, [&] {
-                if (form.ListView2.removals() != removals)
+                if (results.removals() != removals)
                     throw Failure(QStringLiteral("Index out of bounds"));
-                writer->writeEntry(form.ListView2, i);
+                writer->writeEntry(results, i);
             });
         }
         if (written && proc.step(136, [&] { writer->flush(); }))
@@ -85,5 +85,5 @@ void PushButton7_Click(Form& form)
         writer.reset();
         target.reset();
     }
-    proc.step(142, [&] { form.MousePointer.setValue(Pointer::Default); });
+    proc.step(142, [&] { tools.pointer.setValue(Pointer::Default); });
 }

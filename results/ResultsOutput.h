@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/Form.h"
+#include "window/Form.h"
 
 // "3. Copy Results To Clipboard": the checked results as text on the clipboard, then how to paste it.
-void PushButton1_Click(Form& form);
+void PushButton1_Click(const CommandTools& tools, Clipboard& clipboard, const ListPane& results);
 // "3. Save Results As Text File": every result, checked or not, one line each, in a file the user names.
-void PushButton7_Click(Form& form);
+void PushButton7_Click(const CommandTools& tools, const ListPane& results);
 
 // The message that follows a copy.
 QString CopiedMessage();

@@ -1,13 +1,13 @@
 #include "results/ResultsPaneEditing.h"
 
-void ListView2_KeyDown(Form& form, int keyCode, int /*shift*/)
+void ListView2_KeyDown(const PointerState& pointer, ListPane& results, int keyCode, int /*shift*/)
 {
     if (keyCode == kKeyDelete)
-        RemoveSelectedEntry(form, form.ListView2);
+        RemoveSelectedEntry(pointer, results);
 }
 
-void PushButton8_Click(Form& form)
+void PushButton8_Click(Reporter& reporter, ListPane& results)
 {
-    Procedure proc(form.reporter, QStringLiteral("in Foldlister2021/08/31.Form1.PushButton8_Click "));
-    proc.step(100, [&] { form.ListView2.clear(); });
+    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton8_Click")));
+    proc.step(100, [&] { results.clear(); });
 }

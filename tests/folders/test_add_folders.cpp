@@ -160,7 +160,7 @@ private Q_SLOTS:
         h.yield.at(1, [&] {
             pointerInWalk = h.form().MousePointer.value();
             h.click(9);
-            ListView1_KeyDown(h.form(), kKeyDelete, 0);
+            ListView1_KeyDown(h.form().MousePointer, h.form().ListView1, kKeyDelete, 0);
         });
         h.dialogs.folderNext(folders.path("A"));
         h.click(6);
@@ -169,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(h.folderEntries(), QStringList{"kept"} + under(folders, {"A/", "A/B/"}));
         // Once the command is done the same key removes the entry.
         selectFirst(h.form().ListView1);
-        ListView1_KeyDown(h.form(), kKeyDelete, 0);
+        ListView1_KeyDown(h.form().MousePointer, h.form().ListView1, kKeyDelete, 0);
         QCOMPARE(h.folderEntries(), under(folders, {"A/", "A/B/"}));
         QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
     }

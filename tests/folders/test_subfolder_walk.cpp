@@ -34,7 +34,7 @@ QStringList expectedOrder(const TestTree& tree, const QStringList& expected)
 QStringList walk(WindowHarness& h, const TestTree& tree, const QString& start)
 {
     std::vector<QString> list{tree.path(start) + u'/'};
-    GetSubDirectories2016(h.form(), list, true);
+    GetSubDirectories2016(h.form().reporter, h.files, h.yield, list, true);
     return relative(tree, list);
 }
 
@@ -144,7 +144,7 @@ private Q_SLOTS:
         h.start();
         const std::vector<QString> start{folders.path("A") + QChar(u'\0') + QStringLiteral("/B/")};
         std::vector<QString> list = start;
-        GetSubDirectories2016(h.form(), list, true);
+        GetSubDirectories2016(h.form().reporter, h.files, h.yield, list, true);
         QCOMPARE(list, start);
         QVERIFY(h.dialogs.messages().isEmpty());
     }
@@ -176,7 +176,7 @@ private Q_SLOTS:
                 listed.append(path);
         };
         std::vector<QString> list{folders.path("A") + u'/'};
-        GetSubDirectories2016(h.form(), list, true);
+        GetSubDirectories2016(h.form().reporter, h.files, h.yield, list, true);
         const QStringList entries(list.begin(), list.end());
         QVERIFY(entries.contains(atLimit));
         QVERIFY(entries.contains(shorter));
@@ -274,7 +274,7 @@ private Q_SLOTS:
         const QString a = folders.path("A") + u'/', z = folders.path("Z") + u'/';
         h.files.failListing(FaultyFileSystem::Op::Subfolders, a, ListingFailure::Kind::PermissionDenied);
         std::vector<QString> list{a, z, a};
-        GetSubDirectories2016(h.form(), list, true);
+        GetSubDirectories2016(h.form().reporter, h.files, h.yield, list, true);
         QCOMPARE(relative(folders, list), (QStringList{"Z/", "Z/Y/"}));
     }
 
@@ -284,7 +284,7 @@ private Q_SLOTS:
         WindowHarness h;
         h.start();
         std::vector<QString> list{folders.path("A") + u'/'};
-        GetSubDirectories2016(h.form(), list, false);
+        GetSubDirectories2016(h.form().reporter, h.files, h.yield, list, false);
         QCOMPARE(relative(folders, list), expectedOrder(folders, {"A/", "A/B/", "A/C/"}));
     }
 

@@ -1,6 +1,6 @@
 // The list pane: 1-based rows in insertion order, check marks, removal, batched announcements to the views.
 #include "platform/Failure.h"
-#include "platform/ListPane.h"
+#include "window/ListPane.h"
 
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>

@@ -1,7 +1,7 @@
 // What assistive technology reads of a pane: a table with a header, cells with the entries' texts, check
 // boxes in the results pane, model-change events per batch, and the results pane's keyboard.
 #include "app/PaneView.h"
-#include "platform/ListPane.h"
+#include "window/ListPane.h"
 
 #include <QAccessible>
 #include <QHeaderView>

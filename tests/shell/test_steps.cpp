@@ -1,7 +1,7 @@
 // The error report's text and box, and the carry-on rule that every reporting procedure follows.
 #include "WindowHarness.h"
 #include "app/ErrorReport.h"
-#include "platform/Steps.h"
+#include "window/Steps.h"
 
 #include <QtTest>
 

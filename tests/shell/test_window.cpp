@@ -229,7 +229,7 @@ private Q_SLOTS:
         window.show();
         window.close();
         QVERIFY_THROWS_EXCEPTION(ProgramClosing, h.yield.DoEvents());
-        QVERIFY_THROWS_EXCEPTION(ProgramClosing, h.form().MsgBox(QStringLiteral("never shown")));
+        QVERIFY_THROWS_EXCEPTION(ProgramClosing, h.form().ask().MsgBox(QStringLiteral("never shown")));
         QVERIFY(h.dialogs.calls().empty());
     }
 };

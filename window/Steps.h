@@ -5,6 +5,15 @@
 #include <QString>
 #include <new>
 
+// The text that names a procedure in its error report: "in <project>.<module>.<procedure> ". The program's own
+// modules are Form1 and Main; the folder walk is module AddFolder of the project it was shared from.
+inline const QString kProgramProject = QStringLiteral("Foldlister2021/08/31");
+inline const QString kWalkProject = QStringLiteral("Brenwick2021/08/31");
+inline QString ProcedureText(const QString& module, const QString& procedure, const QString& project = kProgramProject)
+{
+    return QStringLiteral("in ") + project + u'.' + module + u'.' + procedure + u' ';
+}
+
 // Shows the error report for a failed step (the window's ErrorReport in the program).
 class Reporter
 {

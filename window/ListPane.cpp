@@ -1,4 +1,4 @@
-#include "platform/ListPane.h"
+#include "window/ListPane.h"
 
 #include "platform/Failure.h"
 
