@@ -148,7 +148,8 @@ void MainWindow::createControls()
     m_listView2->setGeometry(place(120, 4995, 7800, 1845));
     m_listView2->setToolTip(QStringLiteral("Move | line to right and out of window to reveal full names."));
 
-    std::map<int, QWidget*> tabOrder{{kFolderPaneTab, m_listView1}, {kResultsPaneTab, m_listView2}, {kFilterTab, m_text1}};
+    std::map<int, QWidget*> tabOrder{
+        {kFolderPaneTab, m_listView1}, {kResultsPaneTab, m_listView2}, {kFilterTab, m_text1}};
     for (const Button& b : kButtons) {
         auto* button =
             new QPushButton(QString::fromUtf8(b.caption), b.inFrame ? static_cast<QWidget*>(m_frame1) : this);

@@ -96,10 +96,7 @@ public:
         return nullptr;
     }
 
-    bool isSelected() const override
-    {
-        return isValid() && m_view->selectionModel()->isSelected(QModelIndex(m_index));
-    }
+    bool isSelected() const override { return isValid() && m_view->selectionModel()->isSelected(QModelIndex(m_index)); }
     QList<QAccessibleInterface*> columnHeaderCells() const override;
     QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
     int columnIndex() const override { return m_index.column(); }

@@ -81,9 +81,7 @@ void MainWindow::Form_Load()
     proc.step(130, [&] { m_listView1->setColumnWidth(0, twips(7000)); });
     proc.step(132, [&] { m_results.addColumn(QStringLiteral("Results (List of Files)")); });
     proc.step(134, [&] { m_listView2->setColumnWidth(0, twips(7000)); });
-    const bool restored = proc.step(136, [&] {
-        m_form.Text1.setText(GetSetting(m_sys.settings, Setting::Filter));
-    });
+    const bool restored = proc.step(136, [&] { m_form.Text1.setText(GetSetting(m_sys.settings, Setting::Filter)); });
     // A filter that could not be read starts as "every file", not as the box's design-time text, which would
     // list nothing. The settings file that could not be read is not written over.
     if (!restored)

@@ -40,7 +40,8 @@ public:
     static constexpr std::size_t kFoldersAhead = 8;
 
     Walk(Reporter& reporter, FileSystem& files, Yield& yield)
-        : m_proc(reporter, ProcedureText(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"), kWalkProject)),
+        : m_proc(reporter,
+                 ProcedureText(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"), kWalkProject)),
           m_yield(yield), m_files(files)
     {}
 

@@ -12,10 +12,9 @@ void PushButton6_Click(const CommandTools& tools, SettingsStorage& settings, Lis
     Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click")));
     QString picked;
     // A start folder that cannot be read stays as the last run left it.
-    proc.step(100, [&] {
-        startFolder = GetSetting(settings, Setting::StartFolder);
-    });
-    proc.step(100, [&] { picked = PickFolder(tools.ask.dialogs, QStringLiteral("Please select folder:"), startFolder); });
+    proc.step(100, [&] { startFolder = GetSetting(settings, Setting::StartFolder); });
+    proc.step(100,
+              [&] { picked = PickFolder(tools.ask.dialogs, QStringLiteral("Please select folder:"), startFolder); });
     if (proc.test(102, [&] { return picked.isEmpty(); }))
         return;
     proc.step(104, [&] { tools.pointer.setValue(Pointer::Busy); });

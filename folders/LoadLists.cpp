@@ -94,9 +94,7 @@ void PushButton2_Click(const CommandTools& tools, ListPane& folders)
     // Qt's dialog is set up afresh at every showing and returns full paths, one for each chosen file: there is
     // no name buffer to empty or overflow.
     QStringList chosen;
-    proc.step(108, [&] {
-        chosen = tools.ask.dialogs.openFileNames(kDialogTitle, kTextFileFilters);
-    });
+    proc.step(108, [&] { chosen = tools.ask.dialogs.openFileNames(kDialogTitle, kTextFileFilters); });
     if (proc.test(110, [&] { return chosen.isEmpty(); }))
         return;
     proc.step(114, [&] { tools.pointer.setValue(Pointer::Busy); });

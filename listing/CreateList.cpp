@@ -129,7 +129,7 @@ void ListEntry(const CommandTools& tools, Procedure& proc, const ListPane& folde
 } // namespace
 
 void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListPane& results, const TextBox& filterBox,
-                        bool& creatingList)
+                       bool& creatingList)
 {
     Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton5_Click")));
     if (proc.test(100, [&] { return creatingList; }))

@@ -2,8 +2,8 @@
 
 #include "listing/ExtensionKey.h"
 #include "platform/FileSystem.h"
-#include "window/Form.h"
 #include "platform/PathStyle.h"
+#include "window/Form.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,7 +15,7 @@
 // "2. Start Creating List": one line per accepted file of every folder in the folder pane, appended to the
 // results pane. Yields once per folder and once per name; a second click during a run does nothing.
 void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListPane& results, const TextBox& filterBox,
-                        bool& creatingList);
+                       bool& creatingList);
 
 // The names of one folder's files, kept in one byte buffer: a folder of a million files costs two
 // allocations that grow, not a million strings.

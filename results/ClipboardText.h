@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Clipboard.h"
-#include "window/ListPane.h"
 #include "platform/Yield.h"
+#include "window/ListPane.h"
 
 #include <QByteArray>
 #include <QString>
@@ -33,10 +33,7 @@ public:
         const QString cell = cellText(row, column);
         return {cell.size(), cell.toUtf8().size()};
     }
-    virtual void appendCellUtf8(QByteArray& text, int row, int column) const
-    {
-        text += cellText(row, column).toUtf8();
-    }
+    virtual void appendCellUtf8(QByteArray& text, int row, int column) const { text += cellText(row, column).toUtf8(); }
     // Counts the rows taken out of the pane (appends leave it alone): positions read before and after a
     // change of this count may name rows of two different lists.
     virtual std::uint64_t removals() const { return 0; }

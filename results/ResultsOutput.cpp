@@ -23,8 +23,7 @@ void PushButton1_Click(const CommandTools& tools, Clipboard& clipboard, const Li
     Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton1_Click")));
     proc.step(104, [&] { tools.pointer.setValue(Pointer::Busy); });
     // The message tells the user the text is there to paste: not after a copy that failed.
-    const bool copied =
-        proc.step(106, [&] { ListViewToClipboard(ListPaneSource(results), tools.yield, clipboard); });
+    const bool copied = proc.step(106, [&] { ListViewToClipboard(ListPaneSource(results), tools.yield, clipboard); });
     if (copied)
         proc.step(108, [&] { tools.ask.MsgBox(CopiedMessage(), MsgBoxCode::OkOnly); });
     proc.step(108, [&] { tools.pointer.setValue(Pointer::Default); });

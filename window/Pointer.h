@@ -20,6 +20,3 @@ public:
     // has always behaved, and the commands that hold positions across a yield check for it themselves.
     bool isBusy() const { return value() == Pointer::Busy; }
 };
-
-// The key code of the Delete key, as the panes' key-down handlers compare it.
-constexpr int kKeyDelete = 46;

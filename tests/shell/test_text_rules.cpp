@@ -79,12 +79,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("procedure");
         QTest::addColumn<QString>("project");
         QTest::addColumn<QString>("text");
-        QTest::newRow("a button") << "Form1" << "PushButton6_Click" << QString()
+        QTest::newRow("a button") << "Form1"
+                                  << "PushButton6_Click" << QString()
                                   << "in Foldlister2021/08/31.Form1.PushButton6_Click ";
-        QTest::newRow("start-up") << "Form1" << "Form_Load" << QString() << "in Foldlister2021/08/31.Form1.Form_Load ";
-        QTest::newRow("list file") << "Main" << "FileToListbox" << QString()
-                                   << "in Foldlister2021/08/31.Main.FileToListbox ";
-        QTest::newRow("the walk") << "AddFolder" << "GetSubDirectories2016" << "Brenwick2021/08/31"
+        QTest::newRow("start-up") << "Form1"
+                                  << "Form_Load" << QString() << "in Foldlister2021/08/31.Form1.Form_Load ";
+        QTest::newRow("list file") << "Main"
+                                   << "FileToListbox" << QString() << "in Foldlister2021/08/31.Main.FileToListbox ";
+        QTest::newRow("the walk") << "AddFolder"
+                                  << "GetSubDirectories2016"
+                                  << "Brenwick2021/08/31"
                                   << "in Brenwick2021/08/31.AddFolder.GetSubDirectories2016 ";
     }
 
@@ -94,7 +98,8 @@ private Q_SLOTS:
         QFETCH(QString, procedure);
         QFETCH(QString, project);
         QFETCH(QString, text);
-        QCOMPARE(project.isEmpty() ? ProcedureText(module, procedure) : ProcedureText(module, procedure, project), text);
+        QCOMPARE(project.isEmpty() ? ProcedureText(module, procedure) : ProcedureText(module, procedure, project),
+                 text);
     }
 };
 
