@@ -192,39 +192,6 @@ private Q_SLOTS:
         QCOMPARE(h.form().MousePointer.value(), int(Pointer::Default));
     }
 
-    // A read error once some lines were read keeps those lines, reports once, and the next file is read.
-    void aReadErrorAfterSomeLines_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<QStringList>("kept");
-        QTest::newRow("before the first line") << QByteArray("/a/\r\n/b/\r\n/c/\r\n") << 0 << QStringList{};
-        QTest::newRow("after two CR LF lines") << QByteArray("/a/\r\n/b/\r\n/c/\r\n") << 2 << QStringList{"/a/", "/b/"};
-        QTest::newRow("after two lone-CR lines") << QByteArray("/a/\r/b/\r/c/") << 2 << QStringList{"/a/", "/b/"};
-        QTest::newRow("after an empty line") << QByteArray("\r\n/b/\r\n") << 1 << QStringList{""};
-        QTest::newRow("at the end, inside a last line without its end: that line is not taken")
-            << QByteArray("/a/\r\n/b/") << 5 << QStringList{"/a/"};
-    }
-    void aReadErrorAfterSomeLines()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(int, lines);
-        QFETCH(QStringList, kept);
-        TestTree tree;
-        tree.file(QStringLiteral("broken.txt"), content);
-        tree.file(QStringLiteral("next.txt"), "/n/\r\n");
-        WindowHarness h;
-        h.start();
-        h.files.failReadAfterLines(tree.path("broken.txt"), lines);
-        h.dialogs.openNext({tree.path("broken.txt"), tree.path("next.txt")});
-
-        h.click(2);
-
-        QCOMPARE(h.folderEntries(), kept + QStringList{"/n/"});
-        QCOMPARE(reportPlaces(h), QStringList{"FileToListbox 108"});
-        QCOMPARE(errorReports(h)[0].description, QStringLiteral("Input/output error"));
-    }
-
     // The real kernel's answer for a read-only file system, where root's privileges do not help.
     void aReadOnlyMountRefusesTheSaveAndKeepsTheOldFile_data()
     {

@@ -27,21 +27,6 @@ bool covers(const QStringList& paths, const QString& key, bool& exact)
     return false;
 }
 
-// The length of the first `lines` lines with their line ends, or the whole length when there are fewer.
-qint64 lengthOfLines(const QByteArray& content, int lines)
-{
-    qint64 at = 0;
-    for (int line = 0; line < lines && at < content.size(); ++line) {
-        while (at < content.size() && content[at] != '\r' && content[at] != '\n')
-            ++at;
-        if (at < content.size() && content[at] == '\r' && at + 1 < content.size() && content[at + 1] == '\n')
-            ++at;
-        if (at < content.size())
-            ++at;
-    }
-    return at;
-}
-
 void removeFromDisk(const QString& path)
 {
     ::nftw(
@@ -269,10 +254,6 @@ std::unique_ptr<QIODevice> FaultyFileSystem::openRead(const QString& path)
     enter(Op::OpenRead, path);
     std::unique_ptr<QIODevice> file = PosixFileSystem::openRead(path);
     leave(Op::OpenRead, path);
-    if (m_lineLimits.contains(key(path))) {
-        const QByteArray content = file->readAll();
-        return std::make_unique<FailingReader>(content.left(lengthOfLines(content, m_lineLimits.value(key(path)))));
-    }
     if (!m_readLimits.contains(key(path)))
         return file;
     return std::make_unique<FailingReader>(file->read(m_readLimits.value(key(path))));
