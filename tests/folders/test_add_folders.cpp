@@ -97,28 +97,74 @@ private Q_SLOTS:
             QStringLiteral("in Foldlister2021/08/31.Form1.PushButton6_Click at line 100")));
     }
 
+    // The picked folder and every usable folder below it, breadth-first as the tree enumerates; a start that
+    // cannot be entered stays alone.
     void appendsThePickedFolderAndAllBelow_data()
     {
         QTest::addColumn<QStringList>("tree");
-        QTest::addColumn<int>("picks"); // how often the same folder is picked
+        QTest::addColumn<QString>("start");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("no subfolders") << QStringList{"A/f.txt"} << 1 << QStringList{"A/"};
-        QTest::newRow("A, B, C, D, E") << QStringList{"A/B/D/", "A/C/E/"} << 1
-                                       << QStringList{"A/", "A/B/", "A/C/", "A/B/D/", "A/C/E/"};
+        QTest::addColumn<int>("picks"); // how often the same folder is picked
         QTest::newRow("picked twice, listed twice")
-            << QStringList{"A/B/", "A/C/"} << 2 << QStringList{"A/", "A/B/", "A/C/"};
+            << QStringList{"A/B/", "A/C/"} << "A" << QStringList{"A/", "A/B/", "A/C/"} << 2;
+        QTest::newRow("folder without subfolders") << QStringList{"A/x.txt"} << "A" << QStringList{"A/"} << 1;
+        QTest::newRow("A, B, C, D, E") << QStringList{"A/B/D/", "A/C/E/"} << "A"
+                                       << QStringList{"A/", "A/B/", "A/C/", "A/B/D/", "A/C/E/"} << 1;
+        QTest::newRow("three levels, grouped by parent")
+            << QStringList{"A/p/x/1/", "A/p/y/", "A/q/z/2/", "A/q/z/3/", "A/r/"} << "A"
+            << QStringList{"A/",     "A/p/",   "A/q/",     "A/r/",     "A/p/x/",
+                           "A/p/y/", "A/q/z/", "A/p/x/1/", "A/q/z/2/", "A/q/z/3/"} << 1;
+        QTest::newRow("files are no folders")
+            << QStringList{"A/a.txt", "A/B/b.txt", "A/.c"} << "A" << QStringList{"A/", "A/B/"} << 1;
+        QTest::newRow("dot-folders are listed and entered")
+            << QStringList{"A/.hidden/inner/", "A/..two/"} << "A"
+            << QStringList{"A/", "A/.hidden/", "A/..two/", "A/.hidden/inner/"} << 1;
+        QTest::newRow("link to a folder is neither listed nor followed")
+            << QStringList{"A/real/", "T/t1/", "A/link -> ../T"} << "A" << QStringList{"A/", "A/real/"} << 1;
+        QTest::newRow("link cycle") << QStringList{"A/B/", "A/B/up -> ..", "A/self -> ."} << "A"
+                                    << QStringList{"A/", "A/B/"} << 1;
+        QTest::newRow("links to a file and to nothing")
+            << QStringList{"A/f.txt", "A/fl -> f.txt", "A/dead -> no"} << "A" << QStringList{"A/"} << 1;
+        QTest::newRow("spaces, accents, code 160 and emoji are accepted")
+            << QStringList{"A/with space/", QString::fromUtf8("A/\xc3\xa9t\xc3\xa9/"),
+                           QString::fromUtf16(u"A/nb\u00a0sp/"), QString::fromUtf8("A/\xf0\x9f\x93\x81/"), "A/~tilde/"}
+            << "A"
+            << QStringList{"A/",
+                           "A/with space/",
+                           QString::fromUtf8("A/\xc3\xa9t\xc3\xa9/"),
+                           QString::fromUtf16(u"A/nb\u00a0sp/"),
+                           QString::fromUtf8("A/\xf0\x9f\x93\x81/"),
+                           "A/~tilde/"} << 1;
+        QTest::newRow("control character, nothing below")
+            << QStringList{"A/tab\tname/inner/", "A/ok/"} << "A" << QStringList{"A/", "A/ok/"} << 1;
+        QTest::newRow("line feed") << QStringList{"A/two\nlines/", "A/ok/"} << "A" << QStringList{"A/", "A/ok/"} << 1;
+        QTest::newRow("code 127") << QStringList{QString::fromUtf16(u"A/del\u007f/"), "A/ok/"} << "A"
+                                  << QStringList{"A/", "A/ok/"} << 1;
+        QTest::newRow("C1 codes 128 and 159")
+            << QStringList{QString::fromUtf16(u"A/c\u0080/x/"), QString::fromUtf16(u"A/c\u009f/"),
+                           QString::fromUtf16(u"A/c\u0085/"), "A/ok/"}
+            << "A" << QStringList{"A/", "A/ok/"} << 1;
+        QTest::newRow("question mark, nothing below")
+            << QStringList{"A/what?/x/", "A/?/", "A/ok/"} << "A" << QStringList{"A/", "A/ok/"} << 1;
+        QTest::newRow("start that does not exist stays") << QStringList{"A/"} << "missing" << QStringList{"missing/"} << 1;
+        QTest::newRow("start that is a file stays") << QStringList{"f.txt"} << "f.txt" << QStringList{"f.txt/"} << 1;
+        QTest::newRow("start that is a link stays, not entered")
+            << QStringList{"A/B/", "L -> A"} << "L" << QStringList{"L/"} << 1;
+        QTest::newRow("start with a dot name is entered")
+            << QStringList{".A/B/"} << ".A" << QStringList{".A/", ".A/B/"} << 1;
     }
     void appendsThePickedFolderAndAllBelow()
     {
         QFETCH(QStringList, tree);
-        QFETCH(int, picks);
+        QFETCH(QString, start);
         QFETCH(QStringList, expected);
+        QFETCH(int, picks);
         TestTree folders(tree);
         WindowHarness h;
         h.start();
         QStringList all;
         for (int pick = 0; pick < picks; ++pick) {
-            h.dialogs.folderNext(folders.path("A"));
+            h.dialogs.folderNext(folders.path(start));
             h.click(6);
             all += under(folders, expected);
         }

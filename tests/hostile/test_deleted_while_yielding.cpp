@@ -41,8 +41,6 @@ private Q_SLOTS:
         if (yield > 0)
             h.yield.at(yield, [&] { tree.remove(QStringLiteral("A/B")); });
         h.dialogs.folderNext(tree.path("A"));
-        const int before = h.yield.calls();
-
         h.click(6);
 
         QStringList expected;
@@ -51,8 +49,6 @@ private Q_SLOTS:
         QCOMPARE(h.folderEntries(), expected);
         QCOMPARE(reportPlaces(h), reports);
         QCOMPARE(otherMessages(h), QStringList{});
-        if (yield == 0)
-            QCOMPARE(h.yield.calls() - before, 8);
         QCOMPARE(h.form().MousePointer.value(), int(Pointer::Default));
     }
 
@@ -83,8 +79,6 @@ private Q_SLOTS:
         h.form().ListView1.append(tree.path("top/f") + "/");
         h.form().ListView1.append(tree.path("top/g") + "/");
         h.yield.at(yield, [&] { tree.remove(QStringLiteral("top/") + deleted); });
-        const int before = h.yield.calls();
-
         h.click(5);
 
         QStringList got = h.resultEntries();
@@ -95,7 +89,6 @@ private Q_SLOTS:
         QCOMPARE(got, expected);
         QCOMPARE(reportPlaces(h), QStringList{});
         QCOMPARE(otherMessages(h), QStringList{QStringLiteral("Done.")});
-        QCOMPARE(h.yield.calls() - before, 2 + int(lines.size()));
         QVERIFY(!h.form().CreatingList);
         QCOMPARE(h.form().MousePointer.value(), int(Pointer::Default));
     }

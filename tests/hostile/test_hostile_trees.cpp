@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <climits>
+
 #include <sys/stat.h>
 
 namespace {
@@ -163,8 +165,8 @@ private Q_SLOTS:
             // kernel can still look at.
             folders = QStringList{""};
             QString below;
-            for (int level = 1; nativePathLength(chain->folder(level - 1) + "/") < kPathLimit &&
-                                QFile::encodeName(chain->folder(level)).size() < kPathLimit;
+            for (int level = 1; QFile::encodeName(chain->folder(level - 1) + "/").size() < PATH_MAX &&
+                                QFile::encodeName(chain->folder(level)).size() < PATH_MAX;
                  ++level) {
                 below += kChainName + "/";
                 folders.append(below);
