@@ -132,19 +132,6 @@ private Q_SLOTS:
         QCOMPARE(seen, (QList<int>{11, 0, 0, 11, 11}));
         QCOMPARE(h.form().MousePointer.value(), int(Pointer::Default));
     }
-
-    void closingTheWindowEndsTheRun()
-    {
-        TestTree tree({"f/1", "f/2", "f/3", "g/4"});
-        WindowHarness h;
-        h.start().show();
-        h.form().ListView1.append(tree.path(QStringLiteral("f")));
-        h.form().ListView1.append(tree.path(QStringLiteral("g")));
-        h.yield.at(3, [&] { h.window().close(); }); // after the first name is appended
-        h.click(5);
-        QCOMPARE(h.resultEntries().size(), 1);
-        QVERIFY(otherMessages(h).isEmpty());
-    }
 };
 
 QTEST_MAIN(TestCreateListDuringRun)

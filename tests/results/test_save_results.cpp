@@ -191,25 +191,6 @@ private Q_SLOTS:
         QCOMPARE(form.MousePointer.value(), int(Pointer::Default));
     }
 
-    void closingTheWindowMidSaveLeavesNoTemporaryFile()
-    {
-        TestTree tree;
-        tree.file(QStringLiteral("results.txt"), kOld);
-        const QString path = tree.path(QStringLiteral("results.txt"));
-        WindowHarness h;
-        MainWindow& window = h.start();
-        fill(window.form(), manyEntries(5));
-        h.dialogs.saveNext(path);
-        h.dialogs.answerNext(MsgBoxAnswer::Yes);
-        h.yield.at(3, [&] { window.close(); });
-
-        h.click(7);
-
-        QCOMPARE(tree.read(QStringLiteral("results.txt")), kOld);
-        QCOMPARE(namesIn(tree.path()), QStringList{QStringLiteral("results.txt")});
-        QCOMPARE(reportLines(h), QStringList{});
-    }
-
     void aRealFullDiskKeepsTheOldFile()
     {
         TestTree tree;
