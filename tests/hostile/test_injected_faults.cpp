@@ -1,6 +1,6 @@
 // Faults the kernel gives a user without privileges, placed per path by the fault-injecting file system
 // (permission denied, path not found, a read error after some lines, a path that vanishes between two looks),
-// across the commands; and the same faults from the real kernel through a read-only bind mount.
+// across the commands; and the settings on a read-only file system.
 #include "ErrorReports.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QtTest>
 
-#include <sys/mount.h>
 
 namespace {
 
@@ -25,30 +24,6 @@ QStringList namesIn(const QString& folder)
     names.sort();
     return names;
 }
-
-// A folder bind-mounted onto itself and made read-only, undone at the end of the test.
-class ReadOnlyMount
-{
-public:
-    explicit ReadOnlyMount(const QString& folder) : m_at(QFile::encodeName(folder))
-    {
-        if (::mount(m_at.constData(), m_at.constData(), nullptr, MS_BIND, nullptr) != 0)
-            return;
-        m_mounted = true;
-        m_readOnly = ::mount(nullptr, m_at.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
-    }
-    ~ReadOnlyMount()
-    {
-        if (m_mounted)
-            ::umount2(m_at.constData(), MNT_DETACH);
-    }
-    bool isReadOnly() const { return m_readOnly; }
-
-private:
-    QByteArray m_at;
-    bool m_mounted = false;
-    bool m_readOnly = false;
-};
 
 } // namespace
 
@@ -192,38 +167,6 @@ private Q_SLOTS:
         QCOMPARE(h.form().MousePointer.value(), int(Pointer::Default));
     }
 
-    // The real kernel's answer for a read-only file system, where root's privileges do not help.
-    void aReadOnlyMountRefusesTheSaveAndKeepsTheOldFile_data()
-    {
-        QTest::addColumn<bool>("existing");
-        QTest::newRow("a new name") << false;
-        QTest::newRow("over an old file") << true;
-    }
-    void aReadOnlyMountRefusesTheSaveAndKeepsTheOldFile()
-    {
-        QFETCH(bool, existing);
-        TestTree tree({"ro/"});
-        if (existing)
-            tree.file(QStringLiteral("ro/results.txt"), "old\r\n");
-        ReadOnlyMount mount(tree.path("ro"));
-        if (!mount.isReadOnly())
-            QSKIP("a read-only bind mount cannot be made here (needs root and mount rights)");
-        WindowHarness h;
-        h.start();
-        h.form().ListView2.append(QStringLiteral("/x"));
-        h.dialogs.saveNext(tree.path("ro/results.txt"));
-        if (existing)
-            h.dialogs.answerNext(MsgBoxAnswer::Yes);
-
-        h.click(7);
-
-        QCOMPARE(reportPlaces(h), QStringList{"PushButton7_Click 130"});
-        QCOMPARE(errorReports(h)[0].description, QStringLiteral("Read-only file system"));
-        QCOMPARE(namesIn(tree.path("ro")), existing ? QStringList{"results.txt"} : QStringList{});
-        QCOMPARE(tree.read("ro/results.txt"), existing ? QByteArray("old\r\n") : QByteArray());
-        QCOMPARE(h.form().MousePointer.value(), int(Pointer::Default));
-    }
-
     void aReadOnlyMountKeepsTheSettingsAndTheTypedText()
     {
         WindowHarness h;
@@ -234,8 +177,8 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(stored);
         }
-        ReadOnlyMount mount(h.configFolder());
-        if (!mount.isReadOnly())
+        TestMount mount(h.configFolder(), TestMount::ReadOnly);
+        if (!mount.isMounted())
             QSKIP("a read-only bind mount cannot be made here (needs root and mount rights)");
         MainWindow& window = h.start();
         QCOMPARE(window.Text1()->text(), QStringLiteral("htm"));
