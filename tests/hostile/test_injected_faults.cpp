@@ -1,6 +1,6 @@
 // Faults the kernel gives a user without privileges, placed per path by the fault-injecting file system
 // (permission denied, path not found, a read error after some lines, a path that vanishes between two looks),
-// across the commands; and the settings on a read-only file system.
+// across the commands.
 #include "ErrorReports.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
@@ -165,32 +165,6 @@ private Q_SLOTS:
                 text = QStringLiteral("overwrite");
         QCOMPARE(shown, messages);
         QCOMPARE(h.form().MousePointer.value(), int(Pointer::Default));
-    }
-
-    void aReadOnlyMountKeepsTheSettingsAndTheTypedText()
-    {
-        WindowHarness h;
-        const QString ini = h.configFolder() + QStringLiteral("/Quillmark.ini");
-        const QByteArray stored = "[Other]\nkey=value\n\n[Tallyfold]\nText1=htm\nLastFolderDot=/srv\n";
-        {
-            QFile file(ini);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(stored);
-        }
-        TestMount mount(h.configFolder(), TestMount::ReadOnly);
-        if (!mount.isMounted())
-            QSKIP("a read-only bind mount cannot be made here (needs root and mount rights)");
-        MainWindow& window = h.start();
-        QCOMPARE(window.Text1()->text(), QStringLiteral("htm"));
-
-        window.Text1()->setText(QStringLiteral("jpg"));
-
-        QCOMPARE(window.Text1()->text(), QStringLiteral("jpg"));
-        QFile file(ini);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), stored);
-        QCOMPARE(namesIn(h.configFolder()), QStringList{"Quillmark.ini"});
-        QVERIFY(h.dialogs.calls().empty());
     }
 };
 

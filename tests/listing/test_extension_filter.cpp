@@ -82,16 +82,6 @@ private Q_SLOTS:
         h.start(); // a new window over the same settings
         QCOMPARE(h.window().Text1()->text(), QString());
     }
-
-    void aFailingStoreLeavesTheBoxAsTyped()
-    {
-        WindowHarness h;
-        h.start();
-        h.settings.failWrites = true;
-        QTest::keyClicks(h.window().Text1(), QStringLiteral("md"));
-        QCOMPARE(h.window().Text1()->text(), QStringLiteral("*md"));
-        QVERIFY(h.dialogs.calls().empty()); // the change event has no report of its own
-    }
 };
 
 QTEST_MAIN(TestExtensionFilter)

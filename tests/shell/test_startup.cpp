@@ -84,18 +84,6 @@ private Q_SLOTS:
         QCOMPARE(storedFilter(h), stored);
     }
 
-    // The box kept its design-time text "Text1", a filter that lists nothing.
-    void anUnreadableStoreIsReportedAndTheFilterStartsAsEveryFile()
-    {
-        WindowHarness h;
-        h.settings.failReads = true;
-        MainWindow& window = h.start();
-        QCOMPARE(h.dialogs.messages().size(), 1);
-        QVERIFY(
-            h.dialogs.messages()[0].contains(QStringLiteral("in Foldlister2021/08/31.Form1.Form_Load at line 136")));
-        QCOMPARE(window.Text1()->text(), QStringLiteral("*"));
-    }
-
     void eachPaneHasOneColumnOf7000Twips()
     {
         WindowHarness h;
