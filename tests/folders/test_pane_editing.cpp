@@ -284,18 +284,45 @@ private Q_SLOTS:
         QTRY_VERIFY(repaints.coverAll());
     }
 
-    // Check marks go with their rows when a row above is deleted.
+    // Check marks go with their rows when a row above is deleted, whoever ticked them.
+    void checkMarksFollowTheirRows_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<bool>("byUser"); // ticked through the view's model, else by the program
+        QTest::addColumn<int>("ticked");
+        QTest::addColumn<int>("deleted");
+        QTest::addColumn<QString>("marks"); // of the rows left: "x" ticked, "." clear
+        QTest::newRow("ticked by the program, the first row deleted") << kEntries << false << 3 << 1 << ".x";
+        QTest::newRow("ticked by the user, the first row deleted")
+            << QStringList{"a", "b", "c", "d"} << true << 3 << 1 << ".x.";
+    }
     void checkMarksFollowTheirRows()
     {
+        QFETCH(QStringList, entries);
+        QFETCH(bool, byUser);
+        QFETCH(int, ticked);
+        QFETCH(int, deleted);
+        QFETCH(QString, marks);
         WindowHarness h;
         MainWindow& window = h.start();
-        fill(h.form().ListView2, kEntries);
-        h.form().ListView2.setChecked(3, true);
-        window.ListView2()->selectRow(1);
+        ListPane& pane = h.form().ListView2;
+        QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        fill(pane, entries);
+        if (byUser)
+            QVERIFY(pane.setData(pane.index(ticked - 1, 0), Qt::Checked, Qt::CheckStateRole));
+        else
+            pane.setChecked(ticked, true);
+        window.ListView2()->selectRow(deleted);
         QTest::keyClick(window.ListView2(), Qt::Key_Delete);
-        QCOMPARE(h.resultEntries(), without(kEntries, 1));
-        QVERIFY(!h.form().ListView2.checked(1));
-        QVERIFY(h.form().ListView2.checked(2));
+        entries.removeAt(deleted - 1);
+        QCOMPARE(h.resultEntries(), entries);
+        QString seen, shown;
+        for (int row = 1; row <= pane.count(); ++row) {
+            seen += pane.checked(row) ? u'x' : u'.';
+            shown += pane.index(row - 1, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked ? u'x' : u'.';
+        }
+        QCOMPARE(seen, marks);
+        QCOMPARE(shown, marks);
     }
 
     void panesPassTheModelTester()
