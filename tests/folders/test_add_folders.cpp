@@ -25,12 +25,6 @@ void storeStartFolder(WindowHarness& h, const QString& value)
     h.settings.store().write(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolderDot"), value);
 }
 
-void selectFirst(ListPane& pane)
-{
-    pane.announce();
-    pane.selectionModel()->select(pane.index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
 } // namespace
 
 class TestAddFolders : public QObject
@@ -187,31 +181,6 @@ private Q_SLOTS:
         QVERIFY(h.folderEntries().isEmpty());
         QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
         QVERIFY(h.dialogs.messages().isEmpty());
-    }
-
-    // While the walk runs the pointer is busy and the folder pane's Delete and Clear do nothing.
-    void paneEditingIsRefusedDuringTheWalk()
-    {
-        TestTree folders({"A/B/"});
-        WindowHarness h;
-        h.start();
-        h.form().ListView1.append(QStringLiteral("kept"));
-        selectFirst(h.form().ListView1);
-        int pointerInWalk = -1;
-        h.yield.at(1, [&] {
-            pointerInWalk = h.form().MousePointer.value();
-            h.click(9);
-            ListView1_KeyDown(h.form(), kKeyDelete, 0);
-        });
-        h.dialogs.folderNext(folders.path("A"));
-        h.click(6);
-        QCOMPARE(pointerInWalk, Pointer::Busy);
-        QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
-        QCOMPARE(h.folderEntries(), QStringList{"kept"} + under(folders, {"A/", "A/B/"}));
-        // Once the command is done the same key removes the entry.
-        selectFirst(h.form().ListView1);
-        ListView1_KeyDown(h.form(), kKeyDelete, 0);
-        QCOMPARE(h.folderEntries(), under(folders, {"A/", "A/B/"}));
     }
 
     // A second run started from within the walk completes and appends before the first one does.

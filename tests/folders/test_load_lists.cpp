@@ -255,24 +255,6 @@ private Q_SLOTS:
         h.click(2);
         QCOMPARE(h.folderEntries(), linesByTheRule(content));
     }
-
-    // While a file loads, the folder pane's Clear List and Delete key wait for the hourglass to go.
-    void folderPaneEditingWaitsForTheLoad()
-    {
-        TestTree tree;
-        tree.file(QStringLiteral("list.txt"), "/a/\n/b/\n/c/\n");
-        WindowHarness h;
-        MainWindow& window = h.start();
-        h.dialogs.openNext({tree.path("list.txt")});
-        h.yield.at(2, [&] {
-            h.form().ListView1.announce();
-            h.click(9);
-            window.ListView1()->selectRow(1);
-            QTest::keyClick(window.ListView1(), Qt::Key_Delete);
-        });
-        h.click(2);
-        QCOMPARE(h.folderEntries(), (QStringList{"/a/", "/b/", "/c/"}));
-    }
 };
 
 QTEST_MAIN(TestLoadLists)

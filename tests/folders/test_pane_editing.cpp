@@ -1,4 +1,5 @@
 // Taking single entries out of either pane and clearing them: the Delete key, the double-click, "Clear List".
+#include "TestTree.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"
 
@@ -139,6 +140,55 @@ private Q_SLOTS:
         h.form().MousePointer.setValue(Pointer::Default);
         QTest::keyClick(viewOf(window, pane), Qt::Key_Delete);
         QCOMPARE(paneEntries(paneOf(h, pane)), without(kEntries, 2));
+    }
+
+    // While a command holds the hourglass, the folder pane's Clear List and Delete key fired from one of its
+    // yields do nothing, so that the walk, a list's load and a removal's scan run undisturbed; once it is
+    // gone the same key removes the entry.
+    void folderPaneEditingWaitsForTheCommand_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QStringList>("before"); // "@" stands for the tree's folder
+        QTest::addColumn<int>("yield");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("the walk") << 6 << QStringList{"kept"} << 1 << QStringList{"kept", "@/A/", "@/A/B/"};
+        QTest::newRow("a list's load") << 2 << QStringList{} << 2 << QStringList{"/a/", "/b/", "/c/"};
+        QTest::newRow("a folder removal's scan") << 13 << QStringList{"/a/", "/b/", "/ab/"} << 2 << QStringList{"/b/"};
+    }
+    void folderPaneEditingWaitsForTheCommand()
+    {
+        QFETCH(int, button);
+        QFETCH(QStringList, before);
+        QFETCH(int, yield);
+        QFETCH(QStringList, after);
+        TestTree tree({"A/B/"});
+        tree.file(QStringLiteral("list.txt"), "/a/\n/b/\n/c/\n");
+        after.replaceInStrings(QStringLiteral("@"), tree.path());
+        WindowHarness h;
+        MainWindow& window = h.start();
+        fill(h.form().ListView1, before);
+        if (button == 6)
+            h.dialogs.folderNext(tree.path("A"));
+        else if (button == 2)
+            h.dialogs.openNext({tree.path("list.txt")});
+        else
+            h.dialogs.inputNext(QStringLiteral("a"));
+        int pointer = -1;
+        h.yield.at(yield, [&] {
+            pointer = h.form().MousePointer.value();
+            h.form().ListView1.announce();
+            h.click(9);
+            window.ListView1()->selectRow(1);
+            QTest::keyClick(window.ListView1(), Qt::Key_Delete);
+        });
+        h.click(button);
+        QCOMPARE(pointer, Pointer::Busy);
+        QCOMPARE(h.folderEntries(), after);
+        QCOMPARE(h.dialogs.messages(), QStringList{});
+        h.form().ListView1.announce();
+        window.ListView1()->selectRow(1);
+        QTest::keyClick(window.ListView1(), Qt::Key_Delete);
+        QCOMPARE(h.folderEntries(), after.mid(1));
     }
 
     // A double-click removes the folder pane's selected entry; the results pane has no double-click command.

@@ -267,19 +267,6 @@ private Q_SLOTS:
         QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
     }
 
-    // The folder pane's Clear List honours the hourglass, so a folder removal's scan runs undisturbed.
-    void folderClearListWaitsForTheScan()
-    {
-        WindowHarness h;
-        h.start();
-        fill(h.form().ListView1, {"/a/", "/b/", "/ab/"});
-        h.dialogs.inputNext(QStringLiteral("a"));
-        h.yield.at(2, [&] { h.click(9); });
-        h.click(13);
-        QCOMPARE(h.folderEntries(), QStringList{"/b/"});
-        QVERIFY(h.dialogs.messages().isEmpty());
-    }
-
     // A second removal of the pane being scanned is refused before it asks; one of the other pane runs.
     void nestedRemoval_data()
     {
