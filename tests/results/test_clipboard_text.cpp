@@ -1,5 +1,6 @@
 // The copy text of a pane, the clipboard's retries, and the copy command in the window.
 #include "ErrorReports.h"
+#include "ScriptedYield.h"
 #include "results/ClipboardText.h"
 #include "platform/QtClipboard.h"
 #include "results/ResultsOutput.h"
@@ -48,18 +49,6 @@ TablePane table(int columns, const QStringList& rows)
     }
     return pane;
 }
-
-struct CountingYield : Yield
-{
-    int calls = 0;
-    std::function<void(int)> at;
-    void DoEvents() override
-    {
-        ++calls;
-        if (at)
-            at(calls);
-    }
-};
 
 // The system clipboard, taken over by another program right after each of the first `refusals` offers.
 struct TakenAwayClipboard : QtClipboard
@@ -115,7 +104,7 @@ private Q_SLOTS:
         QFETCH(QStringList, rows);
         QFETCH(QString, expected);
         const TablePane pane = table(columns, rows);
-        CountingYield yield;
+        ScriptedYield yield;
         const std::optional<QByteArray> text = CopyText(pane, yield);
         QVERIFY(text.has_value());
         QCOMPARE(*text, expected.toUtf8());
@@ -124,14 +113,14 @@ private Q_SLOTS:
     void anEmptyPaneGivesNoTextAndLeavesTheClipboardAlone()
     {
         TablePane pane;
-        CountingYield yield;
+        ScriptedYield yield;
         QVERIFY(!CopyText(pane, yield).has_value());
         FakeClipboard clipboard;
         clipboard.text = QStringLiteral("earlier");
         ListViewToClipboard(pane, yield, clipboard);
         QCOMPARE(clipboard.text, std::optional<QString>(QStringLiteral("earlier")));
         QCOMPARE(clipboard.clearAttempts + clipboard.setAttempts, 0);
-        QCOMPARE(yield.calls, 0);
+        QCOMPARE(yield.calls(), 0);
     }
 
     void aRowThatVanishesMeanwhileFailsTheCopy_data()
@@ -145,13 +134,11 @@ private Q_SLOTS:
     {
         QFETCH(int, yieldThatRemoves);
         TablePane pane = table(1, {"x|a", "x|b", "x|c"});
-        CountingYield yield;
-        yield.at = [&](int call) {
-            if (call == yieldThatRemoves) {
-                pane.rows.clear();
-                pane.marks.clear();
-            }
-        };
+        ScriptedYield yield;
+        yield.at(yieldThatRemoves, [&] {
+            pane.rows.clear();
+            pane.marks.clear();
+        });
         FakeClipboard clipboard;
         clipboard.text = QStringLiteral("earlier");
         QVERIFY_THROWS_EXCEPTION(Failure, ListViewToClipboard(pane, yield, clipboard));
@@ -299,7 +286,7 @@ private Q_SLOTS:
             pane.append(entry);
         for (int row : checkedRows)
             pane.setChecked(row, true);
-        CountingYield yield;
+        ScriptedYield yield;
         QtClipboard clipboard;
         ListViewToClipboard(ListPaneSource(pane), yield, clipboard);
 
@@ -335,7 +322,7 @@ private Q_SLOTS:
         pane.append(QStringLiteral("/\u00e9"));
         pane.append(longest);
         pane.setChecked(1, true);
-        CountingYield yield;
+        ScriptedYield yield;
         const std::optional<QByteArray> text = CopyText(ListPaneSource(pane), yield);
         QVERIFY(text.has_value());
         QCOMPARE(*text, (QStringLiteral("/\u00e9") + QString(width - 2, QChar(u' ')) + QStringLiteral("\t\r\n")).toUtf8());
@@ -362,7 +349,7 @@ private Q_SLOTS:
         pane.appendInFolder(pane.addPrefix(std::string_view(prefix.constData(), std::size_t(prefix.size()))),
                             std::string_view(name.constData(), std::size_t(name.size())));
         pane.setChecked(1, true);
-        CountingYield yield;
+        ScriptedYield yield;
         const std::optional<QByteArray> text = CopyText(ListPaneSource(pane), yield);
         QVERIFY(text.has_value());
         QCOMPARE(*text, (QString::fromUtf8(prefix) + QString::fromUtf8(name) + QStringLiteral("\r\n")).toUtf8());
