@@ -41,11 +41,13 @@ QStringList expectedOrder(const TestTree& tree, const QStringList& expected)
     return ordered;
 }
 
+// What "1. Add Folders and Subfolders" appends for the start picked in the chooser.
 QStringList walk(WindowHarness& h, const TestTree& tree, const QString& start)
 {
-    std::vector<QString> list{tree.path(start) + u'/'};
-    GetSubDirectories2016(h.form(), list, true);
-    return relative(tree, list);
+    h.dialogs.folderNext(tree.path(start));
+    h.click(6);
+    const QStringList entries = h.folderEntries();
+    return relative(tree, std::vector<QString>(entries.begin(), entries.end()));
 }
 
 enum Fault {
