@@ -36,7 +36,6 @@ private Q_SLOTS:
         h.click(3);
         QCOMPARE(h.folderEntries(), QStringList{"/already/there/"} + entries);
         QVERIFY(h.dialogs.calls().empty());
-        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
     }
 
     void twiceGivesFourEntriesAlsoWhileBusy()
@@ -49,7 +48,6 @@ private Q_SLOTS:
         h.click(3);
         QCOMPARE(h.folderEntries(), (QStringList{"/t", "/usr/bin", "/t", "/usr/bin"}));
         QCOMPARE(h.form().MousePointer.value(), int(Pointer::Busy));
-        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
     }
 };
 

@@ -1,6 +1,6 @@
 // Faults the kernel gives a user without privileges, placed per path by the fault-injecting file system
 // (permission denied, path not found, a read error after some lines, a path that vanishes between two looks),
-// across the commands; and the same faults from the real kernel through a read-only bind mount.
+// across the commands.
 #include "ErrorReports.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QtTest>
 
-#include <sys/mount.h>
 
 namespace {
 
@@ -25,30 +24,6 @@ QStringList namesIn(const QString& folder)
     names.sort();
     return names;
 }
-
-// A folder bind-mounted onto itself and made read-only, undone at the end of the test.
-class ReadOnlyMount
-{
-public:
-    explicit ReadOnlyMount(const QString& folder) : m_at(QFile::encodeName(folder))
-    {
-        if (::mount(m_at.constData(), m_at.constData(), nullptr, MS_BIND, nullptr) != 0)
-            return;
-        m_mounted = true;
-        m_readOnly = ::mount(nullptr, m_at.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
-    }
-    ~ReadOnlyMount()
-    {
-        if (m_mounted)
-            ::umount2(m_at.constData(), MNT_DETACH);
-    }
-    bool isReadOnly() const { return m_readOnly; }
-
-private:
-    QByteArray m_at;
-    bool m_mounted = false;
-    bool m_readOnly = false;
-};
 
 } // namespace
 
@@ -190,100 +165,6 @@ private Q_SLOTS:
                 text = QStringLiteral("overwrite");
         QCOMPARE(shown, messages);
         QCOMPARE(h.form().MousePointer.value(), int(Pointer::Default));
-        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
-    }
-
-    // A read error once some lines were read keeps those lines, reports once, and the next file is read.
-    void aReadErrorAfterSomeLines_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<QStringList>("kept");
-        QTest::newRow("before the first line") << QByteArray("/a/\r\n/b/\r\n/c/\r\n") << 0 << QStringList{};
-        QTest::newRow("after two CR LF lines") << QByteArray("/a/\r\n/b/\r\n/c/\r\n") << 2 << QStringList{"/a/", "/b/"};
-        QTest::newRow("after two lone-CR lines") << QByteArray("/a/\r/b/\r/c/") << 2 << QStringList{"/a/", "/b/"};
-        QTest::newRow("after an empty line") << QByteArray("\r\n/b/\r\n") << 1 << QStringList{""};
-        QTest::newRow("at the end, inside a last line without its end: that line is not taken")
-            << QByteArray("/a/\r\n/b/") << 5 << QStringList{"/a/"};
-    }
-    void aReadErrorAfterSomeLines()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(int, lines);
-        QFETCH(QStringList, kept);
-        TestTree tree;
-        tree.file(QStringLiteral("broken.txt"), content);
-        tree.file(QStringLiteral("next.txt"), "/n/\r\n");
-        WindowHarness h;
-        h.start();
-        h.files.failReadAfterLines(tree.path("broken.txt"), lines);
-        h.dialogs.openNext({tree.path("broken.txt"), tree.path("next.txt")});
-
-        h.click(2);
-
-        QCOMPARE(h.folderEntries(), kept + QStringList{"/n/"});
-        QCOMPARE(reportPlaces(h), QStringList{"FileToListbox 108"});
-        QCOMPARE(errorReports(h)[0].description, QStringLiteral("Input/output error"));
-        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
-    }
-
-    // The real kernel's answer for a read-only file system, where root's privileges do not help.
-    void aReadOnlyMountRefusesTheSaveAndKeepsTheOldFile_data()
-    {
-        QTest::addColumn<bool>("existing");
-        QTest::newRow("a new name") << false;
-        QTest::newRow("over an old file") << true;
-    }
-    void aReadOnlyMountRefusesTheSaveAndKeepsTheOldFile()
-    {
-        QFETCH(bool, existing);
-        TestTree tree({"ro/"});
-        if (existing)
-            tree.file(QStringLiteral("ro/results.txt"), "old\r\n");
-        ReadOnlyMount mount(tree.path("ro"));
-        if (!mount.isReadOnly())
-            QSKIP("a read-only bind mount cannot be made here (needs root and mount rights)");
-        WindowHarness h;
-        h.start();
-        h.form().ListView2.append(QStringLiteral("/x"));
-        h.dialogs.saveNext(tree.path("ro/results.txt"));
-        if (existing)
-            h.dialogs.answerNext(MsgBoxAnswer::Yes);
-
-        h.click(7);
-
-        QCOMPARE(reportPlaces(h), QStringList{"PushButton7_Click 130"});
-        QCOMPARE(errorReports(h)[0].description, QStringLiteral("Read-only file system"));
-        QCOMPARE(namesIn(tree.path("ro")), existing ? QStringList{"results.txt"} : QStringList{});
-        QCOMPARE(tree.read("ro/results.txt"), existing ? QByteArray("old\r\n") : QByteArray());
-        QCOMPARE(h.form().MousePointer.value(), int(Pointer::Default));
-        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join('\n')));
-    }
-
-    void aReadOnlyMountKeepsTheSettingsAndTheTypedText()
-    {
-        WindowHarness h;
-        const QString ini = h.configFolder() + QStringLiteral("/Quillmark.ini");
-        const QByteArray stored = "[Other]\nkey=value\n\n[Tallyfold]\nText1=htm\nLastFolderDot=/srv\n";
-        {
-            QFile file(ini);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(stored);
-        }
-        ReadOnlyMount mount(h.configFolder());
-        if (!mount.isReadOnly())
-            QSKIP("a read-only bind mount cannot be made here (needs root and mount rights)");
-        MainWindow& window = h.start();
-        QCOMPARE(window.Text1()->text(), QStringLiteral("htm"));
-
-        window.Text1()->setText(QStringLiteral("jpg"));
-
-        QCOMPARE(window.Text1()->text(), QStringLiteral("jpg"));
-        QFile file(ini);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), stored);
-        QCOMPARE(namesIn(h.configFolder()), QStringList{"Quillmark.ini"});
-        QVERIFY(h.dialogs.calls().empty());
     }
 };
 

@@ -108,7 +108,6 @@ private Q_SLOTS:
         QCOMPARE(listed, expected);
         QVERIFY(listed.size() >= (filter == QLatin1String("log") ? 100 : 200));
         QCOMPARE(h.dialogs.messages(), QStringList{QStringLiteral("Done.")});
-        QVERIFY2(h.problems().isEmpty(), qPrintable(h.problems().join(u'\n')));
     }
 };
 

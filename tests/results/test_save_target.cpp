@@ -1,5 +1,6 @@
 // Replacing a file on disk: only a finished save takes the target's place, whatever the target is; and the
 // lines of the results file as they reach a device.
+#include "FailingDevice.h"
 #include "TestTree.h"
 #include "platform/PosixFileSystem.h"
 #include "results/ResultsFile.h"
@@ -40,29 +41,6 @@ mode_t modeOf(const QString& path)
     struct stat info;
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode : 0;
 }
-
-// Accepts a number of bytes, then fails as a full disk does.
-class FillingDevice : public QIODevice
-{
-public:
-    explicit FillingDevice(qint64 room) : m_room(room) { open(QIODevice::WriteOnly); }
-    QByteArray taken;
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 size) override
-    {
-        if (taken.size() + size > m_room) {
-            setErrorString(QStringLiteral("No space left on device"));
-            return -1;
-        }
-        taken.append(data, size);
-        return size;
-    }
-
-private:
-    qint64 m_room;
-};
 
 } // namespace
 
@@ -290,7 +268,7 @@ private Q_SLOTS:
 
     void aFailingDeviceFailsTheWriteWithItsOwnWords()
     {
-        FillingDevice device(100);
+        FailingDevice device(100);
         ResultsFileWriter writer(device);
         bool failed = false;
         try {
@@ -302,7 +280,7 @@ private Q_SLOTS:
             QCOMPARE(failure.description(), QStringLiteral("No space left on device"));
         }
         QVERIFY(failed);
-        QVERIFY(device.taken.isEmpty());
+        QVERIFY(device.taken().isEmpty());
     }
 };
 

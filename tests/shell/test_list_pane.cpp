@@ -72,22 +72,6 @@ private Q_SLOTS:
         QCOMPARE(pane.count(), 2);
     }
 
-    void checkMarksTravelWithTheirRows()
-    {
-        ListPane pane(true);
-        QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        pane.addColumn(QStringLiteral("h"));
-        for (const char* text : {"a", "b", "c", "d"})
-            pane.append(QString::fromUtf8(text));
-        pane.announce();
-        QVERIFY(pane.setData(pane.index(2, 0), Qt::Checked, Qt::CheckStateRole)); // the user ticks "c"
-        pane.remove(1);
-        QCOMPARE(pane.text(2), QStringLiteral("c"));
-        QVERIFY(pane.checked(2));
-        QVERIFY(!pane.checked(1) && !pane.checked(3));
-        QCOMPARE(pane.index(1, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
-    }
-
     void appendsAreAnnouncedInOneBatch()
     {
         ListPane pane(true);

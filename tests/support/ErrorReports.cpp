@@ -4,7 +4,7 @@
 
 QList<ErrorReportSeen> errorReports(const WindowHarness& h)
 {
-    static const QRegularExpression place(QStringLiteral("\r\nin [A-Za-z]+2021/08/31\\.[A-Za-z0-9]+\\.([A-Za-z0-9_]+) "
+    static const QRegularExpression place(QStringLiteral("\r\nin [A-Za-z]+2021/08/31\\.([A-Za-z0-9]+)\\.([A-Za-z0-9_]+) "
                                                          "at line ([0-9]+)\r\r"));
     QList<ErrorReportSeen> found;
     for (const ScriptedDialogs::Call& call : h.dialogs.calls()) {
@@ -12,10 +12,11 @@ QList<ErrorReportSeen> errorReports(const WindowHarness& h)
             continue;
         const QRegularExpressionMatch match = place.match(call.text);
         if (!match.hasMatch()) {
-            found.append({call.text, QStringLiteral("(unreadable report)"), -1});
+            found.append({call.text, QString(), QStringLiteral("(unreadable report)"), -1});
             continue;
         }
-        found.append({call.text.left(match.capturedStart()), match.captured(1), match.captured(2).toInt()});
+        found.append({call.text.left(match.capturedStart()), match.captured(1), match.captured(2),
+                      match.captured(3).toInt()});
     }
     return found;
 }
@@ -26,6 +27,14 @@ QStringList reportPlaces(const WindowHarness& h)
     for (const ErrorReportSeen& report : errorReports(h))
         places.append(report.procedure + QChar(u' ') + QString::number(report.label));
     return places;
+}
+
+QStringList reportLines(const WindowHarness& h)
+{
+    QStringList lines;
+    for (const ErrorReportSeen& report : errorReports(h))
+        lines.append(QStringLiteral("%1.%2 %3: %4").arg(report.module, report.procedure).arg(report.label).arg(report.description));
+    return lines;
 }
 
 QStringList otherMessages(const WindowHarness& h)

@@ -1,7 +1,6 @@
 #include "FaultyFileSystem.h"
 
-#include <algorithm>
-#include <cstring>
+#include "FailingDevice.h"
 
 #include <QFile>
 
@@ -27,21 +26,6 @@ bool covers(const QStringList& paths, const QString& key, bool& exact)
     return false;
 }
 
-// The length of the first `lines` lines with their line ends, or the whole length when there are fewer.
-qint64 lengthOfLines(const QByteArray& content, int lines)
-{
-    qint64 at = 0;
-    for (int line = 0; line < lines && at < content.size(); ++line) {
-        while (at < content.size() && content[at] != '\r' && content[at] != '\n')
-            ++at;
-        if (at < content.size() && content[at] == '\r' && at + 1 < content.size() && content[at + 1] == '\n')
-            ++at;
-        if (at < content.size())
-            ++at;
-    }
-    return at;
-}
-
 void removeFromDisk(const QString& path)
 {
     ::nftw(
@@ -53,32 +37,6 @@ void removeFromDisk(const QString& path)
         16, FTW_DEPTH | FTW_PHYS);
 }
 
-// Gives the first bytes of a file, then a read error.
-class FailingReader : public QIODevice
-{
-public:
-    explicit FailingReader(QByteArray content) : m_content(std::move(content)) { open(QIODevice::ReadOnly); }
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char* data, qint64 most) override
-    {
-        if (m_at >= m_content.size()) {
-            setErrorString(QStringLiteral("Input/output error"));
-            return -1;
-        }
-        const qint64 n = std::min<qint64>(most, m_content.size() - m_at);
-        std::memcpy(data, m_content.constData() + m_at, size_t(n));
-        m_at += n;
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray m_content;
-    qint64 m_at = 0;
-};
-
 // Takes a number of bytes, then fails like a full disk; the real target is never touched.
 class FullDiskTarget : public SaveTarget
 {
@@ -87,29 +45,12 @@ public:
     QIODevice& device() override { return m_device; }
     void commit() override
     {
-        if (m_device.failed)
-            throw Failure(QStringLiteral("No space left on device"));
+        if (m_device.failed())
+            throw Failure(m_device.errorString());
     }
 
 private:
-    struct Device : QIODevice
-    {
-        explicit Device(qint64 room) : room(room) { open(QIODevice::WriteOnly); }
-        qint64 readData(char*, qint64) override { return -1; }
-        qint64 writeData(const char*, qint64 size) override
-        {
-            if (written + size > room) {
-                failed = true;
-                setErrorString(QStringLiteral("No space left on device"));
-                return -1;
-            }
-            written += size;
-            return size;
-        }
-        qint64 room;
-        qint64 written = 0;
-        bool failed = false;
-    } m_device;
+    FailingDevice m_device;
 };
 
 } // namespace
@@ -269,13 +210,9 @@ std::unique_ptr<QIODevice> FaultyFileSystem::openRead(const QString& path)
     enter(Op::OpenRead, path);
     std::unique_ptr<QIODevice> file = PosixFileSystem::openRead(path);
     leave(Op::OpenRead, path);
-    if (m_lineLimits.contains(key(path))) {
-        const QByteArray content = file->readAll();
-        return std::make_unique<FailingReader>(content.left(lengthOfLines(content, m_lineLimits.value(key(path)))));
-    }
     if (!m_readLimits.contains(key(path)))
         return file;
-    return std::make_unique<FailingReader>(file->read(m_readLimits.value(key(path))));
+    return std::make_unique<FailingDevice>(file->read(m_readLimits.value(key(path))));
 }
 
 std::unique_ptr<SaveTarget> FaultyFileSystem::openSave(const QString& path)

@@ -48,8 +48,6 @@ public:
     void denyAccess(const QString& path) { m_denied.append(key(path)); }
     // The path and everything below it are gone for every operation, though they stay on disk.
     void hide(const QString& path) { m_hidden.append(key(path)); }
-    // Reading the file fails once `lines` whole lines (ended by CR, CR LF or LF) have been read.
-    void failReadAfterLines(const QString& path, int lines) { m_lineLimits[key(path)] = lines; }
     // The path is removed from the disk right after the operation on it answered: a file or folder that
     // vanishes between one look at it and the next.
     void vanishAfter(Op op, const QString& path) { m_vanishing[faultKey(op, key(path))] = true; }
@@ -92,7 +90,6 @@ private:
     QMap<int, int> m_calls;
     QStringList m_denied;
     QStringList m_hidden;
-    QMap<QString, int> m_lineLimits;
     QMap<QString, bool> m_vanishing; // key: op number + path
     QMap<QString, QList<QByteArray>> m_extraNames;
 };

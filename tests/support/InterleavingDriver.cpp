@@ -260,7 +260,7 @@ void InterleavingDriver::finish()
         m_faults.append(QStringLiteral("pointer %1 after every command ended").arg(form.MousePointer.value()));
     for (const QString& message : takeEscapedHandlerMessages())
         m_faults.append(QStringLiteral("escaped a handler: ") + message);
-    m_faults += m_h.problems();
+    m_faults += m_h.takeProblems();
     const auto stored = m_h.settings.store().read(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"));
     if (stored != m_h.window().Text1()->text())
         m_faults.append(QStringLiteral("the settings hold \"%1\", the filter box \"%2\"")

@@ -28,15 +28,6 @@ QStringList ScriptedDialogs::messages() const
     return texts;
 }
 
-QStringList ScriptedDialogs::errorReports() const
-{
-    QStringList texts;
-    for (const Call& call : m_calls)
-        if (call.kind == QLatin1String("message") && call.title == QLatin1String("Application Error"))
-            texts.append(call.text);
-    return texts;
-}
-
 QStringList ScriptedDialogs::problems() const
 {
     QStringList all = m_problems;

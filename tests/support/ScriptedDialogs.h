@@ -35,7 +35,6 @@ public:
 
     const std::vector<Call>& calls() const { return m_calls; }
     QStringList messages() const;     // the texts of all message boxes, in order
-    QStringList errorReports() const; // the texts of the error reports among them
     QStringList problems() const;
 
     int messageBox(const QString& text, int buttons, const QString& title) override;

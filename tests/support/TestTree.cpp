@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <ftw.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,4 +98,22 @@ QByteArray TestTree::read(const QString& relative) const
 {
     QFile file(m_dir.path() + QChar(u'/') + relative);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TestMount::TestMount(const QString& folder, Kind kind) : m_at(QFile::encodeName(folder))
+{
+    if (kind == SmallDisk) {
+        m_mounted = m_ready = ::mount("tmpfs", m_at.constData(), "tmpfs", 0, "size=64k") == 0;
+        return;
+    }
+    if (::mount(m_at.constData(), m_at.constData(), nullptr, MS_BIND, nullptr) != 0)
+        return;
+    m_mounted = true;
+    m_ready = ::mount(nullptr, m_at.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+}
+
+TestMount::~TestMount()
+{
+    if (m_mounted)
+        ::umount2(m_at.constData(), MNT_DETACH);
 }

@@ -35,3 +35,21 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// A mount over a folder, undone when it goes: a tmpfs of 64 KiB (a disk that fills up), or the folder bound
+// onto itself read-only. Needs root and mount rights; isMounted() tells whether it could be made.
+class TestMount
+{
+public:
+    enum Kind { SmallDisk, ReadOnly };
+    TestMount(const QString& folder, Kind kind);
+    ~TestMount();
+    TestMount(const TestMount&) = delete;
+    TestMount& operator=(const TestMount&) = delete;
+    bool isMounted() const { return m_ready; }
+
+private:
+    QByteArray m_at;
+    bool m_mounted = false;
+    bool m_ready = false;
+};

@@ -1,13 +1,24 @@
 #include "WindowHarness.h"
 
 #include <QPushButton>
+#include <QtTest>
 
 WindowHarness::WindowHarness(int readAheadThreads)
     : files(readAheadThreads),
-      settings(m_config.path()), services{dialogs, yield, files, clipboard, settings, environment, m_program.path()}
+      settings(m_config.path()), services{dialogs, yield, files, clipboard, settings, environment, m_program.path()},
+      onProblemsLeft([](const QStringList& left) {
+          QTest::qFail(qPrintable(QStringLiteral("scripted pieces left unused or unanswered:\n") + left.join(u'\n')),
+                       __FILE__, __LINE__);
+      })
 {}
 
-WindowHarness::~WindowHarness() = default;
+WindowHarness::~WindowHarness()
+{
+    const QStringList left = m_taken ? QStringList() : problems();
+    // A test that failed already has said what went wrong first.
+    if (!left.isEmpty() && !QTest::currentTestFailed())
+        onProblemsLeft(left);
+}
 
 MainWindow& WindowHarness::start()
 {
@@ -46,4 +57,10 @@ void WindowHarness::click(int button)
 QStringList WindowHarness::problems() const
 {
     return dialogs.problems() + yield.problems();
+}
+
+QStringList WindowHarness::takeProblems()
+{
+    m_taken = true;
+    return problems();
 }
