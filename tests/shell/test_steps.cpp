@@ -22,7 +22,7 @@ struct RecordingReporter : Reporter
     }
 };
 
-const QString kProc = QStringLiteral("in Foldlister2021/08/31.Form1.PushButton6_Click ");
+const QString kProc = ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
 
 // A called procedure without a report of its own.
 void failsHalfway(QStringList& done)
@@ -49,7 +49,7 @@ private Q_SLOTS:
             << QStringLiteral("Permission denied\r\nin Foldlister2021/08/31.Form1.PushButton6_Click at line 108\r\r"
                               "Please email screenshot of this message to support@quillmark.example");
         QTest::newRow("empty description keeps the line break")
-            << QString() << QStringLiteral("in Brenwick2021/08/31.AddFolder.GetSubDirectories2016 ") << 150
+            << QString() << ProcedureText(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"), kWalkProject) << 150
             << QStringLiteral("\r\nin Brenwick2021/08/31.AddFolder.GetSubDirectories2016 at line 150\r\r"
                               "Please email screenshot of this message to support@quillmark.example");
     }

@@ -4,19 +4,24 @@
 
 QList<ErrorReportSeen> errorReports(const WindowHarness& h)
 {
-    static const QRegularExpression place(QStringLiteral("\r\nin [A-Za-z]+2021/08/31\\.([A-Za-z0-9]+)\\.([A-Za-z0-9_]+) "
+    static const QRegularExpression place(QStringLiteral("\r\nin ([A-Za-z]+2021/08/31)\\.([A-Za-z0-9]+)\\.([A-Za-z0-9_]+) "
                                                          "at line ([0-9]+)\r\r"));
+    // The walk is the one procedure of the shared module; every other one is the program's own.
+    const auto projectOf = [](const QString& module) {
+        return module == QLatin1String("AddFolder") ? QStringLiteral("Brenwick2021/08/31")
+                                                    : QStringLiteral("Foldlister2021/08/31");
+    };
     QList<ErrorReportSeen> found;
     for (const ScriptedDialogs::Call& call : h.dialogs.calls()) {
         if (call.title != QLatin1String("Application Error"))
             continue;
         const QRegularExpressionMatch match = place.match(call.text);
-        if (!match.hasMatch()) {
+        if (!match.hasMatch() || match.captured(1) != projectOf(match.captured(2))) {
             found.append({call.text, QString(), QStringLiteral("(unreadable report)"), -1});
             continue;
         }
-        found.append({call.text.left(match.capturedStart()), match.captured(1), match.captured(2),
-                      match.captured(3).toInt()});
+        found.append({call.text.left(match.capturedStart()), match.captured(2), match.captured(3),
+                      match.captured(4).toInt()});
     }
     return found;
 }
