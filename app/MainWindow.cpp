@@ -25,8 +25,8 @@
 
 namespace {
 
-const char* const kActsOnFolders = "Acts on the folder list (Directories (Folders))";
-const char* const kActsOnResults = "Acts on the results list (Results (List of Files))";
+constexpr const char* kActsOnFolders = "Acts on the folder list (Directories (Folders))";
+constexpr const char* kActsOnResults = "Acts on the results list (Results (List of Files))";
 
 void runRemoval(Form& form, int button)
 {

@@ -129,13 +129,10 @@ void RunRemovalCommand(const RemovalCommand& command, const CommandTools& tools,
     Procedure proc(tools.reporter,
                    ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton%1_Click").arg(command.button)));
     QString x;
-    proc.step(100, [&] {
-        x = tools.ask.InputBox(command.removeWhenFound ? QStringLiteral("Remove entries containing: ")
-                                                       : QStringLiteral("Remove entries not containing: "));
-    });
+    proc.step(100, [&] { x = tools.ask.InputBox(QString::fromLatin1(command.prompt)); });
     if (proc.test(102, [&] { return x.isEmpty(); }))
         return;
     proc.step(104, [&] { tools.pointer.setValue(Pointer::Busy); });
-    proc.step(106, [&] { removeEntries(tools.yield, pane, x, command.removeWhenFound); });
+    proc.step(106, [&] { command.removal(tools.yield, pane, x); });
     proc.step(108, [&] { tools.pointer.setValue(Pointer::Default); });
 }

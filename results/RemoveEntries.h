@@ -7,32 +7,32 @@
 
 #include <string>
 
-// "Remove Filenames Containing X" and "Remove Filenames Not Cont. X", once for each pane: the button whose
-// click runs it (PushButton<button>_Click), the pane it thins, and whether the entries that contain the typed
-// text go or those that do not.
-struct RemovalCommand
-{
-    int button;
-    Pane pane;
-    bool removeWhenFound;
-};
-
-inline constexpr RemovalCommand kRemovalCommands[] = {
-    {4, Pane::Results, true},
-    {10, Pane::Results, false},
-    {13, Pane::Folders, true},
-    {14, Pane::Folders, false},
-};
-
-// Asks for the text and, with the window busy, removes the entries of the command's pane that match it.
-void RunRemovalCommand(const RemovalCommand& command, const CommandTools& tools, ListPane& pane);
-
 // Remove every entry of the pane whose lower-cased text contains (or does not contain) the lower-cased
 // text. The scan yields once per entry; the entries go only after the scan, all in one pass. Does nothing
 // while another removal is scanning the same pane. Throws a Failure when the pane lost rows during the scan,
 // before anything is removed.
 void RemoveEntriesContaining(Yield& yield, ListPane& pane, const QString& text);
 void RemoveEntriesNotContaining(Yield& yield, ListPane& pane, const QString& text);
+
+// "Remove Filenames Containing X" and "Remove Filenames Not Cont. X", once for each pane: the button whose
+// click runs it (PushButton<button>_Click), the pane it thins, the prompt and the removal.
+struct RemovalCommand
+{
+    int button;
+    Pane pane;
+    const char* prompt;
+    void (*removal)(Yield& yield, ListPane& pane, const QString& text);
+};
+
+inline constexpr RemovalCommand kRemovalCommands[] = {
+    {4, Pane::Results, "Remove entries containing: ", RemoveEntriesContaining},
+    {10, Pane::Results, "Remove entries not containing: ", RemoveEntriesNotContaining},
+    {13, Pane::Folders, "Remove entries containing: ", RemoveEntriesContaining},
+    {14, Pane::Folders, "Remove entries not containing: ", RemoveEntriesNotContaining},
+};
+
+// Asks for the text and, with the window busy, runs the command's removal on its pane.
+void RunRemovalCommand(const RemovalCommand& command, const CommandTools& tools, ListPane& pane);
 
 // True while a removal is scanning the pane.
 bool RemovalScanning(const ListPane& pane);

@@ -16,7 +16,7 @@ public:
 
     // Whether a command holds the window busy: nothing but the pointer says so. A command nested in another
     // one's yield sets the default pointer when it ends, and so lifts the busy state while the outer command
-    // still runs; from then on Delete and the folder pane's "Clear List" act again. That is how the program
-    // has always behaved, and the commands that hold positions across a yield check for it themselves.
+    // still runs; from then on Delete and the folder pane's "Clear List" act again. Users may rely on that, so
+    // it stays, and the commands that hold positions across a yield check for removals themselves.
     bool isBusy() const { return value() == Pointer::Busy; }
 };

@@ -5,8 +5,8 @@
 #include <QString>
 #include <new>
 
-// The text that names a procedure in its error report: "in <project>.<module>.<procedure> ". The program's own
-// modules are Form1 and Main; the folder walk is module AddFolder of the project it was shared from.
+// The text that names a procedure in its error report: "in <project>.<module>.<procedure> ". The modules Form1
+// and Main belong to kProgramProject; the folder walk, module AddFolder, belongs to kWalkProject.
 inline const QString kProgramProject = QStringLiteral("Foldlister2021/08/31");
 inline const QString kWalkProject = QStringLiteral("Brenwick2021/08/31");
 inline QString ProcedureText(const QString& module, const QString& procedure, const QString& project = kProgramProject)
