@@ -1,7 +1,7 @@
 // "1. Add Folders and Subfolders" through the window: the chooser, the start folder, what the folder pane
 // gets, and the busy pointer during the walk.
-#include "FolderOrder.h"
 #include "ErrorReports.h"
+#include "FolderOrder.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "folders/FolderPaneEditing.h"
@@ -105,7 +105,8 @@ private Q_SLOTS:
         QTest::newRow("three levels, grouped by parent")
             << QStringList{"A/p/x/1/", "A/p/y/", "A/q/z/2/", "A/q/z/3/", "A/r/"} << "A"
             << QStringList{"A/",     "A/p/",   "A/q/",     "A/r/",     "A/p/x/",
-                           "A/p/y/", "A/q/z/", "A/p/x/1/", "A/q/z/2/", "A/q/z/3/"} << 1;
+                           "A/p/y/", "A/q/z/", "A/p/x/1/", "A/q/z/2/", "A/q/z/3/"}
+            << 1;
         QTest::newRow("files are no folders")
             << QStringList{"A/a.txt", "A/B/b.txt", "A/.c"} << "A" << QStringList{"A/", "A/B/"} << 1;
         QTest::newRow("dot-folders are listed and entered")
@@ -126,7 +127,8 @@ private Q_SLOTS:
                            QString::fromUtf8("A/\xc3\xa9t\xc3\xa9/"),
                            QString::fromUtf16(u"A/nb\u00a0sp/"),
                            QString::fromUtf8("A/\xf0\x9f\x93\x81/"),
-                           "A/~tilde/"} << 1;
+                           "A/~tilde/"}
+            << 1;
         QTest::newRow("control character, nothing below")
             << QStringList{"A/tab\tname/inner/", "A/ok/"} << "A" << QStringList{"A/", "A/ok/"} << 1;
         QTest::newRow("line feed") << QStringList{"A/two\nlines/", "A/ok/"} << "A" << QStringList{"A/", "A/ok/"} << 1;
@@ -138,7 +140,8 @@ private Q_SLOTS:
             << "A" << QStringList{"A/", "A/ok/"} << 1;
         QTest::newRow("question mark, nothing below")
             << QStringList{"A/what?/x/", "A/?/", "A/ok/"} << "A" << QStringList{"A/", "A/ok/"} << 1;
-        QTest::newRow("start that does not exist stays") << QStringList{"A/"} << "missing" << QStringList{"missing/"} << 1;
+        QTest::newRow("start that does not exist stays")
+            << QStringList{"A/"} << "missing" << QStringList{"missing/"} << 1;
         QTest::newRow("start that is a file stays") << QStringList{"f.txt"} << "f.txt" << QStringList{"f.txt/"} << 1;
         QTest::newRow("start that is a link stays, not entered")
             << QStringList{"A/B/", "L -> A"} << "L" << QStringList{"L/"} << 1;

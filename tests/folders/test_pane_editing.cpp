@@ -280,7 +280,8 @@ private Q_SLOTS:
             const QByteArray name = pane == 1 ? "folders, " : "results, ";
             QTest::newRow(name + "containing, then not containing")
                 << pane << false << "containing" << 100 << "not containing";
-            QTest::newRow(name + "a compacting pass, then Clear List") << pane << true << "containing" << 100 << "clear";
+            QTest::newRow(name + "a compacting pass, then Clear List")
+                << pane << true << "containing" << 100 << "clear";
             QTest::newRow(name + "Delete, then Clear List") << pane << false << "delete" << 199 << "clear";
         }
     }

@@ -1,7 +1,8 @@
-// The subfolder walk over real trees and over a file system with faults placed in it: what is listed, what
-// is entered, what is dropped, and the breadth-first order.
-#include "FolderOrder.h"
+// The subfolder walk's edges: names that are not UTF-8, the path limit, faults placed in the file system, and
+// which folders are dropped or spared. Its rows over real trees, picked through the window, are in
+// test_add_folders.
 #include "ErrorReports.h"
+#include "FolderOrder.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "folders/AddFolder.h"
@@ -164,7 +165,8 @@ private Q_SLOTS:
         QTest::newRow("child broken off after its names") << int(OtherAfterNames) << "A/B" << all << QStringList{};
         // The child stays and is not entered; copying it up asks again, which fails with a report.
         QTest::newRow("child fails when fetched")
-            << int(OtherFolder) << "A/B" << QStringList{"A/", "A/B/", "A/C/", "A/C/E/"} << QStringList{"AddFolder.GetSubDirectories2016 158: Listing refused"};
+            << int(OtherFolder) << "A/B" << QStringList{"A/", "A/B/", "A/C/", "A/C/E/"}
+            << QStringList{"AddFolder.GetSubDirectories2016 158: Listing refused"};
         QTest::newRow("hidden system child (22)") << int(Value22) << "A/B" << withoutB << QStringList{};
         QTest::newRow("hidden system archived child (54)") << int(Value54) << "A/B" << all << QStringList{};
         QTest::newRow("hidden system link (1046)") << int(Value1046) << "A/B" << withoutB << QStringList{};

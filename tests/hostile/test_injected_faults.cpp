@@ -1,5 +1,5 @@
 // Faults the kernel gives a user without privileges, placed per path by the fault-injecting file system
-// (permission denied, path not found, a read error after some lines, a path that vanishes between two looks),
+// (permission denied, path not found, a path that vanishes between two looks),
 // across the commands.
 #include "ErrorReports.h"
 #include "TestTree.h"
@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QtTest>
-
 
 namespace {
 

@@ -1,5 +1,6 @@
 // "2. Start Creating List" in the real window over real folder trees: what is listed, the entry forms, the
 // messages and the pointer.
+#include "ErrorReports.h"
 #include "ListingChecks.h"
 #include "TestTree.h"
 
@@ -177,7 +178,8 @@ private Q_SLOTS:
         h.click(5);
         QCOMPARE(h.resultEntries(),
                  (QStringList{tree.path(QStringLiteral("first/1.txt")), tree.path(QStringLiteral("last/2.txt"))}));
-        QCOMPARE(reportPlaces(h), label ? QStringList{QStringLiteral("PushButton5_Click %1").arg(label)} : QStringList{});
+        QCOMPARE(reportPlaces(h),
+                 label ? QStringList{QStringLiteral("PushButton5_Click %1").arg(label)} : QStringList{});
         if (label == 114)
             QCOMPARE(errorReports(h)[0].description, QStringLiteral("Device not ready"));
         QCOMPARE(otherMessages(h).last(), QStringLiteral("Done."));

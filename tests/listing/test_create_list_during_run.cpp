@@ -1,5 +1,6 @@
 // "2. Start Creating List" while the user does other things during its yields: a second click, a filter change,
 // "Clear List", entries removed or appended, a command resetting the pointer, the window closing.
+#include "ErrorReports.h"
 #include "ListingChecks.h"
 #include "TestTree.h"
 
@@ -101,7 +102,8 @@ private Q_SLOTS:
         h.click(5);
         const QStringList all = {tree.path(QStringLiteral("b/2.txt")), tree.path(QStringLiteral("c/3.txt"))};
         QCOMPARE(h.resultEntries(), all.mid(removed - 1));
-        QCOMPARE(reportLines(h), QStringList(removed, QStringLiteral("Form1.PushButton5_Click 110: Index out of bounds")));
+        QCOMPARE(reportLines(h),
+                 QStringList(removed, QStringLiteral("Form1.PushButton5_Click 110: Index out of bounds")));
         QCOMPARE(otherMessages(h), QStringList{QStringLiteral("Done.")});
     }
 

@@ -1,8 +1,8 @@
 // The copy text of a pane, the clipboard's retries, and the copy command in the window.
 #include "ErrorReports.h"
 #include "ScriptedYield.h"
-#include "results/ClipboardText.h"
 #include "platform/QtClipboard.h"
+#include "results/ClipboardText.h"
 #include "results/ResultsOutput.h"
 
 #include <QClipboard>
@@ -264,9 +264,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QList<int>>("checkedRows");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("ticked rows only, trimmed")
-            << QStringList{"/a/x.txt", "/a/long name.txt", "/b/y.txt  "} << QList<int>{1, 3}
-            << "/a/x.txt\r\n/b/y.txt\r\n";
+        QTest::newRow("ticked rows only, trimmed") << QStringList{"/a/x.txt", "/a/long name.txt", "/b/y.txt  "}
+                                                   << QList<int>{1, 3} << "/a/x.txt\r\n/b/y.txt\r\n";
         QTest::newRow("names beyond ASCII, in and beyond the basic plane")
             << QStringList{"/home/zo\u00eb/\u00dcbung.txt", "/tmp/\u65e5\u672c/\u30d5\u30a1.txt",
                            "/x/\U0001F600 smile.txt   "}
@@ -324,20 +323,27 @@ private Q_SLOTS:
         ScriptedYield yield;
         const std::optional<QByteArray> text = CopyText(ListPaneSource(pane), yield);
         QVERIFY(text.has_value());
-        QCOMPARE(*text, (QStringLiteral("/\u00e9") + QString(width - 2, QChar(u' ')) + QStringLiteral("\t\r\n")).toUtf8());
+        QCOMPARE(*text,
+                 (QStringLiteral("/\u00e9") + QString(width - 2, QChar(u' ')) + QStringLiteral("\t\r\n")).toUtf8());
     }
 
     void namesThatAreNotUtf8AreCopiedAsTheDecoderReadsThem_data()
     {
         QTest::addColumn<QByteArray>("name");
         QTest::newRow("well-formed, two to four bytes") << QByteArray("caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x98\x80");
-        QTest::newRow("a byte that is never UTF-8") << QByteArray("a\xff" "b");
-        QTest::newRow("an overlong slash") << QByteArray("a\xc0\xaf" "b");
-        QTest::newRow("a surrogate") << QByteArray("a\xed\xa0\x80" "b");
-        QTest::newRow("beyond U+10FFFF") << QByteArray("a\xf4\x90\x80\x80" "b");
+        QTest::newRow("a byte that is never UTF-8") << QByteArray("a\xff"
+                                                                  "b");
+        QTest::newRow("an overlong slash") << QByteArray("a\xc0\xaf"
+                                                         "b");
+        QTest::newRow("a surrogate") << QByteArray("a\xed\xa0\x80"
+                                                   "b");
+        QTest::newRow("beyond U+10FFFF") << QByteArray("a\xf4\x90\x80\x80"
+                                                       "b");
         QTest::newRow("cut short at the end") << QByteArray("a\xe2\x82");
-        QTest::newRow("a stray continuation") << QByteArray("a\x80" "b");
-        QTest::newRow("a noncharacter") << QByteArray("a\xef\xbf\xbe" "b");
+        QTest::newRow("a stray continuation") << QByteArray("a\x80"
+                                                            "b");
+        QTest::newRow("a noncharacter") << QByteArray("a\xef\xbf\xbe"
+                                                      "b");
     }
     void namesThatAreNotUtf8AreCopiedAsTheDecoderReadsThem()
     {

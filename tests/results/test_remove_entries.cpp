@@ -206,8 +206,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("remaining");
         QTest::addColumn<QString>("report"); // the description reported at 106, or none
         // The shrunken pane was reported as "Index out of bounds", before the changed-pane check could run.
-        QTest::newRow("results cleared")
-            << "clear" << QStringList{} << "The list was changed during the search; nothing was removed";
+        QTest::newRow("results cleared") << "clear" << QStringList{}
+                                         << "The list was changed during the search; nothing was removed";
         QTest::newRow("results cleared and filled again")
             << "clear and refill" << QStringList{"/a.txt", "/b.doc", "/c.txt", "/d.doc"}
             << "The list was changed during the search; nothing was removed";
@@ -251,7 +251,8 @@ private Q_SLOTS:
         }
         h.click(4);
         QCOMPARE(h.resultEntries(), remaining);
-        QCOMPARE(reportLines(h), report.isEmpty() ? QStringList{} : QStringList{"Form1.PushButton4_Click 106: " + report});
+        QCOMPARE(reportLines(h),
+                 report.isEmpty() ? QStringList{} : QStringList{"Form1.PushButton4_Click 106: " + report});
         QCOMPARE(otherMessages(h), QStringList{});
         QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
     }

@@ -1,13 +1,12 @@
 // The save command in the window: the bytes of the results file, the dialog and the overwrite question, and
 // that a save which cannot finish leaves the old file as it was after one report.
-#include "TestTree.h"
 #include "ErrorReports.h"
+#include "TestTree.h"
 #include "results/ResultsOutput.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QtTest>
-
 
 namespace {
 
@@ -155,7 +154,7 @@ private Q_SLOTS:
         // A removal behind the save and appends after it once gave a file that was neither list.
         QTest::newRow("an entry is removed and two appended while the save yields")
             << "remove:2" << 3 << true << "Form1.PushButton7_Click 136: Index out of bounds";
-            // The real kernel's answers: a disk that fills up (about 1.3 MB into 64 KiB, more than one block), and a
+        // The real kernel's answers: a disk that fills up (about 1.3 MB into 64 KiB, more than one block), and a
         // read-only file system, where root's privileges do not help.
         QTest::newRow("a real full disk")
             << "disk" << 20000 << true << "Form1.PushButton7_Click 130: No space left on device";

@@ -21,7 +21,8 @@ void record(QAccessibleEvent* event)
 {
     if (event->type() == QAccessible::TableModelChanged) {
         auto* change = static_cast<QAccessibleTableModelChangeEvent*>(event);
-        g_seen.append({event->object(), event->type(), change->modelChangeType(), change->firstRow(), change->lastRow()});
+        g_seen.append(
+            {event->object(), event->type(), change->modelChangeType(), change->firstRow(), change->lastRow()});
     } else {
         g_seen.append({event->object(), event->type(), -1, -1, -1});
     }
@@ -32,7 +33,8 @@ QList<Seen> modelChanges(const PaneView& view)
 {
     QList<Seen> changes;
     for (const Seen& seen : std::as_const(g_seen))
-        if (seen.object == &view && seen.type == QAccessible::TableModelChanged && seen.change != QAccessibleTableModelChangeEvent::DataChanged &&
+        if (seen.object == &view && seen.type == QAccessible::TableModelChanged &&
+            seen.change != QAccessibleTableModelChangeEvent::DataChanged &&
             seen.change != QAccessibleTableModelChangeEvent::ColumnsInserted)
             changes.append(seen);
     return changes;
@@ -181,9 +183,7 @@ private Q_SLOTS:
         QVERIFY(!pane.checked(1));
 
         const auto currentRow = [&] { return view.currentIndex().row(); };
-        const auto shown = [&] {
-            return view.viewport()->rect().contains(view.visualRect(view.currentIndex()));
-        };
+        const auto shown = [&] { return view.viewport()->rect().contains(view.visualRect(view.currentIndex())); };
         QTest::keyClick(&view, Qt::Key_Down);
         QCOMPARE(currentRow(), 1);
         QTest::keyClick(&view, Qt::Key_End);

@@ -162,9 +162,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("stored"); // written behind the program's back
-        QTest::newRow("box shows the star, store changed") << "*" << "txt";
-        QTest::newRow("box shows the star, store emptied") << "*" << "";
-        QTest::newRow("box shows an extension") << "doc" << "doc";
+        QTest::newRow("box shows the star, store changed") << "*"
+                                                           << "txt";
+        QTest::newRow("box shows the star, store emptied") << "*"
+                                                           << "";
+        QTest::newRow("box shows an extension") << "doc"
+                                                << "doc";
     }
     void allFilesLeavesTheStarInTheStore()
     {
@@ -193,15 +196,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed"); // keys typed into the box, or after "=" a text set at once
         QTest::addColumn<QString>("after");
         const QByteArray htm = "[Other]\nkey=value\n\n[Tallyfold]\nText1=htm\nLastFolderDot=/srv\n";
-        QTest::newRow("writes fail, keys typed") << "writes" << QByteArray() << "*" << QStringList{} << "md" << "*md";
-        QTest::newRow("writes fail, text set") << "writes" << QByteArray() << "*" << QStringList{} << "=doc" << "doc";
-        QTest::newRow("a read-only file") << "mode" << QByteArray("[Tallyfold]\nText1=htm\n") << "htm" << QStringList{}
-                                          << "=jpg" << "jpg";
-        QTest::newRow("a read-only file system") << "mount" << htm << "htm" << QStringList{} << "=jpg" << "jpg";
+        QTest::newRow("writes fail, keys typed") << "writes" << QByteArray() << "*" << QStringList{} << "md"
+                                                 << "*md";
+        QTest::newRow("writes fail, text set") << "writes" << QByteArray() << "*" << QStringList{} << "=doc"
+                                               << "doc";
+        QTest::newRow("a read-only file")
+            << "mode" << QByteArray("[Tallyfold]\nText1=htm\n") << "htm" << QStringList{} << "=jpg"
+            << "jpg";
+        QTest::newRow("a read-only file system") << "mount" << htm << "htm" << QStringList{} << "=jpg"
+                                                 << "jpg";
         // The box kept its design-time text "Text1", a filter that lists nothing.
-        QTest::newRow("reads fail") << "reads" << QByteArray() << "*" << QStringList{"Form_Load 136"} << "" << "*";
+        QTest::newRow("reads fail") << "reads" << QByteArray() << "*" << QStringList{"Form_Load 136"} << ""
+                                    << "*";
         QTest::newRow("a folder in the file's place")
-            << "folder" << QByteArray() << "*" << QStringList{"Form_Load 136"} << "" << "*";
+            << "folder" << QByteArray() << "*" << QStringList{"Form_Load 136"} << ""
+            << "*";
     }
     void aFailingStoreKeepsTheBoxAndTheFile()
     {

@@ -49,7 +49,8 @@ private Q_SLOTS:
             << QStringLiteral("Permission denied\r\nin Foldlister2021/08/31.Form1.PushButton6_Click at line 108\r\r"
                               "Please email screenshot of this message to support@quillmark.example");
         QTest::newRow("empty description keeps the line break")
-            << QString() << ProcedureText(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"), kWalkProject) << 150
+            << QString()
+            << ProcedureText(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"), kWalkProject) << 150
             << QStringLiteral("\r\nin Brenwick2021/08/31.AddFolder.GetSubDirectories2016 at line 150\r\r"
                               "Please email screenshot of this message to support@quillmark.example");
     }

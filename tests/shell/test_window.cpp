@@ -108,8 +108,8 @@ private Q_SLOTS:
         PaneView* view = pane == 1 ? window.ListView1() : window.ListView2();
         list.append(QStringLiteral("/a/b/"));
         list.announce();
-        const QPoint at = overEntry ? view->visualRect(list.index(0, 0)).center()
-                                    : QPoint(10, view->viewport()->height() - 5);
+        const QPoint at =
+            overEntry ? view->visualRect(list.index(0, 0)).center() : QPoint(10, view->viewport()->height() - 5);
         QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
         QCoreApplication::sendEvent(view->viewport(), &help);
         QTRY_COMPARE(QToolTip::text(), tip);

@@ -4,9 +4,10 @@
 
 QList<ErrorReportSeen> errorReports(const WindowHarness& h)
 {
-    static const QRegularExpression place(QStringLiteral("\r\nin ([A-Za-z]+2021/08/31)\\.([A-Za-z0-9]+)\\.([A-Za-z0-9_]+) "
-                                                         "at line ([0-9]+)\r\r"));
-    // The walk is the one procedure of the shared module; every other one is the program's own.
+    static const QRegularExpression place(
+        QStringLiteral("\r\nin ([A-Za-z]+2021/08/31)\\.([A-Za-z0-9]+)\\.([A-Za-z0-9_]+) "
+                       "at line ([0-9]+)\r\r"));
+    // Only the walk's reports (module AddFolder) carry the project Brenwick2021/08/31.
     const auto projectOf = [](const QString& module) {
         return module == QLatin1String("AddFolder") ? QStringLiteral("Brenwick2021/08/31")
                                                     : QStringLiteral("Foldlister2021/08/31");
@@ -20,8 +21,8 @@ QList<ErrorReportSeen> errorReports(const WindowHarness& h)
             found.append({call.text, QString(), QStringLiteral("(unreadable report)"), -1});
             continue;
         }
-        found.append({call.text.left(match.capturedStart()), match.captured(2), match.captured(3),
-                      match.captured(4).toInt()});
+        found.append(
+            {call.text.left(match.capturedStart()), match.captured(2), match.captured(3), match.captured(4).toInt()});
     }
     return found;
 }
@@ -38,7 +39,10 @@ QStringList reportLines(const WindowHarness& h)
 {
     QStringList lines;
     for (const ErrorReportSeen& report : errorReports(h))
-        lines.append(QStringLiteral("%1.%2 %3: %4").arg(report.module, report.procedure).arg(report.label).arg(report.description));
+        lines.append(QStringLiteral("%1.%2 %3: %4")
+                         .arg(report.module, report.procedure)
+                         .arg(report.label)
+                         .arg(report.description));
     return lines;
 }
 

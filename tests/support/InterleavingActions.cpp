@@ -139,7 +139,7 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
     case Action::ClearFolders:
         run.command = Command::ClearFolders;
         run.pane = 1;
-        run.refused = (form.MousePointer.value() == Pointer::Busy);
+        run.refused = form.MousePointer.value() == Pointer::Busy;
         run.description = QStringLiteral("clear folders%1").arg(run.refused ? QStringLiteral(", busy") : QString());
         return click(9);
 
@@ -256,7 +256,9 @@ void InterleavingDriver::prepareSelection(Run& run, int pane)
     if (run.selected != row)
         m_faults.append(
             QStringLiteral("row %1 of pane %2 selected, the pane says %3").arg(row).arg(pane).arg(run.selected));
-    run.refused = (m_h.form().MousePointer.value() == Pointer::Busy) || target.count() == 0 || run.selected == 0;
-    if ((m_h.form().MousePointer.value() == Pointer::Busy))
+    // The model's own reading of the busy rule: the pointer shows the hourglass.
+    const bool busy = m_h.form().MousePointer.value() == Pointer::Busy;
+    run.refused = busy || target.count() == 0 || run.selected == 0;
+    if (busy)
         run.description = QStringLiteral(", busy");
 }

@@ -1,6 +1,6 @@
 #include "ListingChecks.h"
 
-#include "listing/CreateList.h"
+#include <QProcess>
 
 QStringList sorted(QStringList list)
 {
@@ -18,10 +18,12 @@ QStringList linesUnder(const QString& folder, const QStringList& names)
 
 QStringList enumerationOrder(const QString& folder)
 {
-    PosixFileSystem files;
-    const NameList names = ListFilesInFolder(files, folder, QStringLiteral("*.*"));
-    QStringList order;
-    for (int i = 0; i < names.count(); ++i)
-        order.append(QString::fromUtf8(names.at(i).data(), qsizetype(names.at(i).size())));
-    return order;
+    // find reads the folder as the kernel hands its entries out, the order the command meets them in.
+    QProcess find;
+    find.start(QStringLiteral("find"), {folder, QStringLiteral("-mindepth"), QStringLiteral("1"),
+                                        QStringLiteral("-maxdepth"), QStringLiteral("1"), QStringLiteral("-type"),
+                                        QStringLiteral("f"), QStringLiteral("-printf"), QStringLiteral("%f\\n")});
+    if (!find.waitForFinished(60000) || find.exitCode() != 0)
+        return {QStringLiteral("(find failed)")};
+    return QString::fromUtf8(find.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
 }

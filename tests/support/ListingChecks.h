@@ -1,16 +1,14 @@
 #pragma once
 
-#include "ErrorReports.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-// What a run of "2. Start Creating List" showed and listed, for the listing's window tests.
+// What a folder holds, as the listing's window tests compare it.
 
 QStringList sorted(QStringList list);
 // folder + "/" + name for each name, sorted.
 QStringList linesUnder(const QString& folder, const QStringList& names);
 
-// The names of a folder in the order the command meets them.
+// The names of a folder's files in the order the kernel lists them, which the command follows.
 QStringList enumerationOrder(const QString& folder);

@@ -34,7 +34,7 @@ public:
     void close() { m_closed = true; }
 
     const std::vector<Call>& calls() const { return m_calls; }
-    QStringList messages() const;     // the texts of all message boxes, in order
+    QStringList messages() const; // the texts of all message boxes, in order
     QStringList problems() const;
 
     int messageBox(const QString& text, int buttons, const QString& title) override;

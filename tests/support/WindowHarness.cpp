@@ -15,8 +15,8 @@ WindowHarness::WindowHarness(int readAheadThreads)
 WindowHarness::~WindowHarness()
 {
     const QStringList left = m_taken ? QStringList() : problems();
-    // A test that failed already has said what went wrong first.
-    if (!left.isEmpty() && !QTest::currentTestFailed())
+    // A test that failed already, or is being ended by an exception, has said what went wrong first.
+    if (!left.isEmpty() && !QTest::currentTestFailed() && std::uncaught_exceptions() == 0)
         onProblemsLeft(left);
 }
 
