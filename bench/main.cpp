@@ -207,7 +207,10 @@ int main(int argc, char* argv[])
         click(8);
         window.Text1()->setText(QStringLiteral("*"));
     };
-    const QString findFiles = QStringLiteral("find '%1' ! -type d > '%2'").arg(top, out);
+    auto findFilesIn = [&](const QString& folder) {
+        return QStringLiteral("find '%1' ! -type d > '%2'").arg(folder, out);
+    };
+    const QString findFiles = findFilesIn(top);
     const QString findFolders = QStringLiteral("find '%1' -type d > '%2'").arg(top, out);
     measure({QStringLiteral("\"2. Start Creating List\", filter *"), {}, {}, 0.8}, everyFile, 5, findFiles);
     measure(
@@ -318,8 +321,7 @@ int main(int argc, char* argv[])
             oneFolder.program.push_back(seconds([&] { click(5); }));
             worstGap = std::max(worstGap, gaps.worstMs());
             oneFolder.worstStallMs = std::max(oneFolder.worstStallMs, stall.worstMs());
-            oneFolder.reference.push_back(
-                seconds([&] { runShell(QStringLiteral("find '%1' ! -type d > '%2'").arg(oneTop, out)); }));
+            oneFolder.reference.push_back(seconds([&] { runShell(findFilesIn(oneTop)); }));
         }
         print(oneFolder);
         std::printf("%-44s %lld ms (target <= 100)\n", "worst gap between paints, that folder's read",

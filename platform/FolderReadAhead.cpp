@@ -1,9 +1,7 @@
 #include "platform/FolderReadAhead.h"
 
-#include "platform/DotNames.h"
+#include "platform/FolderEntries.h"
 
-#include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,12 +33,7 @@ void readFolder(const std::string& path, bool subfolders)
     if (fd < 0)
         return;
     alignas(dirent64) char buffer[32768];
-    for (;;) {
-        const ssize_t filled = ::getdents64(fd, buffer, sizeof buffer);
-        if (filled < 0 && errno == EINTR)
-            continue;
-        if (filled <= 0)
-            break;
+    for (ssize_t filled; (filled = readFolderEntries(fd, buffer, sizeof buffer)) > 0;) {
         for (ssize_t at = 0; subfolders && at < filled;) {
             const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
             at += entry->d_reclen;
@@ -81,8 +74,6 @@ void FolderReadAhead::want(std::string path, bool subfolders)
 {
     if (m_workers.empty())
         return;
-    while (path.size() > 1 && path.back() == '/') // the folder itself, not where a link leads
-        path.pop_back();
     {
         std::lock_guard lock(m_mutex);
         if (m_pending.size() >= kMostPending)

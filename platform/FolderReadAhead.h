@@ -24,7 +24,8 @@ public:
     FolderReadAhead& operator=(const FolderReadAhead&) = delete;
 
     int threads() const { return int(m_workers.size()); }
-    // A folder to read ahead, after those already asked for; the oldest pending one makes room for it.
+    // A folder to read ahead, after those already asked for; the oldest pending one makes room for it. The path
+    // ends without a separator, so that it names the folder itself and not where a link leads.
     // With `subfolders`, each subfolder found is looked up too.
     void want(std::string path, bool subfolders);
     // Drops every folder not yet started.

@@ -1,7 +1,6 @@
 #include "platform/PosixFileSystem.h"
 
-#include "platform/DotNames.h"
-
+#include "platform/FolderEntries.h"
 #include "platform/PosixSaveTarget.h"
 #include "platform/Utf8.h"
 
@@ -56,8 +55,11 @@ bool IsExistingFile(int folderFd, const dirent64& entry)
 class Folder
 {
 public:
-    // Opens the folder `name` of the folder `in` (or AT_FDCWD) for listing.
-    Folder(int in, const char* name) : m_opening(nowNs()), m_fd(::openat(in, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    // Opens the folder `name` of the folder `in` (or AT_FDCWD) for listing. Its first read counts one listing,
+    // and one from the disk if it took as long as a disk does: its entries were not in memory.
+    Folder(int in, const char* name, std::uint64_t& listings, std::uint64_t& fromDisk)
+        : m_listings(listings), m_fromDisk(fromDisk), m_opening(nowNs()),
+          m_fd(::openat(in, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {}
     ~Folder()
     {
@@ -69,24 +71,22 @@ public:
 
     explicit operator bool() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
-    // Whether opening the folder and reading its first entries took as long as a disk does: its entries
-    // were not in memory.
-    bool waitedForTheDisk() const { return m_firstRead - m_opening > 150'000; }
     // The next entry, or null at the end; errno tells an end from a failure.
     dirent64* next()
     {
         if (m_at == m_filled) {
-            ssize_t filled;
-            do
-                filled = ::getdents64(m_fd, m_buffer, sizeof m_buffer);
-            while (filled < 0 && errno == EINTR);
-            errno = filled < 0 ? errno : 0;
+            const ssize_t filled = readFolderEntries(m_fd, m_buffer, sizeof m_buffer);
+            const int error = filled < 0 ? errno : 0;
+            if (!m_counted) {
+                m_counted = true;
+                ++m_listings;
+                m_fromDisk += filled > 0 && nowNs() - m_opening > 150'000;
+            }
+            errno = error;
             if (filled <= 0)
                 return nullptr;
             m_filled = std::size_t(filled);
             m_at = 0;
-            if (m_firstRead == 0)
-                m_firstRead = nowNs();
         }
         auto* entry = reinterpret_cast<dirent64*>(m_buffer + m_at);
         m_at += entry->d_reclen;
@@ -101,8 +101,10 @@ private:
         return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
     }
 
+    std::uint64_t& m_listings;
+    std::uint64_t& m_fromDisk;
+    bool m_counted = false;
     qint64 m_opening;
-    qint64 m_firstRead = 0;
     int m_fd;
     std::size_t m_at = 0;
     std::size_t m_filled = 0;
@@ -146,7 +148,7 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
         }
         void want(const QString& folder) override
         {
-            const QByteArray name = encoded(folder);
+            const QByteArray name = withoutTrailingSeparators(encoded(folder));
             if (name.isEmpty())
                 return;
             const std::uint64_t fromDisk = m_files.m_readsFromDisk - m_readsBefore;
@@ -360,14 +362,11 @@ SubfolderListing PosixFileSystem::subfolders(const QString& path)
 {
     const QByteArray name = withoutTrailingSeparators(encoded(path));
     const InFolder at = inFolder(name);
-    Folder folder(at.folder, at.name);
+    Folder folder(at.folder, at.name, m_listings, m_readsFromDisk);
     if (!folder)
         throw ListingFailure::fromErrno(errno);
     SubfolderListing listing;
-    dirent64* entry = folder.next();
-    ++m_listings;
-    m_readsFromDisk += folder.waitedForTheDisk();
-    for (; entry; entry = folder.next()) {
+    while (dirent64* entry = folder.next()) {
         if (isDotName(entry->d_name))
             continue;
         bool isFolder = entry->d_type == DT_DIR;
@@ -387,16 +386,13 @@ void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
 {
     const QByteArray name = withoutTrailingSeparators(encoded(folderPath));
     const InFolder at = inFolder(name);
-    Folder folder(at.folder, at.name);
+    Folder folder(at.folder, at.name, m_listings, m_readsFromDisk);
     if (!folder) {
         if (errno == ENOENT || errno == ENOTDIR)
             return;
         throw Failure::fromErrno(errno);
     }
-    dirent64* entry = folder.next();
-    ++m_listings;
-    m_readsFromDisk += folder.waitedForTheDisk();
-    for (; entry; entry = folder.next()) {
+    while (dirent64* entry = folder.next()) {
         if (isDotName(entry->d_name) || !IsExistingFile(folder.fd(), *entry))
             continue;
         // A name that is not UTF-8 has no path the program can write, so it names nothing.
