@@ -4,12 +4,12 @@
 #include <QtTest>
 
 WindowHarness::WindowHarness(int readAheadThreads)
-    : files(readAheadThreads),
-      settings(m_config.path()), services{dialogs, yield, files, clipboard, settings, environment, m_program.path()},
-      onProblemsLeft([](const QStringList& left) {
+    : onProblemsLeft([](const QStringList& left) {
           QTest::qFail(qPrintable(QStringLiteral("scripted pieces left unused or unanswered:\n") + left.join(u'\n')),
                        __FILE__, __LINE__);
-      })
+      }),
+      files(readAheadThreads), settings(m_config.path()),
+      services{dialogs, yield, files, clipboard, settings, environment, m_program.path()}
 {}
 
 WindowHarness::~WindowHarness()
