@@ -46,8 +46,8 @@ public:
     {}
 
     // Lists the subfolders of every folder of `level` into `next`, dropping the folders that cannot be
-    // listed.
-    void examine(std::vector<QString>& level, std::vector<QString>& next)
+    // listed. The first level is what the user picked: a link there leads to its folder.
+    void examine(std::vector<QString>& level, std::vector<QString>& next, FileSystem::Links links)
     {
         const std::unique_ptr<FileSystem::ReadAhead> ahead = m_files.readAhead(/*subfolders*/ true);
         std::size_t hinted = 0;
@@ -61,7 +61,7 @@ public:
                 continue;
             }
             m_proc.step(114, [&] { m_yield.DoEvents(); });
-            if (listSubfolders(folder, next)) {
+            if (listSubfolders(folder, links, next)) {
                 ++i;
                 continue;
             }
@@ -77,7 +77,7 @@ public:
             if (!IsDirectory(m_files, folder))
                 continue;
             m_proc.step(156, [&] { m_yield.DoEvents(); });
-            if (!m_proc.test(158, [&] { return isEntered(m_files.GetFolder(folder)); }))
+            if (!m_proc.test(158, [&] { return isEntered(m_files.GetFolder(folder, FileSystem::Links::AsFound)); }))
                 continue;
             m_proc.step(160, [&] { level.push_back(folder); });
         }
@@ -88,11 +88,11 @@ private:
     // answer of the file system only ends the examination of this folder, without a report. A failure that
     // is no answer of the file system (out of memory among them) is reported at the step it broke, and the
     // walk goes on with the next folder.
-    bool listSubfolders(const QString& folder, std::vector<QString>& next)
+    bool listSubfolders(const QString& folder, FileSystem::Links links, std::vector<QString>& next)
     {
         int label = 116;
         try {
-            if (!isEntered(m_files.GetFolder(folder)))
+            if (!isEntered(m_files.GetFolder(folder, links)))
                 return true;
             label = 118;
             const SubfolderListing listing = m_files.subfolders(folder);
@@ -140,7 +140,7 @@ void GetSubDirectories2016(Reporter& reporter, FileSystem& files, Yield& yield, 
     std::vector<std::vector<QString>*> levels{&list};
     for (;;) {
         std::vector<QString>& next = deeper.emplace_back();
-        walk.examine(*levels.back(), next);
+        walk.examine(*levels.back(), next, levels.size() == 1 ? FileSystem::Links::Picked : FileSystem::Links::AsFound);
         levels.push_back(&next);
         if (!recurse || next.empty())
             break;

@@ -14,9 +14,11 @@
 
 // Folder attribute bits as the folder walk compares them.
 namespace Attribute {
+constexpr int ReadOnly = 1;
 constexpr int Hidden = 2;
 constexpr int System = 4;
 constexpr int Directory = 16;
+constexpr int Archive = 32;
 constexpr int Link = 1024;
 } // namespace Attribute
 
@@ -67,13 +69,16 @@ public:
 
     // The attribute value of a path, or nothing when it cannot be read.
     virtual std::optional<int> attributes(const QString& path) = 0;
+    // How a path that is a link to a folder is looked at: as found below a folder, a hidden system link
+    // (1046); as the folder the user picked, a link that is neither (1040), which leads to its folder.
+    enum class Links { AsFound, Picked };
     // The folder's attribute value and whether it is the root of a file system. Throws a ListingFailure.
     struct FolderInfo
     {
         int attributes;
         bool isRoot;
     };
-    virtual FolderInfo GetFolder(const QString& path) = 0;
+    virtual FolderInfo GetFolder(const QString& path, Links links) = 0;
     // The names of the folder's direct subfolders. Throws a ListingFailure when it cannot be opened.
     virtual SubfolderListing subfolders(const QString& path) = 0;
 

@@ -14,10 +14,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <linux/msdos_fs.h>
 #include <sstream>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +38,45 @@ QByteArray withoutTrailingSeparators(QByteArray path)
     while (path.size() > 1 && path.endsWith('/'))
         path.chop(1);
     return path;
+}
+
+// The type of the file system mounted from `device`, as the mount table names it ("" where it is not there).
+// Read afresh at every call: the table changes as disks come and go.
+std::string mountedType(dev_t device)
+{
+    std::ifstream mounts("/proc/self/mountinfo");
+    std::string line;
+    while (std::getline(mounts, line)) {
+        // id parent major:minor root mount-point options ... - fstype source options
+        std::istringstream fields(line);
+        std::string id, parent, numbers, field;
+        fields >> id >> parent >> numbers;
+        unsigned major = 0, minor = 0;
+        if (std::sscanf(numbers.c_str(), "%u:%u", &major, &minor) != 2 || makedev(major, minor) != device)
+            continue;
+        while (fields >> field && field != "-") {
+        }
+        std::string type;
+        fields >> type;
+        return type;
+    }
+    return {};
+}
+
+// ntfs-3g mounts as plain "fuse" (an image file) or "fuseblk" (a disk), or with its name as the subtype.
+bool isNtfs3gType(const std::string& type)
+{
+    return type == "fuse" || type == "fuseblk" || type.rfind("fuse.ntfs", 0) == 0 || type.rfind("fuseblk.ntfs", 0) == 0;
+}
+
+constexpr const char* kNtfsAttributes = "system.ntfs_attrib_be";
+
+// Whether the folder `name` of the folder `in` is where a file system is mounted.
+bool isMountRoot(int in, const char* name)
+{
+    struct statx info;
+    return ::statx(in, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, 0, &info) == 0 &&
+           (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (info.stx_attributes & STATX_ATTR_MOUNT_ROOT);
 }
 
 // The existence test of a file listing: the entry exists and is not a folder. A link counts by what it
@@ -215,26 +257,26 @@ QByteArray PosixFileSystem::readAll(const QString& path)
     return content;
 }
 
-bool PosixFileSystem::onPseudoFileSystem(const QByteArray& path, dev_t device)
+PosixFileSystem::Volume PosixFileSystem::volumeOf(const QByteArray& path, dev_t device)
 {
     // Asked once per file system, not once per folder: a walk meets a few file systems and many folders. The
     // answers are dropped after a moment, as a device number can come back for another file system.
-    if (!m_kindsAge.isValid() || m_kindsAge.elapsed() > 1000) {
-        m_pseudoDevices.clear();
-        m_kindsAge.start();
+    if (!m_volumesAge.isValid() || m_volumesAge.elapsed() > 1000) {
+        m_volumes.clear();
+        m_volumesAge.start();
     }
-    if (const auto known = m_pseudoDevices.find(device); known != m_pseudoDevices.end())
+    if (const auto known = m_volumes.find(device); known != m_volumes.end())
         return known->second;
-    const bool pseudo = askPseudoFileSystem(path);
-    m_pseudoDevices.emplace(device, pseudo);
-    return pseudo;
+    const Volume volume = askVolume(path, device);
+    m_volumes.emplace(device, volume);
+    return volume;
 }
 
-bool PosixFileSystem::askPseudoFileSystem(const QByteArray& path)
+PosixFileSystem::Volume PosixFileSystem::askVolume(const QByteArray& path, dev_t device)
 {
     struct statfs fs;
     if (::statfs(path.constData(), &fs) != 0)
-        return false;
+        return Volume::Plain;
     switch (static_cast<unsigned long>(fs.f_type)) {
     case 0x9fa0:     // proc
     case 0x62656572: // sysfs
@@ -254,37 +296,56 @@ bool PosixFileSystem::askPseudoFileSystem(const QByteArray& path)
     case 0xf97cff8c: // selinuxfs
     case 0x6e736673: // nsfs
     case 0x0187:     // autofs
-        return true;
-    case 0x01021994: // tmpfs, which devtmpfs shares: tell them apart by the mount table
-        break;
-    default: return false;
+        return Volume::Pseudo;
+    case 0x01021994: // tmpfs, which devtmpfs shares: the mount table tells them apart
+        return mountedType(device) == "devtmpfs" ? Volume::Pseudo : Volume::Plain;
+    case 0x5346544e: // ntfs3 and the older ntfs
+        return Volume::Ntfs;
+    case 0x4d44:     // msdos and vfat
+    case 0x2011bab0: // exfat
+        return Volume::Fat;
+    case 0x65735546: // fuse: ntfs-3g mounts with no subtype, or with its own name
+        return isNtfs3gType(mountedType(device)) ? Volume::Ntfs : Volume::Plain;
+    default: return Volume::Plain;
     }
-    if (!m_devtmpfsDevices) {
-        m_devtmpfsDevices.emplace();
-        std::ifstream mounts("/proc/self/mountinfo");
-        std::string line;
-        while (std::getline(mounts, line)) {
-            // id parent major:minor root mount-point options ... - fstype source options
-            std::istringstream fields(line);
-            std::string id, parent, device, field;
-            fields >> id >> parent >> device;
-            while (fields >> field && field != "-") {
-            }
-            std::string type;
-            fields >> type;
-            unsigned major = 0, minor = 0;
-            if (type == "devtmpfs" && std::sscanf(device.c_str(), "%u:%u", &major, &minor) == 2)
-                m_devtmpfsDevices->insert(makedev(major, minor));
-        }
+}
+
+std::optional<int> PosixFileSystem::windowsAttributes(InFolder at, const QByteArray& name, Volume volume, dev_t device)
+{
+    // NTFS hands the bits out as a big-endian extended attribute, read along the path where it is short enough;
+    // FAT and exFAT answer a request on the open folder. Either way the call fails with errno.
+    std::uint32_t bits = 0;
+    const auto fromNtfs = [&](ssize_t got, const unsigned char* bytes) {
+        if (got != 4)
+            return got < 0 ? -1 : (errno = ENODATA, -1);
+        bits = std::uint32_t(bytes[0]) << 24 | std::uint32_t(bytes[1]) << 16 | std::uint32_t(bytes[2]) << 8 | bytes[3];
+        return 0;
+    };
+    unsigned char bytes[4];
+    int result = -1;
+    if (volume == Volume::Ntfs && name.size() < PATH_MAX) {
+        result = fromNtfs(::lgetxattr(name.constData(), kNtfsAttributes, bytes, sizeof bytes), bytes);
+    } else if (const int fd = ::openat(at.folder, at.name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); fd >= 0) {
+        result = volume == Volume::Ntfs ? fromNtfs(::fgetxattr(fd, kNtfsAttributes, bytes, sizeof bytes), bytes)
+                                        : ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &bits);
+        const int error = errno;
+        ::close(fd);
+        errno = error;
     }
-    struct stat info;
-    return ::stat(path.constData(), &info) == 0 && m_devtmpfsDevices->count(info.st_dev) > 0;
+    if (result == 0)
+        return int(bits & (Attribute::ReadOnly | Attribute::Hidden | Attribute::System | Attribute::Archive));
+    // A file system that turns out to keep no such bits (another FUSE file system without a subtype, a FAT
+    // driver without the request) is not asked again.
+    if (errno == ENOTSUP || errno == ENODATA || errno == ENOTTY || errno == EINVAL)
+        m_volumes[device] = Volume::Plain;
+    return std::nullopt;
 }
 
 std::optional<int> PosixFileSystem::attributes(const QString& path)
 {
     int error = 0;
-    return attributesOf(withoutTrailingSeparators(encoded(path)), error);
+    const std::optional<FolderInfo> info = lookAt(withoutTrailingSeparators(encoded(path)), Links::AsFound, error);
+    return info ? std::optional<int>(info->attributes) : std::nullopt;
 }
 
 PosixFileSystem::OpenFolder::~OpenFolder()
@@ -321,7 +382,7 @@ PosixFileSystem::InFolder PosixFileSystem::inFolder(const QByteArray& name)
     return {folder, folder == AT_FDCWD ? name.constData() : name.constData() + slash + 1};
 }
 
-std::optional<int> PosixFileSystem::attributesOf(const QByteArray& name, int& error)
+std::optional<FileSystem::FolderInfo> PosixFileSystem::lookAt(const QByteArray& name, Links links, int& error)
 {
     struct stat info;
     const InFolder at = inFolder(name);
@@ -331,31 +392,38 @@ std::optional<int> PosixFileSystem::attributesOf(const QByteArray& name, int& er
     }
     if (S_ISLNK(info.st_mode)) {
         struct stat target;
-        const bool toFolder = ::fstatat(at.folder, at.name, &target, 0) == 0 && S_ISDIR(target.st_mode);
-        return toFolder ? Attribute::Hidden | Attribute::System | Attribute::Directory | Attribute::Link
-                        : Attribute::Link;
+        if (::fstatat(at.folder, at.name, &target, 0) != 0 || !S_ISDIR(target.st_mode))
+            return FolderInfo{Attribute::Link, false};
+        if (links == Links::Picked)
+            return FolderInfo{Attribute::Directory | Attribute::Link, false};
+        return FolderInfo{Attribute::Hidden | Attribute::System | Attribute::Directory | Attribute::Link, false};
     }
     if (!S_ISDIR(info.st_mode))
-        return 0;
-    if (onPseudoFileSystem(name, info.st_dev))
-        return Attribute::Hidden | Attribute::System | Attribute::Directory;
+        return FolderInfo{0, false};
+    const bool isRoot = name == "/";
+    const Volume volume = volumeOf(name, info.st_dev);
+    if (volume == Volume::Pseudo)
+        return FolderInfo{Attribute::Hidden | Attribute::System | Attribute::Directory, isRoot};
+    if (volume == Volume::Ntfs || volume == Volume::Fat) {
+        if (const std::optional<int> windows = windowsAttributes(at, name, volume, info.st_dev))
+            return FolderInfo{*windows | Attribute::Directory, isRoot || isMountRoot(at.folder, at.name)};
+    }
     const qsizetype slash = name.lastIndexOf('/');
     const bool hidden = name.size() > slash + 1 && name.at(slash + 1) == '.';
-    return Attribute::Directory | (hidden ? Attribute::Hidden : 0);
+    return FolderInfo{Attribute::Directory | (hidden ? Attribute::Hidden : 0), isRoot};
 }
 
-FileSystem::FolderInfo PosixFileSystem::GetFolder(const QString& path)
+FileSystem::FolderInfo PosixFileSystem::GetFolder(const QString& path, Links links)
 {
-    const QByteArray name = withoutTrailingSeparators(encoded(path));
     int error = 0;
-    const std::optional<int> value = attributesOf(name, error);
+    const std::optional<FolderInfo> info = lookAt(withoutTrailingSeparators(encoded(path)), links, error);
     // A folder that cannot be looked at fails as the kernel says (a search-protected parent is permission
     // denied, a missing one path not found); a path that is no folder is not found.
-    if (!value)
+    if (!info)
         throw ListingFailure::fromErrno(error);
-    if (!(*value & Attribute::Directory))
+    if (!(info->attributes & Attribute::Directory))
         throw ListingFailure::fromErrno(ENOTDIR);
-    return FolderInfo{*value, name == "/"};
+    return *info;
 }
 
 SubfolderListing PosixFileSystem::subfolders(const QString& path)

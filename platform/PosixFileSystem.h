@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 
 #include <cstdint>
-#include <set>
 #include <sys/types.h>
 #include <unordered_map>
 
@@ -21,8 +20,12 @@
 // Folders report the attributes the folder walk compares: directory 16, plus hidden 2 for a name that
 // begins with "."; a folder on a kernel pseudo file system (proc, sysfs, devtmpfs and the like) is
 // hidden + system (22), and a link to a folder is hidden + system + directory + link (1046), so a walk
-// neither enters the kernel's folders nor follows a link. The one root folder is "/". Listing fails as
-// permission denied for EACCES and EPERM, as path not found for ENOENT and ENOTDIR.
+// neither enters the kernel's folders nor follows a link. The link the user picked is directory + link
+// (1040) instead, and leads to its folder. A Windows disk (NTFS through ntfs-3g or the kernel's driver, FAT,
+// exFAT) hands out the folder's own read-only, hidden, system and archive bits, which then count in place
+// of the name; what that costs is paid on such disks only. The root folders are "/" and the root of a
+// mounted Windows disk. Listing fails as permission denied for EACCES and EPERM, as path not found for
+// ENOENT and ENOTDIR.
 class PosixFileSystem : public FileSystem
 {
 public:
@@ -35,7 +38,7 @@ public:
     bool isNormalFile(const QString& path) override;
     QByteArray readAll(const QString& path) override;
     std::optional<int> attributes(const QString& path) override;
-    FolderInfo GetFolder(const QString& path) override;
+    FolderInfo GetFolder(const QString& path, Links links) override;
     SubfolderListing subfolders(const QString& path) override;
     void listFiles(const QString& folder, const NameSink& sink) override;
     std::unique_ptr<ReadAhead> readAhead(bool subfolders) override;
@@ -45,9 +48,13 @@ public:
     std::unique_ptr<SaveTarget> openSave(const QString& path) override;
 
 private:
-    bool onPseudoFileSystem(const QByteArray& path, dev_t device);
-    bool askPseudoFileSystem(const QByteArray& path);
-    std::optional<int> attributesOf(const QByteArray& name, int& error);
+    // What a file system keeps of its folders' attributes.
+    enum class Volume { Plain, Pseudo, Ntfs, Fat };
+    Volume volumeOf(const QByteArray& path, dev_t device);
+    static Volume askVolume(const QByteArray& path, dev_t device);
+    // The attributes of the folder or file `name`; nothing, with `error` set, when it cannot be looked at.
+    std::optional<FolderInfo> lookAt(const QByteArray& name, Links links, int& error);
+
     // The folder that holds `name` opened for lookups, and the last part of `name`; AT_FDCWD and the whole
     // name where there is no such folder or it cannot be opened.
     struct InFolder
@@ -56,6 +63,8 @@ private:
         const char* name;
     };
     InFolder inFolder(const QByteArray& name);
+    // The read-only, hidden, system and archive bits a Windows disk keeps for the folder, where it keeps any.
+    std::optional<int> windowsAttributes(InFolder at, const QByteArray& name, Volume volume, dev_t device);
 
     class OpenFolder
     {
@@ -75,7 +84,6 @@ private:
     std::uint64_t m_readsFromDisk = 0; // listings that waited for the disk
     std::unique_ptr<FolderReadAhead> m_readers;
 
-    std::optional<std::set<unsigned long long>> m_devtmpfsDevices; // read once from the mount table
-    std::unordered_map<dev_t, bool> m_pseudoDevices;
-    QElapsedTimer m_kindsAge;
+    std::unordered_map<dev_t, Volume> m_volumes;
+    QElapsedTimer m_volumesAge;
 };

@@ -9,6 +9,7 @@
 #include "settings/SettingsStore.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QtTest>
 
 namespace {
@@ -112,12 +113,6 @@ private Q_SLOTS:
         QTest::newRow("dot-folders are listed and entered")
             << QStringList{"A/.hidden/inner/", "A/..two/"} << "A"
             << QStringList{"A/", "A/.hidden/", "A/..two/", "A/.hidden/inner/"} << 1;
-        QTest::newRow("link to a folder is neither listed nor followed")
-            << QStringList{"A/real/", "T/t1/", "A/link -> ../T"} << "A" << QStringList{"A/", "A/real/"} << 1;
-        QTest::newRow("link cycle") << QStringList{"A/B/", "A/B/up -> ..", "A/self -> ."} << "A"
-                                    << QStringList{"A/", "A/B/"} << 1;
-        QTest::newRow("links to a file and to nothing")
-            << QStringList{"A/f.txt", "A/fl -> f.txt", "A/dead -> no"} << "A" << QStringList{"A/"} << 1;
         QTest::newRow("spaces, accents, code 160 and emoji are accepted")
             << QStringList{"A/with space/", QString::fromUtf8("A/\xc3\xa9t\xc3\xa9/"),
                            QString::fromUtf16(u"A/nb\u00a0sp/"), QString::fromUtf8("A/\xf0\x9f\x93\x81/"), "A/~tilde/"}
@@ -143,8 +138,8 @@ private Q_SLOTS:
         QTest::newRow("start that does not exist stays")
             << QStringList{"A/"} << "missing" << QStringList{"missing/"} << 1;
         QTest::newRow("start that is a file stays") << QStringList{"f.txt"} << "f.txt" << QStringList{"f.txt/"} << 1;
-        QTest::newRow("start that is a link stays, not entered")
-            << QStringList{"A/B/", "L -> A"} << "L" << QStringList{"L/"} << 1;
+        QTest::newRow("start that is a dangling link stays")
+            << QStringList{"A/", "L -> gone"} << "L" << QStringList{"L/"} << 1;
         QTest::newRow("start with a dot name is entered")
             << QStringList{".A/B/"} << ".A" << QStringList{".A/", ".A/B/"} << 1;
     }
@@ -168,6 +163,78 @@ private Q_SLOTS:
             QVERIFY2(entry.endsWith(u'/') && !entry.endsWith(QStringLiteral("//")), qPrintable(entry));
         QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
         QVERIFY(h.dialogs.messages().isEmpty());
+    }
+
+    // A picked link is walked as the folder it leads to, under the picked path; links below it are neither
+    // listed nor entered, so no link makes the walk loop. The rows are those of `find -H`.
+    void linksAreFollowedWherePickedOnly_data()
+    {
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("rows"); // counted by hand, so that the tree is what the row believes
+        QTest::newRow("a picked link") << QStringList{"T/a/b/", "T/c/", "L -> T"} << "L" << 4;
+        QTest::newRow("a picked chain of links") << QStringList{"T/a/", "L1 -> T", "L2 -> L1"} << "L2" << 2;
+        QTest::newRow("a picked link to its own ancestor")
+            << QStringList{"P/sub/deeper/", "P/sub/L -> .."} << "P/sub/L" << 3;
+        QTest::newRow("a picked link to the folder that holds it")
+            << QStringList{"P/x/", "P/self -> ."} << "P/self" << 2;
+        QTest::newRow("a picked link whose folder links back to it")
+            << QStringList{"T/a/", "T/a/back -> ../../L", "L -> T"} << "L" << 2;
+        QTest::newRow("a link below, to a folder outside")
+            << QStringList{"A/real/", "T/t1/", "A/link -> ../T"} << "A" << 2;
+        QTest::newRow("links below, to the parent and to itself")
+            << QStringList{"A/B/", "A/B/up -> ..", "A/self -> ."} << "A" << 2;
+        QTest::newRow("links below, to a file and to nothing")
+            << QStringList{"A/f.txt", "A/fl -> f.txt", "A/dead -> no"} << "A" << 1;
+    }
+    void linksAreFollowedWherePickedOnly()
+    {
+        QFETCH(QStringList, tree);
+        QFETCH(QString, start);
+        QFETCH(int, rows);
+        TestTree folders(tree);
+        const QString top = folders.path(start);
+        WindowHarness h;
+        h.start();
+        h.dialogs.folderNext(top);
+        h.click(6);
+        const QStringList expected = findFolders(top);
+        QCOMPARE(expected.size(), rows);
+        QCOMPARE(h.folderEntries(), inOrderOf(expected, breadthFirstFolders(top)));
+        QVERIFY(h.dialogs.messages().isEmpty());
+    }
+
+    // On a Windows disk a folder's own bits count, not its name: hidden + system (22) is neither listed nor
+    // entered, with the recycle bin's files below it; the same with the archive bit (54) or the read-only bit
+    // (23) is both, and so is a dot-name. The disk's root is entered though Windows marked it hidden + system.
+    void windowsDiskKeepsItsAttributes()
+    {
+        TestTree folders;
+        TestMount disk(folders.path(), TestMount::WindowsDisk);
+        if (!disk.isMounted())
+            QSKIP("no NTFS volume can be mounted here: it needs root, /dev/fuse, mkntfs and ntfs-3g");
+        folders.add({"System Volume Information/tracking/", "$RECYCLE.BIN/S-1-5-21/deleted.txt", "archived/inner/",
+                     "read-only/inner/", "plain/.dot/", "plain/kept.txt"});
+        const QList<std::pair<QString, QString>> attributes{{"", "0x00000016"},
+                                                            {"System Volume Information", "0x00000016"},
+                                                            {"$RECYCLE.BIN", "0x00000016"},
+                                                            {"archived", "0x00000036"},
+                                                            {"read-only", "0x00000017"}};
+        for (const auto& [folder, value] : attributes) {
+            QProcess setfattr;
+            setfattr.start("setfattr", {"-n", "system.ntfs_attrib_be", "-v", value, folders.path(folder)});
+            QVERIFY2(setfattr.waitForFinished() && setfattr.exitCode() == 0, setfattr.readAllStandardError());
+        }
+        WindowHarness h;
+        h.start();
+        h.dialogs.folderNext(folders.path());
+        h.click(6);
+        QCOMPARE(h.folderEntries(), QStringList{folders.path() + u'/'} +
+                                        under(folders, {"archived/", "read-only/", "plain/", "archived/inner/",
+                                                        "read-only/inner/", "plain/.dot/"}));
+        h.click(5);
+        QCOMPARE(h.resultEntries(), QStringList{folders.path("plain/kept.txt")});
+        QCOMPARE(otherMessages(h), QStringList{"Done."});
     }
 
     void folderThatCannotBeListedAddsNothing()
@@ -279,25 +346,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("attributes");
         QTest::addColumn<bool>("root");
-        QTest::newRow("root") << "/" << 16 << true;
-        QTest::newRow("proc") << "/proc" << 22 << false;
-        QTest::newRow("sys") << "/sys" << 22 << false;
-        QTest::newRow("a process's folder") << "/proc/self/" << 1046 << false;
-        QTest::newRow("sysfs below") << "/sys/kernel" << 22 << false;
-        QTest::newRow("plain folder") << "/usr" << 16 << false;
-        QTest::newRow("root seed") << "//" << 16 << true;
-        QTest::newRow("below the root seed") << "//usr/" << 16 << false;
+        QTest::addColumn<bool>("picked");
+        QTest::newRow("root") << "/" << 16 << true << false;
+        QTest::newRow("proc") << "/proc" << 22 << false << false;
+        QTest::newRow("sys") << "/sys" << 22 << false << false;
+        QTest::newRow("a process's folder") << "/proc/self/" << 1046 << false << false;
+        QTest::newRow("sysfs below") << "/sys/kernel" << 22 << false << false;
+        QTest::newRow("plain folder") << "/usr" << 16 << false << false;
+        QTest::newRow("root seed") << "//" << 16 << true << false;
+        QTest::newRow("below the root seed") << "//usr/" << 16 << false << false;
+        QTest::newRow("a process's folder, picked") << "/proc/self/" << 1040 << false << true;
     }
     void kernelFoldersAreHiddenSystem()
     {
         QFETCH(QString, path);
         QFETCH(int, attributes);
         QFETCH(bool, root);
+        QFETCH(bool, picked);
         PosixFileSystem files;
-        const FileSystem::FolderInfo folder = files.GetFolder(path);
+        const FileSystem::FolderInfo folder =
+            files.GetFolder(path, picked ? FileSystem::Links::Picked : FileSystem::Links::AsFound);
         QCOMPARE(folder.attributes, attributes);
         QCOMPARE(folder.isRoot, root);
-        QCOMPARE(files.attributes(path), std::optional<int>(attributes));
+        if (!picked)
+            QCOMPARE(files.attributes(path), std::optional<int>(attributes));
     }
 };
 

@@ -168,10 +168,10 @@ std::optional<int> FaultyFileSystem::attributes(const QString& path)
     return value;
 }
 
-FileSystem::FolderInfo FaultyFileSystem::GetFolder(const QString& path)
+FileSystem::FolderInfo FaultyFileSystem::GetFolder(const QString& path, Links links)
 {
     enter(Op::GetFolder, path);
-    FolderInfo info = PosixFileSystem::GetFolder(path);
+    FolderInfo info = PosixFileSystem::GetFolder(path, links);
     if (m_attributes.contains(key(path)))
         info.attributes = m_attributes.value(key(path));
     if (m_roots.contains(key(path)))

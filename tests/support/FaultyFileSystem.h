@@ -62,7 +62,7 @@ public:
     bool isNormalFile(const QString& path) override;
     QByteArray readAll(const QString& path) override;
     std::optional<int> attributes(const QString& path) override;
-    FolderInfo GetFolder(const QString& path) override;
+    FolderInfo GetFolder(const QString& path, Links links) override;
     SubfolderListing subfolders(const QString& path) override;
     void listFiles(const QString& folder, const NameSink& sink) override;
     std::unique_ptr<QIODevice> openRead(const QString& path) override;

@@ -15,7 +15,8 @@ QStringList breadthFirstFolders(const QString& top)
     for (qsizetype next = 0; next < order.size(); ++next) {
         const QByteArray folder = QFile::encodeName(order.at(next));
         struct stat self;
-        if (::lstat(folder.chopped(folder.size() > 1 ? 1 : 0).constData(), &self) != 0 || S_ISLNK(self.st_mode))
+        if (::lstat(folder.chopped(folder.size() > 1 ? 1 : 0).constData(), &self) != 0 ||
+            (next > 0 && S_ISLNK(self.st_mode)))
             continue;
         DIR* dir = ::opendir(folder.constData());
         if (!dir)
@@ -48,7 +49,8 @@ QStringList inOrderOf(const QStringList& entries, const QStringList& order)
 QStringList findFolders(const QString& top)
 {
     QProcess find;
-    find.start(QStringLiteral("find"), {top, QStringLiteral("-type"), QStringLiteral("d"), QStringLiteral("-print0")});
+    find.start(QStringLiteral("find"),
+               {QStringLiteral("-H"), top, QStringLiteral("-type"), QStringLiteral("d"), QStringLiteral("-print0")});
     find.waitForFinished(-1);
     QStringList folders;
     for (const QByteArray& path : find.readAllStandardOutput().split('\0')) {

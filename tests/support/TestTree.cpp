@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -102,6 +103,20 @@ QByteArray TestTree::read(const QString& relative) const
 
 TestMount::TestMount(const QString& folder, Kind kind) : m_at(QFile::encodeName(folder))
 {
+    if (kind == WindowsDisk) {
+        m_image = folder + QStringLiteral(".ntfs");
+        QFile image(m_image);
+        const auto run = [](const QString& program, const QStringList& arguments) {
+            QProcess process;
+            process.start(program, arguments);
+            return process.waitForFinished(60'000) && process.exitStatus() == QProcess::NormalExit &&
+                   process.exitCode() == 0;
+        };
+        m_mounted = m_ready = image.open(QIODevice::WriteOnly) && image.resize(16 << 20) &&
+                              run(QStringLiteral("mkntfs"), {"-F", "-Q", "-q", m_image}) &&
+                              run(QStringLiteral("ntfs-3g"), {m_image, folder});
+        return;
+    }
     if (kind == SmallDisk) {
         m_mounted = m_ready = ::mount("tmpfs", m_at.constData(), "tmpfs", 0, "size=64k") == 0;
         return;
@@ -116,4 +131,6 @@ TestMount::~TestMount()
 {
     if (m_mounted)
         ::umount2(m_at.constData(), MNT_DETACH);
+    if (!m_image.isEmpty())
+        QFile::remove(m_image);
 }

@@ -36,12 +36,14 @@ private:
     QTemporaryDir m_dir;
 };
 
-// A mount over a folder, undone when it goes: a tmpfs of 64 KiB (a disk that fills up), or the folder bound
-// onto itself read-only. Needs root and mount rights; isMounted() tells whether it could be made.
+// A mount over a folder, undone when it goes: a tmpfs of 64 KiB (a disk that fills up), the folder bound
+// onto itself read-only, or a fresh NTFS volume of 16 MiB (mkntfs) through ntfs-3g, as a Windows disk is
+// mounted. Needs root and mount rights (and /dev/fuse with the ntfs-3g package for the Windows disk);
+// isMounted() tells whether it could be made.
 class TestMount
 {
 public:
-    enum Kind { SmallDisk, ReadOnly };
+    enum Kind { SmallDisk, ReadOnly, WindowsDisk };
     TestMount(const QString& folder, Kind kind);
     ~TestMount();
     TestMount(const TestMount&) = delete;
@@ -50,6 +52,7 @@ public:
 
 private:
     QByteArray m_at;
+    QString m_image; // the Windows disk's volume file
     bool m_mounted = false;
     bool m_ready = false;
 };
