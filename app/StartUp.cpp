@@ -9,7 +9,9 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QImage>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QSignalBlocker>
 #include <QtEndian>
 
 QString ApplicationTitleFor(QString name)
@@ -83,9 +85,12 @@ void MainWindow::Form_Load()
     proc.step(134, [&] { m_listView2->setColumnWidth(0, twips(7000)); });
     const bool restored = proc.step(136, [&] { m_form.Text1.setText(GetSetting(m_sys.settings, Setting::Filter)); });
     // A filter that could not be read starts as "every file", not as the box's design-time text, which would
-    // list nothing. The settings file that could not be read is not written over.
-    if (!restored)
-        m_form.Text1.setText(QStringLiteral("*"));
+    // list nothing. That is no change of the user's: the stored filter stays as it is, a read that failed for
+    // a moment never replaces it, and the store is written again once the user changes the box.
+    if (!restored) {
+        const QSignalBlocker unstored(m_text1);
+        m_text1->setText(QStringLiteral("*"));
+    }
 }
 
 void MainWindow::ApplySkin()

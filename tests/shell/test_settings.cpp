@@ -208,6 +208,9 @@ private Q_SLOTS:
         // The box kept its design-time text "Text1", a filter that lists nothing.
         QTest::newRow("reads fail") << "reads" << QByteArray() << "*" << QStringList{"Form_Load 136"} << ""
                                     << "*";
+        // The "*" shown then was written over the stored filter at once.
+        QTest::newRow("reads fail, a filter stored") << "reads" << htm << "*" << QStringList{"Form_Load 136"} << ""
+                                                     << "*";
         QTest::newRow("a folder in the file's place")
             << "folder" << QByteArray() << "*" << QStringList{"Form_Load 136"} << ""
             << "*";
@@ -249,9 +252,24 @@ private Q_SLOTS:
                      QStringLiteral("*"));
         if (!ini.isEmpty())
             QCOMPARE(readIni(h.configFolder()), ini);
+        // A failed read with no file before writes none: the box's "*" then is no change of the user's.
+        const bool noFile = fault == QLatin1String("reads") && ini.isEmpty();
         QCOMPARE(QDir(h.configFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{"Quillmark.ini"});
+                 noFile ? QStringList{} : QStringList{"Quillmark.ini"});
         QCOMPARE(QFileInfo(file).isDir(), fault == QLatin1String("folder"));
+    }
+
+    // After a read that failed, the user's first change of the box is stored as every change is.
+    void theUsersChangeIsStoredAfterAFailedRead()
+    {
+        WindowHarness h;
+        writeIni(h.configFolder(), "[Tallyfold]\nText1=htm\n");
+        h.settings.failReads = true;
+        MainWindow& window = h.start();
+        h.settings.failReads = false;
+        QTest::keyClicks(window.Text1(), "t");
+        QCOMPARE(h.settings.store().read(kSettingsApplication, kSettingsSection, QStringLiteral("Text1")),
+                 std::optional<QString>(QStringLiteral("*t")));
     }
 };
 
