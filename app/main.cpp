@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "platform/IniSettingsStorage.h"
 #include "platform/PosixFileSystem.h"
+#include "platform/QtCallWaiter.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtYield.h"
@@ -17,6 +18,8 @@ int main(int argc, char* argv[])
     QtDialogs dialogs;
     QtYield yield;
     PosixFileSystem files;
+    QtCallWaiter waiter; // for the calls into shares, which may hang
+    files.setWaiter(&waiter);
     QtClipboard clipboard;
     IniSettingsStorage settings;
     SystemEnvironment environment;
@@ -33,6 +36,7 @@ int main(int argc, char* argv[])
     window.setUnloadHandler([&] {
         yield.close();
         dialogs.close();
+        waiter.close();
     });
     window.Form_Load();
     window.showCentred();

@@ -37,8 +37,6 @@ bool isEntered(const FileSystem::FolderInfo& folder)
 class Walk
 {
 public:
-    static constexpr std::size_t kFoldersAhead = 8;
-
     Walk(Reporter& reporter, FileSystem& files, Yield& yield)
         : m_proc(reporter,
                  ProcedureText(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"), kWalkProject)),
@@ -52,8 +50,9 @@ public:
         const std::unique_ptr<FileSystem::ReadAhead> ahead = m_files.readAhead(/*subfolders*/ true);
         std::size_t hinted = 0;
         for (std::size_t i = 0; i < level.size();) {
-            // The next few folders of the level, read ahead as they stand now.
-            for (hinted = std::max(hinted, i); hinted < std::min(level.size(), i + kFoldersAhead); ++hinted)
+            // The next folders of the level, as far as the file system reaches, read ahead as they stand now.
+            for (hinted = std::max(hinted, i); hinted < std::min(level.size(), i + std::size_t(ahead->reach()));
+                 ++hinted)
                 ahead->want(level[hinted]);
             const QString folder = level[i];
             if (!IsDirectory(m_files, folder) || nativePathLength(folder) >= kPathLimit) {

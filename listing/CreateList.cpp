@@ -7,9 +7,6 @@
 
 namespace {
 
-// How many folder entries past the one being listed are read ahead.
-constexpr int kFoldersAhead = 8;
-
 // Wildcard match of already lower-cased texts; "*" takes the shortest run that lets the rest match.
 bool wildcardMatch(QStringView name, QStringView pattern)
 {
@@ -70,14 +67,14 @@ struct Line
     std::string_view name;
 };
 
-// Hints the folders of the entries from `first` to `last` that the pane holds now; its entries may change
-// before their pass, which then lists what it finds.
-// A hint that cannot be given is left out.
-void readAhead(const ListPane& folders, FileSystem::ReadAhead& ahead, int first, int last) noexcept
+// Hints the folders of the entries after `hinted` up to as far past entry `i` as the file system reaches, as
+// the pane holds them now; its entries may change before their pass, which then lists what it finds. A hint
+// that cannot be given is left out.
+void readAhead(const ListPane& folders, FileSystem::ReadAhead& ahead, int i, int& hinted) noexcept
 {
     try {
-        for (int position = first; position <= std::min(last, folders.count()); ++position)
-            if (const QString entry = folders.text(position); !entry.isEmpty())
+        for (hinted = std::max(hinted, i - 1); hinted < std::min(i + ahead.reach() - 1, folders.count());)
+            if (const QString entry = folders.text(++hinted); !entry.isEmpty())
                 ahead.want(entry);
     } catch (const std::exception&) {
     }
@@ -141,8 +138,9 @@ void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListP
         int n = 0;
         proc.step(106, [&] { n = folders.count(); });
         const std::unique_ptr<FileSystem::ReadAhead> ahead = tools.files.readAhead(/*subfolders*/ false);
+        int hinted = 0;
         for (int i = 1; i <= n; ++i) {
-            readAhead(folders, *ahead, i == 1 ? 1 : i + kFoldersAhead - 1, i + kFoldersAhead - 1);
+            readAhead(folders, *ahead, i, hinted);
             proc.step(106, [&] { tools.pointer.setValue(Pointer::Busy); });
             proc.step(108, [&] { tools.yield.DoEvents(); });
             ListEntry(tools, proc, folders, results, filter, i);

@@ -96,6 +96,9 @@ public:
     public:
         virtual ~ReadAhead() = default;
         virtual void want(const QString& folder) = 0;
+        // How many folders past the one being listed the command names: a few where folders come from a disk,
+        // many more where each waits for a server and many can wait at once.
+        virtual int reach() const { return 8; }
     };
     // With `subfolders`, the command will look at each folder's subfolders too.
     virtual std::unique_ptr<ReadAhead> readAhead(bool subfolders)

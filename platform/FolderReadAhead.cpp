@@ -6,7 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace {
 
@@ -47,11 +51,47 @@ void readFolder(const std::string& path, bool subfolders)
 
 } // namespace
 
-FolderReadAhead::FolderReadAhead(int threads)
+struct FolderReadAhead::Shared
+{
+    struct Job
+    {
+        std::string path;
+        bool subfolders;
+    };
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable idle;
+    std::deque<Job> pending;
+    int busy = 0;
+    bool stopping = false;
+
+    void work()
+    {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            wake.wait(lock, [this] { return stopping || !pending.empty(); });
+            if (stopping)
+                return;
+            const Job job = std::move(pending.front());
+            pending.pop_front();
+            ++busy;
+            lock.unlock();
+            readFolder(job.path, job.subfolders);
+            lock.lock();
+            if (--busy == 0 && pending.empty())
+                idle.notify_all();
+        }
+    }
+};
+
+FolderReadAhead::FolderReadAhead(int threads, std::size_t mostPending)
+    : m_shared(std::make_shared<Shared>()), m_mostPending(mostPending)
 {
     for (int i = 0; i < threads; ++i) {
         try {
-            m_workers.emplace_back([this] { work(); });
+            std::thread([shared = m_shared] { shared->work(); }).detach();
+            ++m_threads;
         } catch (const std::system_error&) {
             break; // fewer readers, or none: only the time changes
         }
@@ -60,57 +100,35 @@ FolderReadAhead::FolderReadAhead(int threads)
 
 FolderReadAhead::~FolderReadAhead()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-        m_pending.clear();
-    }
-    m_wake.notify_all();
-    for (std::thread& worker : m_workers)
-        worker.join();
+    std::lock_guard lock(m_shared->mutex);
+    m_shared->stopping = true;
+    m_shared->pending.clear();
+    m_shared->wake.notify_all();
 }
 
 void FolderReadAhead::want(std::string path, bool subfolders)
 {
-    if (m_workers.empty())
+    if (m_threads == 0)
         return;
     {
-        std::lock_guard lock(m_mutex);
-        if (m_pending.size() >= kMostPending)
-            m_pending.pop_front();
-        m_pending.push_back(Job{std::move(path), subfolders});
+        std::lock_guard lock(m_shared->mutex);
+        if (m_shared->pending.size() >= m_mostPending)
+            m_shared->pending.pop_front();
+        m_shared->pending.push_back(Shared::Job{std::move(path), subfolders});
     }
-    m_wake.notify_one();
+    m_shared->wake.notify_one();
 }
 
 void FolderReadAhead::dropPending()
 {
-    std::lock_guard lock(m_mutex);
-    m_pending.clear();
-    if (m_busy == 0)
-        m_idle.notify_all();
+    std::lock_guard lock(m_shared->mutex);
+    m_shared->pending.clear();
+    if (m_shared->busy == 0)
+        m_shared->idle.notify_all();
 }
 
 void FolderReadAhead::waitUntilIdle()
 {
-    std::unique_lock lock(m_mutex);
-    m_idle.wait(lock, [this] { return m_pending.empty() && m_busy == 0; });
-}
-
-void FolderReadAhead::work()
-{
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || !m_pending.empty(); });
-        if (m_stopping)
-            return;
-        const Job job = std::move(m_pending.front());
-        m_pending.pop_front();
-        ++m_busy;
-        lock.unlock();
-        readFolder(job.path, job.subfolders);
-        lock.lock();
-        if (--m_busy == 0 && m_pending.empty())
-            m_idle.notify_all();
-    }
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->idle.wait(lock, [this] { return m_shared->pending.empty() && m_shared->busy == 0; });
 }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <deque>
 #include <dirent.h>
@@ -21,6 +22,7 @@
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -153,7 +155,93 @@ private:
     alignas(dirent64) char m_buffer[32768];
 };
 
+// A device on a file system that may hang: every read and write, and the closing, made through the waiter.
+class WaitingDevice : public QIODevice
+{
+public:
+    WaitingDevice(CallWaiter& waiter, std::unique_ptr<QIODevice> owned)
+        : m_waiter(waiter), m_owned(std::move(owned)), m_device(*m_owned)
+    {
+        open(m_device.openMode() | QIODevice::Unbuffered);
+    }
+    WaitingDevice(CallWaiter& waiter, QIODevice& device) : m_waiter(waiter), m_device(device)
+    {
+        open(m_device.openMode() | QIODevice::Unbuffered);
+    }
+    ~WaitingDevice() override
+    {
+        if (m_owned)
+            m_waiter.wait([&] { m_owned.reset(); });
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 size) override
+    {
+        qint64 done = -1;
+        m_waiter.wait([&] { done = m_device.read(data, size); });
+        if (done < 0)
+            setErrorString(m_device.errorString());
+        return done;
+    }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        qint64 done = -1;
+        m_waiter.wait([&] { done = m_device.write(data, size); });
+        if (done < 0)
+            setErrorString(m_device.errorString());
+        return done;
+    }
+
+private:
+    CallWaiter& m_waiter;
+    std::unique_ptr<QIODevice> m_owned;
+    QIODevice& m_device;
+};
+
+// A save onto a file system that may hang: the writing, the reserving, the commit and the dropping of an
+// uncommitted file made through the waiter.
+class WaitingSaveTarget : public SaveTarget
+{
+public:
+    WaitingSaveTarget(CallWaiter& waiter, std::unique_ptr<SaveTarget> target)
+        : m_waiter(waiter), m_target(std::move(target)), m_device(waiter, m_target->device())
+    {}
+    ~WaitingSaveTarget() override
+    {
+        m_waiter.wait([&] { m_target.reset(); });
+    }
+    QIODevice& device() override { return m_device; }
+    void reserve(qint64 size) override
+    {
+        m_waiter.wait([&] { m_target->reserve(size); });
+    }
+    void commit() override
+    {
+        m_waiter.wait([&] { m_target->commit(); });
+    }
+
+private:
+    CallWaiter& m_waiter;
+    std::unique_ptr<SaveTarget> m_target;
+    WaitingDevice m_device;
+};
+
 } // namespace
+
+template <typename Call> auto PosixFileSystem::guarded(QByteArrayView path, Call&& call) -> decltype(call())
+{
+    using Result = decltype(call());
+    if (!m_waiter || !m_mounts.mayHang(path))
+        return call();
+    if constexpr (std::is_void_v<Result>) {
+        m_waiter->wait(call);
+    } else {
+        std::optional<Result> result;
+        m_waiter->wait([&] { result.emplace(call()); });
+        return std::move(*result);
+    }
+}
 
 int PosixFileSystem::defaultReadAheadThreads()
 {
@@ -171,11 +259,20 @@ FolderReadAhead& PosixFileSystem::readers()
     return *m_readers;
 }
 
+FolderReadAhead& PosixFileSystem::shareReaders()
+{
+    if (!m_shareReaders)
+        m_shareReaders = std::make_unique<FolderReadAhead>(kShareReaders, kShareReach * 2);
+    return *m_shareReaders;
+}
+
 std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolders)
 {
     // Reading ahead pays only where the folders come from the disk; where they are in memory already, the
     // readers would only compete with the command. The hints are held back until the command's listings
-    // wait for the disk, a few and one in eight at least, and then given from the last few on.
+    // wait for the disk, a few and one in eight at least, and then given from the last few on. A folder on a
+    // share always waits for the network: it is read ahead at once, far ahead and by many readers, which
+    // wait on the network and not on a core.
     class Hints : public ReadAhead
     {
     public:
@@ -187,17 +284,24 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
         {
             if (m_files.m_readers)
                 m_files.m_readers->dropPending();
+            if (m_files.m_shareReaders)
+                m_files.m_shareReaders->dropPending();
         }
         void want(const QString& folder) override
         {
             const QByteArray name = withoutTrailingSeparators(encoded(folder));
             if (name.isEmpty())
                 return;
+            if (m_files.m_mounts.mayHang(name)) {
+                m_reach = kShareReach;
+                m_files.shareReaders().want(name.toStdString(), m_subfolders);
+                return;
+            }
             const std::uint64_t fromDisk = m_files.m_readsFromDisk - m_readsBefore;
             m_open = m_open || m_files.m_alwaysReadAhead ||
                      (fromDisk >= 4 && fromDisk * 8 >= m_files.m_listings - m_listingsBefore);
             if (!m_open) {
-                if (m_heldBack.size() == FolderReadAhead::kMostPending)
+                if (m_heldBack.size() == m_files.readers().mostPending())
                     m_heldBack.pop_front();
                 m_heldBack.push_back(name.toStdString());
                 return;
@@ -207,11 +311,13 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
             m_heldBack.clear();
             m_files.readers().want(name.toStdString(), m_subfolders);
         }
+        int reach() const override { return m_reach; }
 
     private:
         PosixFileSystem& m_files;
         bool m_subfolders;
         bool m_open = false;
+        int m_reach = kDiskReach;
         std::uint64_t m_listingsBefore;
         std::uint64_t m_readsBefore;
         std::deque<std::string> m_heldBack;
@@ -233,15 +339,16 @@ ListingFailure ListingFailure::fromErrno(int error)
 
 bool PosixFileSystem::PathExists(const QString& path)
 {
+    const QByteArray name = encoded(path);
     struct stat info;
-    return !path.isEmpty() && ::stat(encoded(path).constData(), &info) == 0;
+    return !path.isEmpty() && guarded(name, [&] { return ::stat(name.constData(), &info) == 0; });
 }
 
 bool PosixFileSystem::isNormalFile(const QString& path)
 {
     const QByteArray name = encoded(path);
     struct stat info;
-    if (::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!guarded(name, [&] { return ::stat(name.constData(), &info) == 0; }) || !S_ISREG(info.st_mode))
         return false;
     const qsizetype slash = name.lastIndexOf('/');
     return name.mid(slash + 1).front() != '.';
@@ -249,12 +356,14 @@ bool PosixFileSystem::isNormalFile(const QString& path)
 
 QByteArray PosixFileSystem::readAll(const QString& path)
 {
-    std::unique_ptr<QIODevice> file = openRead(path);
-    QByteArray content = file->readAll();
-    const auto* device = qobject_cast<QFileDevice*>(file.get());
-    if (device && device->error() != QFileDevice::NoError)
-        throw Failure(device->errorString());
-    return content;
+    const QByteArray name = encoded(path);
+    return guarded(name, [&] {
+        std::unique_ptr<QFile> file = openReadOf(name);
+        QByteArray content = file->readAll();
+        if (file->error() != QFileDevice::NoError)
+            throw Failure(file->errorString());
+        return content;
+    });
 }
 
 PosixFileSystem::Volume PosixFileSystem::volumeOf(const QByteArray& path, dev_t device)
@@ -343,8 +452,9 @@ std::optional<int> PosixFileSystem::windowsAttributes(InFolder at, const QByteAr
 
 std::optional<int> PosixFileSystem::attributes(const QString& path)
 {
+    const QByteArray name = withoutTrailingSeparators(encoded(path));
     int error = 0;
-    const std::optional<FolderInfo> info = lookAt(withoutTrailingSeparators(encoded(path)), Links::AsFound, error);
+    const std::optional<FolderInfo> info = guarded(name, [&] { return lookAt(name, Links::AsFound, error); });
     return info ? std::optional<int>(info->attributes) : std::nullopt;
 }
 
@@ -415,8 +525,9 @@ std::optional<FileSystem::FolderInfo> PosixFileSystem::lookAt(const QByteArray& 
 
 FileSystem::FolderInfo PosixFileSystem::GetFolder(const QString& path, Links links)
 {
+    const QByteArray name = withoutTrailingSeparators(encoded(path));
     int error = 0;
-    const std::optional<FolderInfo> info = lookAt(withoutTrailingSeparators(encoded(path)), links, error);
+    const std::optional<FolderInfo> info = guarded(name, [&] { return lookAt(name, links, error); });
     // A folder that cannot be looked at fails as the kernel says (a search-protected parent is permission
     // denied, a missing one path not found); a path that is no folder is not found.
     if (!info)
@@ -429,6 +540,11 @@ FileSystem::FolderInfo PosixFileSystem::GetFolder(const QString& path, Links lin
 SubfolderListing PosixFileSystem::subfolders(const QString& path)
 {
     const QByteArray name = withoutTrailingSeparators(encoded(path));
+    return guarded(name, [&] { return subfoldersOf(name); });
+}
+
+SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name)
+{
     const InFolder at = inFolder(name);
     Folder folder(at.folder, at.name, m_listings, m_readsFromDisk);
     if (!folder)
@@ -453,6 +569,27 @@ SubfolderListing PosixFileSystem::subfolders(const QString& path)
 void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
 {
     const QByteArray name = withoutTrailingSeparators(encoded(folderPath));
+    if (!m_waiter || !m_mounts.mayHang(name))
+        return listFilesOf(name, sink);
+    // The names are read on the waiter's thread and handed to the command on its own: one pool of bytes, a
+    // name after another, each behind its length.
+    std::string pool;
+    m_waiter->wait([&] {
+        listFilesOf(name, [&](std::string_view found) {
+            const std::uint32_t length = std::uint32_t(found.size());
+            pool.append(reinterpret_cast<const char*>(&length), sizeof length).append(found);
+        });
+    });
+    for (std::size_t at = 0; at < pool.size();) {
+        std::uint32_t length;
+        std::memcpy(&length, pool.data() + at, sizeof length);
+        sink(std::string_view(pool.data() + at + sizeof length, length));
+        at += sizeof length + length;
+    }
+}
+
+void PosixFileSystem::listFilesOf(const QByteArray& name, const NameSink& sink)
+{
     const InFolder at = inFolder(name);
     Folder folder(at.folder, at.name, m_listings, m_readsFromDisk);
     if (!folder) {
@@ -472,9 +609,9 @@ void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
         throw Failure::fromErrno(errno);
 }
 
-std::unique_ptr<QIODevice> PosixFileSystem::openRead(const QString& path)
+std::unique_ptr<QFile> PosixFileSystem::openReadOf(const QByteArray& name)
 {
-    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         throw Failure::fromErrno(errno);
     struct stat info;
@@ -494,10 +631,24 @@ std::unique_ptr<QIODevice> PosixFileSystem::openRead(const QString& path)
     return file;
 }
 
+std::unique_ptr<QIODevice> PosixFileSystem::openRead(const QString& path)
+{
+    const QByteArray name = encoded(path);
+    if (!m_waiter || !m_mounts.mayHang(name))
+        return openReadOf(name);
+    std::unique_ptr<QIODevice> file;
+    m_waiter->wait([&] { file = openReadOf(name); });
+    return std::make_unique<WaitingDevice>(*m_waiter, std::move(file));
+}
+
 std::unique_ptr<SaveTarget> PosixFileSystem::openSave(const QString& path)
 {
     const QByteArray name = encoded(path);
     if (name.isEmpty())
         throw Failure::fromErrno(ENOENT);
-    return openPosixSaveTarget(name);
+    if (!m_waiter || !m_mounts.mayHang(name))
+        return openPosixSaveTarget(name);
+    std::unique_ptr<SaveTarget> target;
+    m_waiter->wait([&] { target = openPosixSaveTarget(name); });
+    return std::make_unique<WaitingSaveTarget>(*m_waiter, std::move(target));
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/CallWaiter.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderReadAhead.h"
+#include "platform/MountTable.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <cstdint>
 #include <sys/types.h>
@@ -42,12 +45,26 @@ public:
     SubfolderListing subfolders(const QString& path) override;
     void listFiles(const QString& folder, const NameSink& sink) override;
     std::unique_ptr<ReadAhead> readAhead(bool subfolders) override;
-    // The readers, started at the first hint; for tests that wait for them.
+    // The readers of local disks and of shares, started at the first hint; for tests that wait for them.
     FolderReadAhead& readers();
+    FolderReadAhead& shareReaders();
     std::unique_ptr<QIODevice> openRead(const QString& path) override;
     std::unique_ptr<SaveTarget> openSave(const QString& path) override;
+    // Calls on paths that may hang (see MountTable) are made through the waiter, where there is one; local
+    // disks are always called directly.
+    void setWaiter(CallWaiter* waiter) { m_waiter = waiter; }
 
 private:
+    // How far ahead a command names folders on a disk and on a share, and how many readers wait on a share.
+    static constexpr int kDiskReach = 8;
+    static constexpr int kShareReach = 64;
+    static constexpr int kShareReaders = 32;
+
+    template <typename Call> auto guarded(QByteArrayView path, Call&& call) -> decltype(call());
+    SubfolderListing subfoldersOf(const QByteArray& name);
+    void listFilesOf(const QByteArray& name, const NameSink& sink);
+    std::unique_ptr<QFile> openReadOf(const QByteArray& name);
+
     // What a file system keeps of its folders' attributes.
     enum class Volume { Plain, Pseudo, Ntfs, Fat };
     Volume volumeOf(const QByteArray& path, dev_t device);
@@ -83,7 +100,10 @@ private:
     std::uint64_t m_listings = 0;
     std::uint64_t m_readsFromDisk = 0; // listings that waited for the disk
     std::unique_ptr<FolderReadAhead> m_readers;
+    std::unique_ptr<FolderReadAhead> m_shareReaders;
 
+    CallWaiter* m_waiter = nullptr;
+    MountTable m_mounts;
     std::unordered_map<dev_t, Volume> m_volumes;
     QElapsedTimer m_volumesAge;
 };

@@ -1,0 +1,136 @@
+// Folders on a share that answers slowly, or not at all: the latency file system stands in for the server.
+// The commands list what find lists there, with and without the readers ahead; input that comes while a call
+// waits runs after it; a folder that never answers keeps the window live, and lets go when the share is
+// dropped.
+#include "ErrorReports.h"
+#include "FolderOrder.h"
+#include "LatencyShare.h"
+#include "TestTree.h"
+#include "WindowHarness.h"
+#include "platform/QtCallWaiter.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+QStringList findFiles(const QString& top)
+{
+    QProcess find;
+    find.start(QStringLiteral("find"), {top, "!", "-type", "d", "!", "-xtype", "d", "!", "-name", "~*", "-print0"});
+    find.waitForFinished(-1);
+    QStringList files;
+    for (const QByteArray& path : find.readAllStandardOutput().split('\0'))
+        if (!path.isEmpty())
+            files.append(QString::fromUtf8(path));
+    files.sort();
+    return files;
+}
+
+QStringList sortedCopy(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+#define SKIP_WITHOUT_SHARE(share)                                                                                      \
+    if (!(share).isMounted())                                                                                          \
+    QSKIP("the latency file system cannot be mounted here: it needs root, /dev/fuse and libfuse3-dev at build time")
+
+} // namespace
+
+class TestShares : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commandsListWhatFindLists_data()
+    {
+        QTest::addColumn<int>("readers");
+        QTest::newRow("with readers ahead") << 4;
+        QTest::newRow("without") << 0;
+    }
+    void commandsListWhatFindLists()
+    {
+        QFETCH(int, readers);
+        TestTree tree({"top/a/a1/x.txt", "top/a/a2/y.md", "top/b/~lock", "top/b/z", "top/.c/d/e/f.txt", "top/g.txt",
+                       "top/link -> a"});
+        for (int i = 0; i < 40; ++i)
+            tree.file(QStringLiteral("top/many/m%1/f%1.txt").arg(i));
+        LatencyShare share(tree.path(), 1);
+        SKIP_WITHOUT_SHARE(share);
+        const QString top = share.path(QStringLiteral("top"));
+        WindowHarness h(readers);
+        QtCallWaiter waiter;
+        h.files.setWaiter(&waiter);
+        h.start();
+        h.dialogs.folderNext(top);
+        h.click(6);
+        QCOMPARE(h.folderEntries(), inOrderOf(findFolders(top), breadthFirstFolders(top)));
+        h.click(5);
+        QCOMPARE(sortedCopy(h.resultEntries()), findFiles(top));
+        QCOMPARE(h.resultEntries().size(), 45);
+        QCOMPARE(otherMessages(h), QStringList{"Done."});
+    }
+
+    // A click that comes while a folder's listing waits for the share is held back and runs after the call:
+    // "Clear List" empties the results only once the listing is done.
+    void inputDuringAWaitRunsAfterTheCall()
+    {
+        TestTree tree({"a/one.txt", "b/two.txt"});
+        LatencyShare share(tree.path(), 150);
+        SKIP_WITHOUT_SHARE(share);
+        WindowHarness h;
+        QtCallWaiter waiter;
+        h.files.setWaiter(&waiter);
+        h.start();
+        h.form().ListView1.append(share.path("a"));
+        h.form().ListView1.append(share.path("b"));
+        bool clicked = false;
+        QTimer::singleShot(100, [&] {
+            QTest::mouseClick(h.window().PushButton(8), Qt::LeftButton);
+            clicked = true;
+        });
+        h.click(5);
+        QVERIFY(clicked);
+        QCOMPARE(h.resultEntries(), (QStringList{share.path("a/one.txt"), share.path("b/two.txt")}));
+        QTRY_VERIFY(h.resultEntries().isEmpty());
+    }
+
+    // A folder that never answers: the window's timers keep running while the listing waits, and dropping
+    // the share ends the wait with a report; the folders before it are listed.
+    void aHungFolderKeepsTheWindowLiveUntilTheShareIsDropped()
+    {
+        TestTree tree({"a/one.txt", "hung/never.txt"});
+        LatencyShare share(tree.path(), 0, QStringLiteral("hung"));
+        SKIP_WITHOUT_SHARE(share);
+        WindowHarness h;
+        QtCallWaiter waiter;
+        h.files.setWaiter(&waiter);
+        h.start();
+        h.form().ListView1.append(share.path("a"));
+        h.form().ListView1.append(share.path("hung"));
+        QElapsedTimer sinceTick, waited;
+        qint64 worstGap = 0;
+        QTimer ticks;
+        QObject::connect(&ticks, &QTimer::timeout, [&] {
+            worstGap = std::max(worstGap, sinceTick.restart());
+            if (waited.elapsed() > 1000)
+                share.drop();
+        });
+        sinceTick.start();
+        waited.start();
+        ticks.start(5);
+        h.click(5);
+        ticks.stop();
+        QVERIFY2(waited.elapsed() >= 1000, "the hung folder answered");
+        QVERIFY2(worstGap <= 100, qPrintable(QStringLiteral("the window waited %1 ms").arg(worstGap)));
+        QCOMPARE(h.resultEntries(), QStringList{share.path("a/one.txt")});
+        QCOMPARE(reportPlaces(h), QStringList{"PushButton5_Click 114"});
+    }
+};
+
+QTEST_MAIN(TestShares)
+#include "test_shares.moc"
