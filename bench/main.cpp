@@ -3,13 +3,16 @@
 // window during each command; the memory per result row and the peak; the frame times of scrolling the
 // results; the longest gap between paints while one folder of a million files is read. Cold figures empty
 // the kernel's caches before every run of the program and of the reference; --cold makes every figure cold.
+#include "BenchDialogs.h"
 #include "BenchTree.h"
 #include "Meters.h"
+#include "ShareFigures.h"
 
 #include "app/MainWindow.h"
 #include "app/PaneView.h"
 #include "platform/IniSettingsStorage.h"
 #include "platform/PosixFileSystem.h"
+#include "platform/QtCallWaiter.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtYield.h"
 #include "platform/SystemEnvironment.h"
@@ -30,21 +33,6 @@
 #include <functional>
 
 namespace {
-
-// The modal pieces answered as a user of the benchmark would: the tree's top, the text, the save path, Yes.
-class BenchDialogs : public Dialogs
-{
-public:
-    QString folder, input, savePath;
-    int messageBox(const QString&, int buttons, const QString&) override
-    {
-        return (buttons & 7) == MsgBoxCode::YesNo ? MsgBoxAnswer::Yes : MsgBoxAnswer::Ok;
-    }
-    QString inputBox(const QString&, const QString&) override { return input; }
-    QString pickFolder(const QString&, const QString&) override { return folder; }
-    QStringList openFileNames(const QString&, const QStringList&) override { return {}; }
-    QString saveFileName(const QString&, const QStringList&) override { return savePath; }
-};
 
 // The system clipboard, which another program takes over right after each offer while `refusing` is set: the
 // copy's every attempt then fails as it would against a clipboard held elsewhere.
@@ -111,14 +99,23 @@ int main(int argc, char* argv[])
     QCommandLineOption oneFolderOption(QStringLiteral("one-folder"),
                                        QStringLiteral("Files in the one-folder tree (0: no such figure)."),
                                        QStringLiteral("n"), QStringLiteral("1000000"));
-    parser.addOptions({filesOption, foldersOption, runsOption, topOption, onlyOption, coldOption, oneFolderOption});
+    QCommandLineOption latencyOption(QStringLiteral("latency"),
+                                     QStringLiteral("Only the figures on a share answering after this many ms (a "
+                                                    "tree of 100,000 files in 2,000 folders unless given)."),
+                                     QStringLiteral("ms"));
+    parser.addOptions(
+        {filesOption, foldersOption, runsOption, topOption, onlyOption, coldOption, oneFolderOption, latencyOption});
     parser.process(application);
 
+    const bool onShare = parser.isSet(latencyOption);
     TreeShape shape;
-    shape.files = parser.value(filesOption).toInt();
-    shape.folders = parser.value(foldersOption).toInt();
+    shape.files = onShare && !parser.isSet(filesOption) ? 100000 : parser.value(filesOption).toInt();
+    shape.folders = onShare && !parser.isSet(foldersOption) ? 2000 : parser.value(foldersOption).toInt();
     const int runs = std::max(3, parser.value(runsOption).toInt());
-    const QString top = QDir(parser.value(topOption)).absolutePath();
+    const QString top =
+        QDir(onShare && !parser.isSet(topOption) ? QDir::tempPath() + QStringLiteral("/tallyfold-bench/share/tree")
+                                                 : parser.value(topOption))
+            .absolutePath();
     QString error;
     std::printf("tree %s: %d files in %d folders, fan-out %d\n", qPrintable(top), shape.files, shape.folders,
                 shape.fanOut);
@@ -138,6 +135,8 @@ int main(int argc, char* argv[])
     BenchDialogs dialogs;
     QtYield yield;
     PosixFileSystem files;
+    QtCallWaiter waiter; // as the program has it, for the calls into shares
+    files.setWaiter(&waiter);
     BenchClipboard clipboard;
     IniSettingsStorage settings(scratch + QStringLiteral("/config"));
     SystemEnvironment environment;
@@ -149,6 +148,14 @@ int main(int argc, char* argv[])
     Form& form = window.form();
     ListPane& results = form.ListView2;
     auto click = [&](int button) { window.PushButton(button)->click(); };
+    if (onShare) {
+        const int latency = parser.value(latencyOption).toInt();
+        if (!shareFigures(window, dialogs, top, scratch + QStringLiteral("/share"), latency, runs)) {
+            std::fprintf(stderr, "the latency file system cannot be mounted here (root, /dev/fuse, a test build)\n");
+            return 1;
+        }
+        return 0;
+    }
     dialogs.folder = top;
     const qint64 emptyWindow = residentBytes();
 

@@ -19,7 +19,8 @@ namespace {
 QStringList findFiles(const QString& top)
 {
     QProcess find;
-    find.start(QStringLiteral("find"), {top, "!", "-type", "d", "!", "-xtype", "d", "!", "-name", "~*", "-print0"});
+    find.start(QStringLiteral("find"),
+               {top, "!", "-type", "d", "!", "-xtype", "d", "!", "-xtype", "l", "!", "-name", "~*", "-print0"});
     find.waitForFinished(-1);
     QStringList files;
     for (const QByteArray& path : find.readAllStandardOutput().split('\0'))
@@ -115,9 +116,12 @@ private Q_SLOTS:
         QElapsedTimer sinceTick, waited;
         qint64 worstGap = 0;
         QTimer ticks;
+        bool dropped = false;
         QObject::connect(&ticks, &QTimer::timeout, [&] {
+            if (dropped)
+                return;
             worstGap = std::max(worstGap, sinceTick.restart());
-            if (waited.elapsed() > 1000)
+            if ((dropped = waited.elapsed() > 1000))
                 share.drop();
         });
         sinceTick.start();

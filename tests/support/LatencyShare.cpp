@@ -33,11 +33,12 @@ QString LatencyShare::serverProgram()
 #endif
 }
 
-LatencyShare::LatencyShare(const QString& source, int delayMs, const QString& hung)
+LatencyShare::LatencyShare(const QString& source, int delayMs, const QString& hung, const QString& mountPoint)
+    : m_mountPoint(mountPoint.isEmpty() ? m_temporary.path() : mountPoint)
 {
     if (serverProgram().isEmpty() || !QFileInfo::exists(serverProgram()) || !QFileInfo::exists("/dev/fuse"))
         return;
-    QStringList arguments{source, m_mountPoint.path(), QString::number(delayMs)};
+    QStringList arguments{source, m_mountPoint, QString::number(delayMs)};
     if (!hung.isEmpty())
         arguments.append(hung);
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -46,7 +47,7 @@ LatencyShare::LatencyShare(const QString& source, int delayMs, const QString& hu
     waited.start();
     while (!m_mounted && waited.elapsed() < 5000 && m_server.state() != QProcess::NotRunning) {
         QThread::msleep(10);
-        m_mounted = isMountPoint(m_mountPoint.path());
+        m_mounted = isMountPoint(m_mountPoint);
     }
 }
 
@@ -58,9 +59,10 @@ LatencyShare::~LatencyShare()
 void LatencyShare::drop()
 {
     if (m_mounted)
-        QProcess::execute(QStringLiteral("fusermount3"), {"-u", "-z", m_mountPoint.path()});
+        QProcess::execute(QStringLiteral("fusermount3"), {"-u", "-z", m_mountPoint});
     m_mounted = false;
-    if (m_server.state() != QProcess::NotRunning) {
+    // A server whose mount is gone ends by itself, unless a request holds one of its threads.
+    if (m_server.state() != QProcess::NotRunning && !m_server.waitForFinished(1000)) {
         m_server.kill();
         m_server.waitForFinished();
     }
@@ -68,5 +70,5 @@ void LatencyShare::drop()
 
 QString LatencyShare::path(const QString& relative) const
 {
-    return relative.isEmpty() ? m_mountPoint.path() : m_mountPoint.path() + QChar(u'/') + relative;
+    return relative.isEmpty() ? m_mountPoint : m_mountPoint + QChar(u'/') + relative;
 }

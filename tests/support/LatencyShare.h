@@ -7,11 +7,12 @@
 // A network share stood in for by the latency file system (latencyfs): `source` seen through a mount of the
 // test's own, every request answered after `delayMs`, and the folder `hung` (relative to `source`) never. The
 // mount is dropped and its server ended when the share goes, which lets every waiting call go. isMounted()
-// tells whether it could be made: it needs root, /dev/fuse and libfuse3 at build time.
+// tells whether it could be made: it needs root, /dev/fuse and libfuse3 at build time. The mount point is a
+// temporary folder, or `mountPoint` where one is given.
 class LatencyShare
 {
 public:
-    LatencyShare(const QString& source, int delayMs, const QString& hung = {});
+    LatencyShare(const QString& source, int delayMs, const QString& hung = {}, const QString& mountPoint = {});
     ~LatencyShare();
     LatencyShare(const LatencyShare&) = delete;
     LatencyShare& operator=(const LatencyShare&) = delete;
@@ -25,7 +26,8 @@ public:
     static QString serverProgram();
 
 private:
-    QTemporaryDir m_mountPoint;
+    QTemporaryDir m_temporary;
+    QString m_mountPoint;
     QProcess m_server;
     bool m_mounted = false;
 };

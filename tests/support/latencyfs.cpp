@@ -262,9 +262,11 @@ int main(int argc, char* argv[])
 
     // Open to every user as a share is, answering up to 64 requests at once: a request that waits holds only
     // its own thread.
+    // LATENCYFS_DEBUG in the environment prints every request.
     char* arguments[] = {argv[0], const_cast<char*>("-o"),
-                         const_cast<char*>("allow_other,default_permissions,fsname=latencyfs,subtype=latencyfs")};
-    fuse_args args = FUSE_ARGS_INIT(3, arguments);
+                         const_cast<char*>("allow_other,default_permissions,fsname=latencyfs,subtype=latencyfs"),
+                         const_cast<char*>("-d")};
+    fuse_args args = FUSE_ARGS_INIT(std::getenv("LATENCYFS_DEBUG") ? 4 : 3, arguments);
     fuse* session = fuse_new(&args, &operations, sizeof operations, nullptr);
     if (!session || fuse_mount(session, argv[2]) != 0)
         return 1;
