@@ -100,19 +100,6 @@ private:
     bool m_mounted = false;
 };
 
-QStringList findFiles(const QString& top)
-{
-    QProcess find;
-    find.start("find", {top, "!", "-type", "d", "!", "-xtype", "d", "!", "-xtype", "l", "!", "-name", "~*", "-print0"});
-    find.waitForFinished(-1);
-    QStringList files;
-    for (const QByteArray& path : find.readAllStandardOutput().split('\0'))
-        if (!path.isEmpty())
-            files.append(QString::fromUtf8(path));
-    files.sort();
-    return files;
-}
-
 } // namespace
 
 class TestSshfs : public QObject
@@ -141,7 +128,7 @@ private Q_SLOTS:
         h.click(5);
         QStringList listed = h.resultEntries();
         listed.sort();
-        QCOMPARE(listed, findFiles(top));
+        QCOMPARE(listed, findListedFiles(top));
         QCOMPARE(listed.size(), 6);
         QCOMPARE(otherMessages(h), QStringList{"Done."});
     }

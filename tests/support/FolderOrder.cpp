@@ -62,3 +62,17 @@ QStringList findFolders(const QString& top)
     }
     return folders;
 }
+
+QStringList findListedFiles(const QString& top)
+{
+    QProcess find;
+    find.start(QStringLiteral("find"),
+               {top, "!", "-type", "d", "!", "-xtype", "d", "!", "-xtype", "l", "!", "-name", "~*", "-print0"});
+    find.waitForFinished(-1);
+    QStringList files;
+    for (const QByteArray& path : find.readAllStandardOutput().split('\0'))
+        if (!path.isEmpty())
+            files.append(QString::fromUtf8(path));
+    files.sort();
+    return files;
+}
