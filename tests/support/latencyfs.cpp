@@ -1,5 +1,7 @@
 // A network share stood in for by a FUSE file system: it mirrors a folder and answers every request after a
-// set delay, many requests at once, with the kernel caching what it answered as network file systems let it.
+// set delay, many requests at once, with the kernel keeping names, attributes and file contents a while as
+// network file systems let it. Folder listings are not kept yet: libfuse's path-based interface does not hand
+// the folder's caching flag on to the kernel, so every listing asks the server again.
 // One named folder can be made never to answer, as a share whose server went away.
 //
 //   latencyfs SOURCE MOUNTPOINT DELAY_MS [HUNG_PATH]
@@ -82,7 +84,7 @@ int onOpendir(const char* path, fuse_file_info* file)
     if (!folder)
         return -errno;
     file->fh = reinterpret_cast<uint64_t>(folder);
-    file->cache_readdir = 1;
+    file->cache_readdir = 1; // asked for, though the path-based interface drops it
     file->keep_cache = 1;
     return 0;
 }
