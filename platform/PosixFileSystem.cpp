@@ -81,6 +81,20 @@ bool isMountRoot(int in, const char* name)
            (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (info.stx_attributes & STATX_ATTR_MOUNT_ROOT);
 }
 
+// The type (and device) of `name` in the folder `in`, asking the kernel for nothing else: a file system that
+// keeps attributes for a while answers from what it keeps. (FUSE asks its server again for all of a folder's
+// attributes once the folder was read, which changed its access time, unless the caller asks for less.)
+bool typeOf(int in, const char* name, int flags, mode_t& mode, dev_t* device = nullptr)
+{
+    struct statx info;
+    if (::statx(in, name, flags, STATX_TYPE | STATX_MODE, &info) != 0)
+        return false;
+    mode = info.stx_mode;
+    if (device)
+        *device = makedev(info.stx_dev_major, info.stx_dev_minor);
+    return true;
+}
+
 // The existence test of a file listing: the entry exists and is not a folder. A link counts by what it
 // leads to: a link to a file (or pipe, device...) does, a link to a folder or a dangling link does not. Only
 // links and entries of unknown type cost a stat; the type of every other entry comes with its name.
@@ -90,8 +104,8 @@ bool IsExistingFile(int folderFd, const dirent64& entry)
         return false;
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
         return true;
-    struct stat info;
-    return ::fstatat(folderFd, entry.d_name, &info, 0) == 0 && !S_ISDIR(info.st_mode);
+    mode_t mode;
+    return typeOf(folderFd, entry.d_name, 0, mode) && !S_ISDIR(mode);
 }
 
 // A folder being listed, read straight from the kernel a buffer at a time: no stream of the C library, which
@@ -340,15 +354,16 @@ ListingFailure ListingFailure::fromErrno(int error)
 bool PosixFileSystem::PathExists(const QString& path)
 {
     const QByteArray name = encoded(path);
-    struct stat info;
-    return !path.isEmpty() && guarded(name, [&] { return ::stat(name.constData(), &info) == 0; });
+    struct statx info;
+    return !path.isEmpty() &&
+           guarded(name, [&] { return ::statx(AT_FDCWD, name.constData(), 0, STATX_MTIME, &info) == 0; });
 }
 
 bool PosixFileSystem::isNormalFile(const QString& path)
 {
     const QByteArray name = encoded(path);
-    struct stat info;
-    if (!guarded(name, [&] { return ::stat(name.constData(), &info) == 0; }) || !S_ISREG(info.st_mode))
+    mode_t mode;
+    if (!guarded(name, [&] { return typeOf(AT_FDCWD, name.constData(), 0, mode); }) || !S_ISREG(mode))
         return false;
     const qsizetype slash = name.lastIndexOf('/');
     return name.mid(slash + 1).front() != '.';
@@ -494,28 +509,29 @@ PosixFileSystem::InFolder PosixFileSystem::inFolder(const QByteArray& name)
 
 std::optional<FileSystem::FolderInfo> PosixFileSystem::lookAt(const QByteArray& name, Links links, int& error)
 {
-    struct stat info;
+    mode_t mode;
+    dev_t device;
     const InFolder at = inFolder(name);
-    if (name.isEmpty() || ::fstatat(at.folder, at.name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (name.isEmpty() || !typeOf(at.folder, at.name, AT_SYMLINK_NOFOLLOW, mode, &device)) {
         error = name.isEmpty() ? ENOENT : errno;
         return std::nullopt;
     }
-    if (S_ISLNK(info.st_mode)) {
-        struct stat target;
-        if (::fstatat(at.folder, at.name, &target, 0) != 0 || !S_ISDIR(target.st_mode))
+    if (S_ISLNK(mode)) {
+        mode_t target;
+        if (!typeOf(at.folder, at.name, 0, target) || !S_ISDIR(target))
             return FolderInfo{Attribute::Link, false};
         if (links == Links::Picked)
             return FolderInfo{Attribute::Directory | Attribute::Link, false};
         return FolderInfo{Attribute::Hidden | Attribute::System | Attribute::Directory | Attribute::Link, false};
     }
-    if (!S_ISDIR(info.st_mode))
+    if (!S_ISDIR(mode))
         return FolderInfo{0, false};
     const bool isRoot = name == "/";
-    const Volume volume = volumeOf(name, info.st_dev);
+    const Volume volume = volumeOf(name, device);
     if (volume == Volume::Pseudo)
         return FolderInfo{Attribute::Hidden | Attribute::System | Attribute::Directory, isRoot};
     if (volume == Volume::Ntfs || volume == Volume::Fat) {
-        if (const std::optional<int> windows = windowsAttributes(at, name, volume, info.st_dev))
+        if (const std::optional<int> windows = windowsAttributes(at, name, volume, device))
             return FolderInfo{*windows | Attribute::Directory, isRoot || isMountRoot(at.folder, at.name)};
     }
     const qsizetype slash = name.lastIndexOf('/');
@@ -555,8 +571,8 @@ SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name)
             continue;
         bool isFolder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat info;
-            isFolder = ::fstatat(folder.fd(), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+            mode_t mode;
+            isFolder = typeOf(folder.fd(), entry->d_name, 0, mode) && S_ISDIR(mode);
         }
         if (isFolder)
             listing.names.emplace_back(entry->d_name);
