@@ -1,15 +1,15 @@
 // A network share stood in for by a FUSE file system: it mirrors a folder and answers every request after a
-// set delay, many requests at once, with the kernel keeping names, attributes and file contents a while as
-// network file systems let it. Folder listings are not kept yet: libfuse's path-based interface does not hand
-// the folder's caching flag on to the kernel, so every listing asks the server again.
-// One named folder can be made never to answer, as a share whose server went away.
+// set delay, many requests at once, with the kernel keeping names, attributes, file contents and folder
+// listings for a while, as network file systems let it. One named folder can be made never to answer, as a
+// share whose server went away.
 //
 //   latencyfs SOURCE MOUNTPOINT DELAY_MS [HUNG_PATH]
 //
 // HUNG_PATH is relative to SOURCE ("a/b"): every request on it or below it waits for ever. The program stays
-// in the foreground until the mount is dropped (fusermount3 -u MOUNTPOINT).
+// in the foreground until the mount is dropped (fusermount3 -u MOUNTPOINT). LATENCYFS_DEBUG in the
+// environment prints every request.
 #define FUSE_USE_VERSION 312
-#include <fuse3/fuse.h>
+#include <fuse3/fuse_lowlevel.h>
 
 #include <cerrno>
 #include <chrono>
@@ -18,23 +18,74 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <string>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <thread>
 #include <unistd.h>
+#include <unordered_map>
+#include <vector>
 
 namespace {
+
+constexpr double kKeepSeconds = 60;
 
 std::string g_source;
 int g_delayMs = 0;
 std::string g_hung; // "/a/b", or empty
 
-// Waits as a server far away would, and for ever on the hung folder.
-std::string real(const char* path)
+// The kernel's inode numbers for the paths it knows, relative to the source ("" for the root).
+struct Node
 {
-    if (!g_hung.empty() && std::strncmp(path, g_hung.c_str(), g_hung.size()) == 0 &&
-        (path[g_hung.size()] == '\0' || path[g_hung.size()] == '/')) {
+    std::string path;
+    std::uint64_t lookups = 0;
+};
+std::mutex g_mutex;
+std::unordered_map<fuse_ino_t, Node> g_nodes{{FUSE_ROOT_ID, Node{"", 1}}};
+std::unordered_map<std::string, fuse_ino_t> g_inodes{{"", FUSE_ROOT_ID}};
+fuse_ino_t g_next = FUSE_ROOT_ID + 1;
+
+std::string relative(fuse_ino_t ino)
+{
+    std::lock_guard lock(g_mutex);
+    const auto node = g_nodes.find(ino);
+    return node == g_nodes.end() ? std::string() : node->second.path;
+}
+
+std::string child(fuse_ino_t parent, const char* name)
+{
+    return relative(parent) + "/" + name;
+}
+
+fuse_ino_t remember(const std::string& path)
+{
+    std::lock_guard lock(g_mutex);
+    auto [known, added] = g_inodes.try_emplace(path, g_next);
+    if (added)
+        g_nodes[g_next++] = Node{path, 0};
+    ++g_nodes[known->second].lookups;
+    return known->second;
+}
+
+void forget(fuse_ino_t ino, std::uint64_t count)
+{
+    std::lock_guard lock(g_mutex);
+    const auto node = g_nodes.find(ino);
+    if (node == g_nodes.end() || ino == FUSE_ROOT_ID)
+        return;
+    node->second.lookups -= std::min(count, node->second.lookups);
+    if (node->second.lookups == 0) {
+        g_inodes.erase(node->second.path);
+        g_nodes.erase(node);
+    }
+}
+
+// Waits as a server far away would, and for ever on the hung folder; then the path in the source.
+std::string real(const std::string& path)
+{
+    if (!g_hung.empty() && path.compare(0, g_hung.size(), g_hung) == 0 &&
+        (path.size() == g_hung.size() || path[g_hung.size()] == '/')) {
         for (;;)
             ::pause();
     }
@@ -43,183 +94,284 @@ std::string real(const char* path)
     return g_source + path;
 }
 
-int result(int value)
+void replyEntry(fuse_req_t req, const std::string& path)
 {
-    return value < 0 ? -errno : value;
+    struct stat info;
+    if (::lstat(real(path).c_str(), &info) != 0)
+        return (void)fuse_reply_err(req, errno);
+    fuse_entry_param entry{};
+    entry.ino = remember(path);
+    entry.attr = info;
+    entry.attr.st_ino = entry.ino;
+    entry.attr_timeout = kKeepSeconds;
+    entry.entry_timeout = kKeepSeconds;
+    fuse_reply_entry(req, &entry);
 }
 
-void* onInit(fuse_conn_info* connection, fuse_config* config)
+void replyAttr(fuse_req_t req, fuse_ino_t ino, int result, struct stat& info)
 {
-    // Lookups in one folder answer each other's waiting, as a server does: a name that never answers holds
-    // only the callers that asked for it.
+    if (result != 0)
+        return (void)fuse_reply_err(req, errno);
+    info.st_ino = ino;
+    fuse_reply_attr(req, &info, kKeepSeconds);
+}
+
+void replyResult(fuse_req_t req, int result)
+{
+    fuse_reply_err(req, result < 0 ? errno : 0);
+}
+
+void onInit(void*, fuse_conn_info* connection)
+{
+    // Lookups in one folder answer each other's waiting, as a server does; listings come without attributes.
     connection->want |= FUSE_CAP_PARALLEL_DIROPS;
-    // As a network file system: names and attributes are kept a while, and so is what a file or folder held.
-    config->entry_timeout = 60;
-    config->attr_timeout = 60;
-    config->negative_timeout = 60;
-    config->kernel_cache = 1;
-    config->use_ino = 1;
-    return nullptr;
+    connection->want &= ~FUSE_CAP_READDIRPLUS;
 }
 
-int onGetattr(const char* path, struct stat* info, fuse_file_info* file)
+void onLookup(fuse_req_t req, fuse_ino_t parent, const char* name)
 {
-    if (file)
-        return result(::fstat(int(file->fh), info));
-    return result(::lstat(real(path).c_str(), info));
+    replyEntry(req, child(parent, name));
 }
 
-int onReadlink(const char* path, char* buffer, size_t size)
+void onForget(fuse_req_t req, fuse_ino_t ino, std::uint64_t count)
 {
-    const ssize_t length = ::readlink(real(path).c_str(), buffer, size - 1);
+    forget(ino, count);
+    fuse_reply_none(req);
+}
+
+void onForgetMulti(fuse_req_t req, size_t count, fuse_forget_data* forgets)
+{
+    for (size_t i = 0; i < count; ++i)
+        forget(forgets[i].ino, forgets[i].nlookup);
+    fuse_reply_none(req);
+}
+
+void onGetattr(fuse_req_t req, fuse_ino_t ino, fuse_file_info*)
+{
+    struct stat info;
+    const int result = ::lstat(real(relative(ino)).c_str(), &info);
+    replyAttr(req, ino, result, info);
+}
+
+void onSetattr(fuse_req_t req, fuse_ino_t ino, struct stat* attr, int set, fuse_file_info* file)
+{
+    const std::string path = real(relative(ino));
+    int result = 0;
+    if (set & FUSE_SET_ATTR_MODE)
+        result = file ? ::fchmod(int(file->fh), attr->st_mode) : ::chmod(path.c_str(), attr->st_mode);
+    if (result == 0 && (set & (FUSE_SET_ATTR_UID | FUSE_SET_ATTR_GID)))
+        result = ::lchown(path.c_str(), (set & FUSE_SET_ATTR_UID) ? attr->st_uid : uid_t(-1),
+                          (set & FUSE_SET_ATTR_GID) ? attr->st_gid : gid_t(-1));
+    if (result == 0 && (set & FUSE_SET_ATTR_SIZE))
+        result = file ? ::ftruncate(int(file->fh), attr->st_size) : ::truncate(path.c_str(), attr->st_size);
+    if (result == 0 && (set & (FUSE_SET_ATTR_ATIME | FUSE_SET_ATTR_MTIME))) {
+        timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
+        if (set & FUSE_SET_ATTR_ATIME)
+            times[0] = (set & FUSE_SET_ATTR_ATIME_NOW) ? timespec{0, UTIME_NOW} : attr->st_atim;
+        if (set & FUSE_SET_ATTR_MTIME)
+            times[1] = (set & FUSE_SET_ATTR_MTIME_NOW) ? timespec{0, UTIME_NOW} : attr->st_mtim;
+        result = ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    }
+    struct stat info;
+    if (result == 0)
+        result = ::lstat(path.c_str(), &info);
+    replyAttr(req, ino, result, info);
+}
+
+void onReadlink(fuse_req_t req, fuse_ino_t ino)
+{
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(real(relative(ino)).c_str(), target, sizeof target - 1);
     if (length < 0)
-        return -errno;
-    buffer[length] = '\0';
-    return 0;
+        return (void)fuse_reply_err(req, errno);
+    target[length] = '\0';
+    fuse_reply_readlink(req, target);
 }
 
-int onOpendir(const char* path, fuse_file_info* file)
+// An open folder: its entries, read once when it is opened.
+struct Listing
 {
-    DIR* folder = ::opendir(real(path).c_str());
+    std::vector<std::pair<std::string, struct stat>> entries;
+};
+
+void onOpendir(fuse_req_t req, fuse_ino_t ino, fuse_file_info* file)
+{
+    DIR* folder = ::opendir(real(relative(ino)).c_str());
     if (!folder)
-        return -errno;
-    file->fh = reinterpret_cast<uint64_t>(folder);
-    file->cache_readdir = 1; // asked for, though the path-based interface drops it
-    file->keep_cache = 1;
-    return 0;
-}
-
-int onReaddir(const char*, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file_info* file, fuse_readdir_flags)
-{
-    DIR* folder = reinterpret_cast<DIR*>(file->fh);
-    if (g_delayMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(g_delayMs));
-    ::rewinddir(folder);
+        return (void)fuse_reply_err(req, errno);
+    auto* listing = new Listing;
     while (dirent* entry = ::readdir(folder)) {
         struct stat info
         {};
         info.st_ino = entry->d_ino;
         info.st_mode = DTTOIF(entry->d_type);
-        if (fill(buffer, entry->d_name, &info, 0, fuse_fill_dir_flags(0)))
-            break;
+        listing->entries.emplace_back(entry->d_name, info);
     }
-    return 0;
-}
-
-int onReleasedir(const char*, fuse_file_info* file)
-{
-    ::closedir(reinterpret_cast<DIR*>(file->fh));
-    return 0;
-}
-
-int onOpen(const char* path, fuse_file_info* file)
-{
-    const int fd = ::open(real(path).c_str(), file->flags);
-    if (fd < 0)
-        return -errno;
-    file->fh = uint64_t(fd);
+    ::closedir(folder);
+    file->fh = reinterpret_cast<std::uint64_t>(listing);
+    // The kernel keeps the listing, and keeps it across opens, as a share's client keeps what it read.
+    file->cache_readdir = 1;
     file->keep_cache = 1;
-    return 0;
+    fuse_reply_open(req, file);
 }
 
-int onCreate(const char* path, mode_t mode, fuse_file_info* file)
+void onReaddir(fuse_req_t req, fuse_ino_t, size_t size, off_t offset, fuse_file_info* file)
 {
-    const int fd = ::open(real(path).c_str(), file->flags, mode);
+    const auto* listing = reinterpret_cast<const Listing*>(file->fh);
+    if (g_delayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(g_delayMs));
+    std::vector<char> buffer(size);
+    size_t used = 0;
+    for (size_t i = size_t(offset); i < listing->entries.size(); ++i) {
+        const auto& [name, info] = listing->entries[i];
+        const size_t needed =
+            fuse_add_direntry(req, buffer.data() + used, size - used, name.c_str(), &info, off_t(i + 1));
+        if (needed > size - used)
+            break;
+        used += needed;
+    }
+    fuse_reply_buf(req, buffer.data(), used);
+}
+
+void onReleasedir(fuse_req_t req, fuse_ino_t, fuse_file_info* file)
+{
+    delete reinterpret_cast<Listing*>(file->fh);
+    fuse_reply_err(req, 0);
+}
+
+void onOpen(fuse_req_t req, fuse_ino_t ino, fuse_file_info* file)
+{
+    const int fd = ::open(real(relative(ino)).c_str(), file->flags & ~O_NOFOLLOW);
     if (fd < 0)
-        return -errno;
-    file->fh = uint64_t(fd);
-    return 0;
+        return (void)fuse_reply_err(req, errno);
+    file->fh = std::uint64_t(fd);
+    file->keep_cache = 1;
+    fuse_reply_open(req, file);
 }
 
-int onRead(const char*, char* buffer, size_t size, off_t offset, fuse_file_info* file)
+void onCreate(fuse_req_t req, fuse_ino_t parent, const char* name, mode_t mode, fuse_file_info* file)
+{
+    const std::string path = child(parent, name);
+    const int fd = ::open(real(path).c_str(), file->flags | O_CREAT, mode);
+    if (fd < 0)
+        return (void)fuse_reply_err(req, errno);
+    file->fh = std::uint64_t(fd);
+    fuse_entry_param entry{};
+    ::fstat(fd, &entry.attr);
+    entry.ino = remember(path);
+    entry.attr.st_ino = entry.ino;
+    entry.attr_timeout = kKeepSeconds;
+    entry.entry_timeout = kKeepSeconds;
+    fuse_reply_create(req, &entry, file);
+}
+
+void onRead(fuse_req_t req, fuse_ino_t, size_t size, off_t offset, fuse_file_info* file)
 {
     if (g_delayMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(g_delayMs));
-    return result(int(::pread(int(file->fh), buffer, size, offset)));
+    std::vector<char> buffer(size);
+    const ssize_t got = ::pread(int(file->fh), buffer.data(), size, offset);
+    if (got < 0)
+        return (void)fuse_reply_err(req, errno);
+    fuse_reply_buf(req, buffer.data(), size_t(got));
 }
 
-int onWrite(const char*, const char* buffer, size_t size, off_t offset, fuse_file_info* file)
+void onWrite(fuse_req_t req, fuse_ino_t, const char* data, size_t size, off_t offset, fuse_file_info* file)
 {
     if (g_delayMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(g_delayMs));
-    return result(int(::pwrite(int(file->fh), buffer, size, offset)));
+    const ssize_t done = ::pwrite(int(file->fh), data, size, offset);
+    if (done < 0)
+        return (void)fuse_reply_err(req, errno);
+    fuse_reply_write(req, size_t(done));
 }
 
-int onRelease(const char*, fuse_file_info* file)
+void onFlush(fuse_req_t req, fuse_ino_t, fuse_file_info*)
+{
+    fuse_reply_err(req, 0);
+}
+
+void onRelease(fuse_req_t req, fuse_ino_t, fuse_file_info* file)
 {
     ::close(int(file->fh));
-    return 0;
+    fuse_reply_err(req, 0);
 }
 
-int onFsync(const char*, int dataOnly, fuse_file_info* file)
+void onFsync(fuse_req_t req, fuse_ino_t, int dataOnly, fuse_file_info* file)
 {
-    return result(dataOnly ? ::fdatasync(int(file->fh)) : ::fsync(int(file->fh)));
+    replyResult(req, dataOnly ? ::fdatasync(int(file->fh)) : ::fsync(int(file->fh)));
 }
 
-int onStatfs(const char* path, struct statvfs* info)
+void onStatfs(fuse_req_t req, fuse_ino_t ino)
 {
-    return result(::statvfs(real(path).c_str(), info));
+    struct statvfs info;
+    if (::statvfs(real(relative(ino)).c_str(), &info) != 0)
+        return (void)fuse_reply_err(req, errno);
+    fuse_reply_statfs(req, &info);
 }
 
-int onAccess(const char* path, int mask)
+void onMkdir(fuse_req_t req, fuse_ino_t parent, const char* name, mode_t mode)
 {
-    return result(::access(real(path).c_str(), mask));
+    const std::string path = child(parent, name);
+    if (::mkdir(real(path).c_str(), mode) != 0)
+        return (void)fuse_reply_err(req, errno);
+    replyEntry(req, path);
 }
 
-int onMkdir(const char* path, mode_t mode)
+void onSymlink(fuse_req_t req, const char* target, fuse_ino_t parent, const char* name)
 {
-    return result(::mkdir(real(path).c_str(), mode));
+    const std::string path = child(parent, name);
+    if (::symlink(target, real(path).c_str()) != 0)
+        return (void)fuse_reply_err(req, errno);
+    replyEntry(req, path);
 }
 
-int onUnlink(const char* path)
+void onLink(fuse_req_t req, fuse_ino_t ino, fuse_ino_t parent, const char* name)
 {
-    return result(::unlink(real(path).c_str()));
+    const std::string path = child(parent, name);
+    if (::link(real(relative(ino)).c_str(), real(path).c_str()) != 0)
+        return (void)fuse_reply_err(req, errno);
+    replyEntry(req, path);
 }
 
-int onRmdir(const char* path)
+void onUnlink(fuse_req_t req, fuse_ino_t parent, const char* name)
 {
-    return result(::rmdir(real(path).c_str()));
+    replyResult(req, ::unlink(real(child(parent, name)).c_str()));
 }
 
-int onSymlink(const char* target, const char* path)
+void onRmdir(fuse_req_t req, fuse_ino_t parent, const char* name)
 {
-    return result(::symlink(target, real(path).c_str()));
+    replyResult(req, ::rmdir(real(child(parent, name)).c_str()));
 }
 
-int onRename(const char* from, const char* to, unsigned int flags)
+void onRename(fuse_req_t req, fuse_ino_t parent, const char* name, fuse_ino_t newParent, const char* newName,
+              unsigned int flags)
 {
-    return result(int(::renameat2(AT_FDCWD, real(from).c_str(), AT_FDCWD, real(to).c_str(), flags)));
+    const std::string from = child(parent, name), to = child(newParent, newName);
+    if (::renameat2(AT_FDCWD, real(from).c_str(), AT_FDCWD, real(to).c_str(), flags) != 0)
+        return (void)fuse_reply_err(req, errno);
+    // The kernel's inodes follow the names: what was below `from` is below `to` now.
+    std::lock_guard lock(g_mutex);
+    if (const auto replaced = g_inodes.find(to); replaced != g_inodes.end()) {
+        g_nodes[replaced->second].path = to + "\x01replaced";
+        g_inodes.erase(replaced);
+    }
+    std::vector<std::pair<std::string, fuse_ino_t>> moved;
+    for (const auto& [path, ino] : g_inodes)
+        if (path == from || path.compare(0, from.size() + 1, from + "/") == 0)
+            moved.emplace_back(path, ino);
+    for (const auto& [path, ino] : moved) {
+        const std::string renamed = to + path.substr(from.size());
+        g_inodes.erase(path);
+        g_inodes[renamed] = ino;
+        g_nodes[ino].path = renamed;
+    }
+    fuse_reply_err(req, 0);
 }
 
-int onLink(const char* from, const char* to)
+void onFallocate(fuse_req_t req, fuse_ino_t, int mode, off_t offset, off_t length, fuse_file_info* file)
 {
-    return result(::link(real(from).c_str(), real(to).c_str()));
-}
-
-int onChmod(const char* path, mode_t mode, fuse_file_info* file)
-{
-    return result(file ? ::fchmod(int(file->fh), mode) : ::chmod(real(path).c_str(), mode));
-}
-
-int onChown(const char* path, uid_t owner, gid_t group, fuse_file_info* file)
-{
-    return result(file ? ::fchown(int(file->fh), owner, group) : ::lchown(real(path).c_str(), owner, group));
-}
-
-int onTruncate(const char* path, off_t size, fuse_file_info* file)
-{
-    return result(file ? ::ftruncate(int(file->fh), size) : ::truncate(real(path).c_str(), size));
-}
-
-int onUtimens(const char* path, const timespec times[2], fuse_file_info* file)
-{
-    return result(file ? ::futimens(int(file->fh), times)
-                       : ::utimensat(AT_FDCWD, real(path).c_str(), times, AT_SYMLINK_NOFOLLOW));
-}
-
-int onFallocate(const char*, int mode, off_t offset, off_t length, fuse_file_info* file)
-{
-    return result(::fallocate(int(file->fh), mode, offset, length));
+    replyResult(req, ::fallocate(int(file->fh), mode, offset, length));
 }
 
 } // namespace
@@ -235,9 +387,13 @@ int main(int argc, char* argv[])
     if (argc > 4)
         g_hung = std::string("/") + argv[4];
 
-    fuse_operations operations{};
+    fuse_lowlevel_ops operations{};
     operations.init = onInit;
+    operations.lookup = onLookup;
+    operations.forget = onForget;
+    operations.forget_multi = onForgetMulti;
     operations.getattr = onGetattr;
+    operations.setattr = onSetattr;
     operations.readlink = onReadlink;
     operations.opendir = onOpendir;
     operations.readdir = onReaddir;
@@ -246,40 +402,35 @@ int main(int argc, char* argv[])
     operations.create = onCreate;
     operations.read = onRead;
     operations.write = onWrite;
+    operations.flush = onFlush;
     operations.release = onRelease;
     operations.fsync = onFsync;
     operations.statfs = onStatfs;
-    operations.access = onAccess;
     operations.mkdir = onMkdir;
+    operations.symlink = onSymlink;
+    operations.link = onLink;
     operations.unlink = onUnlink;
     operations.rmdir = onRmdir;
-    operations.symlink = onSymlink;
     operations.rename = onRename;
-    operations.link = onLink;
-    operations.chmod = onChmod;
-    operations.chown = onChown;
-    operations.truncate = onTruncate;
-    operations.utimens = onUtimens;
     operations.fallocate = onFallocate;
 
     // Open to every user as a share is, answering up to 64 requests at once: a request that waits holds only
     // its own thread.
-    // LATENCYFS_DEBUG in the environment prints every request.
     char* arguments[] = {argv[0], const_cast<char*>("-o"),
                          const_cast<char*>("allow_other,default_permissions,fsname=latencyfs,subtype=latencyfs"),
                          const_cast<char*>("-d")};
     fuse_args args = FUSE_ARGS_INIT(std::getenv("LATENCYFS_DEBUG") ? 4 : 3, arguments);
-    fuse* session = fuse_new(&args, &operations, sizeof operations, nullptr);
-    if (!session || fuse_mount(session, argv[2]) != 0)
+    fuse_session* session = fuse_session_new(&args, &operations, sizeof operations, nullptr);
+    if (!session || fuse_session_mount(session, argv[2]) != 0)
         return 1;
-    fuse_set_signal_handlers(fuse_get_session(session));
+    fuse_set_signal_handlers(session);
     fuse_loop_config* loop = fuse_loop_cfg_create();
     fuse_loop_cfg_set_max_threads(loop, 64);
     fuse_loop_cfg_set_idle_threads(loop, 64);
-    const int status = fuse_loop_mt(session, loop);
+    const int status = fuse_session_loop_mt(session, loop);
     fuse_loop_cfg_destroy(loop);
-    fuse_remove_signal_handlers(fuse_get_session(session));
-    fuse_unmount(session);
-    fuse_destroy(session);
+    fuse_remove_signal_handlers(session);
+    fuse_session_unmount(session);
+    fuse_session_destroy(session);
     return status == 0 ? 0 : 1;
 }
