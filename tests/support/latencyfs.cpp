@@ -123,8 +123,8 @@ void replyResult(fuse_req_t req, int result)
 
 void onInit(void*, fuse_conn_info* connection)
 {
-    // Lookups in one folder answer each other's waiting, as a server does; listings come without attributes.
-    connection->want |= FUSE_CAP_PARALLEL_DIROPS;
+    // Listings come without attributes. (The kernel serializes the lookups in one folder here: a name that
+    // never answers holds every later lookup in its folder, as a dead server does.)
     connection->want &= ~FUSE_CAP_READDIRPLUS;
 }
 
