@@ -1,8 +1,10 @@
 #include "platform/MountTable.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -21,9 +23,8 @@ std::string unescaped(const std::string& field)
     return text;
 }
 
-} // namespace
-
-bool MountTable::isLocalType(const std::string& type)
+// Whether a file system of the type the table names answers without a server of its own.
+bool isLocalType(const std::string& type)
 {
     static const char* const kLocal[] = {
         "ext2",     "ext3",   "ext4",    "xfs",         "btrfs",    "tmpfs",     "ramfs",      "devtmpfs",  "proc",
@@ -34,30 +35,49 @@ bool MountTable::isLocalType(const std::string& type)
     return std::find(std::begin(kLocal), std::end(kLocal), type) != std::end(kLocal);
 }
 
-void MountTable::refresh()
+} // namespace
+
+std::vector<MountTable::Mount> MountTable::current()
 {
-    m_mounts.clear();
-    m_anyHanging = false;
+    std::vector<Mount> mounts;
     std::ifstream table("/proc/self/mountinfo");
     std::string line;
     while (std::getline(table, line)) {
         // id parent major:minor root mount-point options ... - fstype source options
         std::istringstream fields(line);
-        std::string id, parent, device, root, point, field;
-        fields >> id >> parent >> device >> root >> point;
+        std::string id, parent, numbers, root, point, field;
+        fields >> id >> parent >> numbers >> root >> point;
         while (fields >> field && field != "-") {
         }
         std::string type;
         fields >> type;
-        const bool local = isLocalType(type);
-        m_anyHanging = m_anyHanging || !local;
-        m_mounts.push_back(Mount{unescaped(point), local});
+        unsigned major = 0, minor = 0;
+        std::sscanf(numbers.c_str(), "%u:%u", &major, &minor);
+        mounts.push_back(Mount{unescaped(point), makedev(major, minor), type, isLocalType(type)});
     }
+    return mounts;
+}
+
+void MountTable::refresh()
+{
+    m_mounts = current();
+    m_anyHanging = std::any_of(m_mounts.begin(), m_mounts.end(), [](const Mount& mount) { return !mount.local; });
     // A later mount over the same point hides the earlier one: a stable sort keeps the later one last, and the
     // search takes the last match among equals by walking from the back.
     std::stable_sort(m_mounts.begin(), m_mounts.end(),
                      [](const Mount& a, const Mount& b) { return a.point.size() < b.point.size(); });
     m_age.start();
+}
+
+std::string MountTable::typeOf(dev_t device)
+{
+    const auto find = [&] {
+        return std::find_if(m_mounts.rbegin(), m_mounts.rend(), [&](const Mount& m) { return m.device == device; });
+    };
+    if (!m_age.isValid() || m_age.elapsed() > 1000 || find() == m_mounts.rend())
+        refresh();
+    const auto found = find();
+    return found == m_mounts.rend() ? std::string() : found->type;
 }
 
 bool MountTable::mayHang(QByteArrayView path)

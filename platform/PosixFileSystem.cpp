@@ -42,29 +42,6 @@ QByteArray withoutTrailingSeparators(QByteArray path)
     return path;
 }
 
-// The type of the file system mounted from `device`, as the mount table names it ("" where it is not there).
-// Read afresh at every call: the table changes as disks come and go.
-std::string mountedType(dev_t device)
-{
-    std::ifstream mounts("/proc/self/mountinfo");
-    std::string line;
-    while (std::getline(mounts, line)) {
-        // id parent major:minor root mount-point options ... - fstype source options
-        std::istringstream fields(line);
-        std::string id, parent, numbers, field;
-        fields >> id >> parent >> numbers;
-        unsigned major = 0, minor = 0;
-        if (std::sscanf(numbers.c_str(), "%u:%u", &major, &minor) != 2 || makedev(major, minor) != device)
-            continue;
-        while (fields >> field && field != "-") {
-        }
-        std::string type;
-        fields >> type;
-        return type;
-    }
-    return {};
-}
-
 // ntfs-3g mounts as plain "fuse" (an image file) or "fuseblk" (a disk), or with its name as the subtype.
 bool isNtfs3gType(const std::string& type)
 {
@@ -243,10 +220,15 @@ private:
 
 } // namespace
 
+bool PosixFileSystem::waitsFor(QByteArrayView path)
+{
+    return m_waiter && m_mounts.mayHang(path);
+}
+
 template <typename Call> auto PosixFileSystem::guarded(QByteArrayView path, Call&& call) -> decltype(call())
 {
     using Result = decltype(call());
-    if (!m_waiter || !m_mounts.mayHang(path))
+    if (!waitsFor(path))
         return call();
     if constexpr (std::is_void_v<Result>) {
         m_waiter->wait(call);
@@ -422,14 +404,14 @@ PosixFileSystem::Volume PosixFileSystem::askVolume(const QByteArray& path, dev_t
     case 0x0187:     // autofs
         return Volume::Pseudo;
     case 0x01021994: // tmpfs, which devtmpfs shares: the mount table tells them apart
-        return mountedType(device) == "devtmpfs" ? Volume::Pseudo : Volume::Plain;
+        return m_mounts.typeOf(device) == "devtmpfs" ? Volume::Pseudo : Volume::Plain;
     case 0x5346544e: // ntfs3 and the older ntfs
         return Volume::Ntfs;
     case 0x4d44:     // msdos and vfat
     case 0x2011bab0: // exfat
         return Volume::Fat;
     case 0x65735546: // fuse: ntfs-3g mounts with no subtype, or with its own name
-        return isNtfs3gType(mountedType(device)) ? Volume::Ntfs : Volume::Plain;
+        return isNtfs3gType(m_mounts.typeOf(device)) ? Volume::Ntfs : Volume::Plain;
     default: return Volume::Plain;
     }
 }
@@ -585,7 +567,7 @@ SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name)
 void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
 {
     const QByteArray name = withoutTrailingSeparators(encoded(folderPath));
-    if (!m_waiter || !m_mounts.mayHang(name))
+    if (!waitsFor(name))
         return listFilesOf(name, sink);
     // The names are read on the waiter's thread and handed to the command on its own: one pool of bytes, a
     // name after another, each behind its length.
@@ -650,7 +632,7 @@ std::unique_ptr<QFile> PosixFileSystem::openReadOf(const QByteArray& name)
 std::unique_ptr<QIODevice> PosixFileSystem::openRead(const QString& path)
 {
     const QByteArray name = encoded(path);
-    if (!m_waiter || !m_mounts.mayHang(name))
+    if (!waitsFor(name))
         return openReadOf(name);
     std::unique_ptr<QIODevice> file;
     m_waiter->wait([&] { file = openReadOf(name); });
@@ -662,7 +644,7 @@ std::unique_ptr<SaveTarget> PosixFileSystem::openSave(const QString& path)
     const QByteArray name = encoded(path);
     if (name.isEmpty())
         throw Failure::fromErrno(ENOENT);
-    if (!m_waiter || !m_mounts.mayHang(name))
+    if (!waitsFor(name))
         return openPosixSaveTarget(name);
     std::unique_ptr<SaveTarget> target;
     m_waiter->wait([&] { target = openPosixSaveTarget(name); });

@@ -60,6 +60,8 @@ private:
     static constexpr int kShareReach = 64;
     static constexpr int kShareReaders = 32;
 
+    // Whether a call on the path goes through the waiter; `guarded` makes it there or here.
+    bool waitsFor(QByteArrayView path);
     template <typename Call> auto guarded(QByteArrayView path, Call&& call) -> decltype(call());
     SubfolderListing subfoldersOf(const QByteArray& name);
     void listFilesOf(const QByteArray& name, const NameSink& sink);
@@ -68,7 +70,7 @@ private:
     // What a file system keeps of its folders' attributes.
     enum class Volume { Plain, Pseudo, Ntfs, Fat };
     Volume volumeOf(const QByteArray& path, dev_t device);
-    static Volume askVolume(const QByteArray& path, dev_t device);
+    Volume askVolume(const QByteArray& path, dev_t device);
     // The attributes of the folder or file `name`; nothing, with `error` set, when it cannot be looked at.
     std::optional<FolderInfo> lookAt(const QByteArray& name, Links links, int& error);
 

@@ -1,27 +1,20 @@
 #include "LatencyShare.h"
 
+#include "platform/MountTable.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
-#include <fstream>
-#include <sstream>
+#include <algorithm>
 #include <string>
 
 bool isMountPoint(const QString& path)
 {
-    std::ifstream table("/proc/self/mountinfo");
     const std::string wanted = QFile::encodeName(path).toStdString();
-    std::string line;
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string id, parent, device, root, point;
-        fields >> id >> parent >> device >> root >> point;
-        if (point == wanted)
-            return true;
-    }
-    return false;
+    const std::vector<MountTable::Mount> mounts = MountTable::current();
+    return std::any_of(mounts.begin(), mounts.end(), [&](const auto& mount) { return mount.point == wanted; });
 }
 
 QString LatencyShare::serverProgram()
