@@ -61,6 +61,12 @@ bool dropCaches(QString* why)
     return true;
 }
 
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
 void runShell(const QString& commandLine)
 {
     QProcess shell;

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <vector>
 
 class QAbstractItemView;
 class QWidget;
@@ -19,6 +20,8 @@ bool dropCaches(QString* why);
 bool canDropCaches(QString* why);
 // Runs a shell command line and waits for it.
 void runShell(const QString& commandLine);
+// The middle value (the upper one of an even count), 0 for none.
+double median(std::vector<double> values);
 // How long `work` takes, in seconds.
 double seconds(const std::function<void()>& work);
 // Whether two text files hold the same lines, in any order (CR LF or LF line ends).

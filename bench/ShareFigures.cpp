@@ -15,16 +15,6 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-} // namespace
-
 bool shareFigures(MainWindow& window, BenchDialogs& dialogs, const QString& tree, const QString& mountPoint,
                   int latencyMs, int runs)
 {
@@ -56,7 +46,8 @@ bool shareFigures(MainWindow& window, BenchDialogs& dialogs, const QString& tree
     };
     Command walk{
         "\"1. Add Folders and Subfolders\"", 6, QStringLiteral("find '%1' -type d > '%2'").arg(top, out), {}, {}};
-    Command list{"\"2. Start Creating List\", filter *", 5, QStringLiteral("find '%1' ! -type d > '%2'").arg(top, out)};
+    Command list{
+        "\"2. Start Creating List\", filter *", 5, QStringLiteral("find '%1' ! -type d > '%2'").arg(top, out), {}, {}};
     dialogs.folder = top;
     for (int run = 0; run < runs; ++run) {
         click(9);

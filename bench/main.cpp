@@ -61,12 +61,6 @@ struct Figure
     qint64 worstStallMs = 0;
 };
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 void print(const Figure& figure)
 {
     const double p = median(figure.program), r = median(figure.reference);
