@@ -12,6 +12,7 @@
 #include "results/ResultsOutput.h"
 #include "results/ResultsPaneEditing.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -97,12 +98,12 @@ QFont arial(qreal points)
     return font;
 }
 
-void paintWhite(QWidget* widget)
+void setColours(QWidget* widget, const QColor& background, const QColor& text)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
     widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
 }
 
 } // namespace
@@ -124,7 +125,7 @@ void MainWindow::createControls()
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(twips(8040), twips(8445));
     setFont(arial(9));
-    paintWhite(this);
+    setAutoFillBackground(true);
 
     m_listView1 = new PaneView(m_folders, false, this);
     m_listView1->setObjectName(QStringLiteral("ListView1"));
@@ -136,7 +137,7 @@ void MainWindow::createControls()
     m_frame1->setObjectName(QStringLiteral("Frame1"));
     m_frame1->setGeometry(place(120, 3570, 7800, 795));
     m_frame1->setFlat(false);
-    paintWhite(m_frame1);
+    m_frame1->setAutoFillBackground(true);
 
     m_text1 = new QLineEdit(QStringLiteral("Text1"), m_frame1);
     m_text1->setObjectName(QStringLiteral("Text1"));
@@ -169,6 +170,7 @@ void MainWindow::createControls()
     m_text1->setAccessibleName(m_frame1->title());
     for (auto next = std::next(tabOrder.begin()); next != tabOrder.end(); ++next)
         setTabOrder(std::prev(next)->second, next->second);
+    applyColours();
 
     // The hover handlers see every mouse move over a control or the window's background; a move over a
     // control is that control's alone and does not reach the frame or window behind it.
@@ -188,6 +190,28 @@ void MainWindow::createControls()
         control->setAttribute(Qt::WA_NoMousePropagation);
         control->installEventFilter(this);
     }
+}
+
+// The window and the frame keep their own background under every desktop palette: white, or with a skin the
+// desktop's button face. What they draw on it themselves (the frame's caption and line) takes the colour made
+// for that background. The controls draw their backgrounds and texts from the desktop's palette, the empty
+// end of a pane's header included.
+void MainWindow::applyColours()
+{
+    const QPalette desktop = QApplication::palette();
+    const QColor background = m_skinned ? desktop.color(QPalette::Button) : QColor(Qt::white);
+    const QColor text = m_skinned ? desktop.color(QPalette::ButtonText) : QColor(Qt::black);
+    setColours(this, background, text);
+    setColours(m_frame1, background, text);
+    for (QWidget* pane : {m_listView1, m_listView2})
+        setColours(pane, desktop.color(QPalette::Window), desktop.color(QPalette::WindowText));
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        applyColours();
+    QWidget::changeEvent(event);
 }
 
 QPushButton* MainWindow::PushButton(int number) const

@@ -53,6 +53,7 @@ public:
     void setValue(int value) override;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -62,6 +63,7 @@ private:
     void setText(const QString& text) override;
 
     void createControls();
+    void applyColours();
     void connectCommands();
     template <class Handler> void handle(Handler&& handler);
     void ApplySkin();
@@ -76,6 +78,7 @@ private:
     int m_pointer = Pointer::Default;
     std::optional<QCursor> m_customPointer;
     QString m_skin;
+    bool m_skinned = false;
     std::function<void()> m_unload;
 
     PaneView* m_listView1 = nullptr;

@@ -11,6 +11,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -30,6 +31,30 @@ int shiftState(Qt::KeyboardModifiers modifiers)
 {
     return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
            (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+// WCAG's relative luminance and contrast ratio.
+double luminance(const QColor& colour)
+{
+    auto channel = [](float c) { return c <= 0.03928f ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+double contrast(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The text colour of a selected row: the palette's own, unless it falls short of 4.5:1 on the highlight (as
+// white on Fusion's light blue does); then black or white, whichever reads better there.
+QColor selectedTextColour(const QPalette& palette, QPalette::ColorGroup group)
+{
+    const QColor highlight = palette.color(group, QPalette::Highlight);
+    const QColor text = palette.color(group, QPalette::HighlightedText);
+    if (contrast(text, highlight) >= 4.5)
+        return text;
+    return contrast(Qt::black, highlight) >= contrast(Qt::white, highlight) ? QColor(Qt::black) : QColor(Qt::white);
 }
 
 } // namespace
@@ -250,6 +275,8 @@ void PaneView::paintEvent(QPaintEvent* event)
     const QModelIndex current = currentIndex();
     QStyleOptionViewItem option;
     initViewItemOption(&option);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        option.palette.setColor(group, QPalette::HighlightedText, selectedTextColour(option.palette, group));
     for (int row = first; row <= last; ++row) {
         for (int column = 0; column < columns; ++column) {
             const QModelIndex index = m_pane.index(row, column);

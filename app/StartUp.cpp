@@ -100,12 +100,8 @@ void MainWindow::ApplySkin()
     if (!m_sys.files.isNormalFile(skin))
         return;
 
-    const QColor buttonFace = palette().color(QPalette::Button);
-    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_frame1)}) {
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::Window, buttonFace);
-        widget->setPalette(palette);
-    }
+    m_skinned = true;
+    applyColours();
 
     const QByteArray content = m_sys.files.readAll(skin);
     const QString sheet = QString::fromUtf8(content);
