@@ -3,11 +3,13 @@
 #include "app/Help.h"
 #include "app/PaneView.h"
 #include "folders/AddFoldersCommand.h"
+#include "folders/DropFolders.h"
 #include "folders/FolderPaneEditing.h"
 #include "folders/LoadLists.h"
 #include "folders/SampleData.h"
 #include "listing/CreateList.h"
 #include "listing/ExtensionFilter.h"
+#include "results/DragResults.h"
 #include "results/RemoveEntries.h"
 #include "results/ResultsOutput.h"
 #include "results/ResultsPaneEditing.h"
@@ -18,9 +20,11 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 #include <map>
 
@@ -244,7 +248,40 @@ void MainWindow::connectCommands()
     connect(m_listView2, &PaneView::keyDown, this, [this](int key, int shift) {
         handle([&] { ListView2_KeyDown(m_form.MousePointer, m_results, key, shift); });
     });
+    m_listView1->setDropTarget([this](const QMimeData& data) { return folderPaneTakes(data); },
+                               [this](const QMimeData& data) { dropOnFolderPane(data); });
+    m_listView2->setDragSource([this] { return draggedResults(); });
     connect(m_text1, &QLineEdit::textChanged, this, [this] { handle([&] { Text1_Change(m_sys.settings, *this); }); });
+}
+
+namespace {
+const QString kUriList = QStringLiteral("text/uri-list");
+}
+
+bool MainWindow::folderPaneTakes(const QMimeData& data) const
+{
+    return folderPaneTakesDrops(m_form.MousePointer) && data.hasFormat(kUriList) &&
+           droppedPaths(data.data(kUriList)).has_value();
+}
+
+// The drop returns to its source at once; the folders are added after it, as a command of their own.
+void MainWindow::dropOnFolderPane(const QMimeData& data)
+{
+    const std::optional<QStringList> paths = droppedPaths(data.data(kUriList));
+    QTimer::singleShot(0, this, [this, paths = *paths] {
+        handle([&] { dropOnFolders(m_form.tools(), m_sys.settings, m_folders, m_form.StartFolder, paths); });
+    });
+}
+
+QMimeData* MainWindow::draggedResults() const
+{
+    const std::optional<DraggedResults> dragged = ::draggedResults(m_results);
+    if (!dragged)
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setData(kUriList, dragged->uriList);
+    data->setText(QString::fromUtf8(dragged->text));
+    return data;
 }
 
 void MainWindow::setValue(int value)

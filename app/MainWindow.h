@@ -11,6 +11,7 @@
 #include <optional>
 
 class PaneView;
+class QMimeData;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -64,6 +65,9 @@ private:
 
     void createControls();
     void applyColours();
+    QMimeData* draggedResults() const;
+    bool folderPaneTakes(const QMimeData& data) const;
+    void dropOnFolderPane(const QMimeData& data);
     void connectCommands();
     template <class Handler> void handle(Handler&& handler);
     void ApplySkin();

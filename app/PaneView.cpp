@@ -3,9 +3,12 @@
 #include "app/PaneAccessibility.h"
 #include "window/Form.h"
 
+#include <QApplication>
+#include <QDrag>
 #include <QHeaderView>
 #include <QHoverEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
@@ -355,4 +358,71 @@ void PaneView::mouseDoubleClickEvent(QMouseEvent* event)
     QAbstractItemView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         Q_EMIT dblClick();
+}
+
+void PaneView::mousePressEvent(QMouseEvent* event)
+{
+    const bool onRow = event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
+    m_dragStart = m_dragSource && onRow ? std::optional(event->position().toPoint()) : std::nullopt;
+    QAbstractItemView::mousePressEvent(event);
+}
+
+void PaneView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragStart && (event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - *m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
+        m_dragStart.reset();
+        if (QMimeData* data = m_dragSource()) {
+            auto* drag = new QDrag(this);
+            drag->setMimeData(data);
+            drag->exec(Qt::CopyAction | Qt::LinkAction, Qt::CopyAction);
+            setState(NoState); // the button was let go over the target
+        }
+        return;
+    }
+    QAbstractItemView::mouseMoveEvent(event);
+}
+
+void PaneView::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_dragStart.reset();
+    QAbstractItemView::mouseReleaseEvent(event);
+}
+
+void PaneView::setDropTarget(std::function<bool(const QMimeData&)> takes, std::function<void(const QMimeData&)> drop)
+{
+    m_takesDrop = std::move(takes);
+    m_drop = std::move(drop);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+}
+
+// Takes the drop as a copy (the files stay where they are) where the source offers that, else as a link.
+bool PaneView::judgeDrop(QDropEvent* event)
+{
+    const Qt::DropActions offered = event->possibleActions();
+    if (!m_takesDrop || !event->mimeData() || !(offered & (Qt::CopyAction | Qt::LinkAction)) ||
+        !m_takesDrop(*event->mimeData())) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(offered & Qt::CopyAction ? Qt::CopyAction : Qt::LinkAction);
+    event->accept();
+    return true;
+}
+
+void PaneView::dragEnterEvent(QDragEnterEvent* event)
+{
+    judgeDrop(event);
+}
+
+void PaneView::dragMoveEvent(QDragMoveEvent* event)
+{
+    judgeDrop(event);
+}
+
+void PaneView::dropEvent(QDropEvent* event)
+{
+    if (judgeDrop(event))
+        m_drop(*event->mimeData());
 }

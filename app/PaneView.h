@@ -2,8 +2,12 @@
 
 #include <QAbstractItemView>
 
+#include <functional>
+#include <optional>
+
 class ListPane;
 class QHeaderView;
+class QMimeData;
 class QPainter;
 class QStyleOptionViewItem;
 
@@ -26,6 +30,14 @@ public:
     // Selects the row at the 1-based position, as a click on it does.
     void selectRow(int position);
 
+    // Dragging out: a press on a row and a move start a drag of what `source` gives (nothing: no drag),
+    // offered for copying or linking. The pane itself never changes by it.
+    void setDragSource(std::function<QMimeData*()> source) { m_dragSource = std::move(source); }
+    const std::function<QMimeData*()>& dragSource() const { return m_dragSource; }
+    // Dropping in: the pane takes a drop that `takes` accepts, with the copying cursor, and hands it to
+    // `drop`; it refuses any other before the drop, with the refusing cursor.
+    void setDropTarget(std::function<bool(const QMimeData&)> takes, std::function<void(const QMimeData&)> drop);
+
     QRect visualRect(const QModelIndex& index) const override;
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     QModelIndex indexAt(const QPoint& point) const override;
@@ -47,6 +59,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
@@ -54,10 +72,15 @@ private:
     int rowAt(int y) const;
     void setHoverRow(int row);
     void paintFocusFrame(QPainter& painter, const QStyleOptionViewItem& cell) const;
+    bool judgeDrop(QDropEvent* event);
 
     ListPane& m_pane;
     QHeaderView* m_header;
     int m_rowHeight = 1;
     bool m_hotTracking;
     int m_hoverRow = -1;
+    std::function<QMimeData*()> m_dragSource;
+    std::optional<QPoint> m_dragStart;
+    std::function<bool(const QMimeData&)> m_takesDrop;
+    std::function<void(const QMimeData&)> m_drop;
 };

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/PathStyle.h"
+#include "window/Form.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <optional>
+
+// The paths of a text/uri-list, in the order dropped. Only file: URIs of this machine are taken, each
+// percent-decoded to the platform's bytes and read as the UTF-8 the program holds its paths in; a trailing
+// separator goes, as the folder chooser gives none (but for a root). Nothing when the list is empty or any
+// entry is something else: another scheme or host, a NUL, or bytes that are not UTF-8, which the program can
+// hold no more than the folder walk lists them. Such a drop is refused whole, before it is made.
+std::optional<QStringList> droppedPaths(const QByteArray& uriList, PathStyle style = kNativePathStyle);
+
+// Whether the folder pane takes a drop now: not while a command holds the window busy, as its editing
+// commands do not act then.
+bool folderPaneTakesDrops(const PointerState& pointer);
+
+// Adds what was dropped onto the folder pane, one by one in the order dropped: a folder as "1. Add Folders
+// and Subfolders" adds the folder the user picked, and the files that follow one another as "Load Folders
+// From Text File" loads the files picked in its dialog. The dropped paths are the dialogs' answers; the
+// commands' own steps and reports stay as they are.
+void dropOnFolders(const CommandTools& tools, SettingsStorage& settings, ListPane& folders, QString& startFolder,
+                   const QStringList& paths);
