@@ -1,0 +1,148 @@
+#!/usr/bin/python3
+"""Real drags between X11 clients: a folder dragged from another program onto Tallyfold's folder pane, and the
+results dragged out of Tallyfold into another program, with the pointer moved by xdotool on a virtual display.
+
+The folder's files, listed by "2. Start Creating List" and all ticked, must arrive at the target as file: URIs
+of exactly the files `find` gives, and as the copy text (one path per line). The target takes the drop as a
+move; a second drag must carry the same, as a drag never changes the pane.
+Usage: test_x11_drag.py PROGRAM DRAGPEER
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.parse
+
+program, dragpeer = (os.path.abspath(path) for path in sys.argv[1:3])
+work = tempfile.mkdtemp(prefix="tallyfold-drag-")
+children = []
+
+
+def start(command, **options):
+    process = subprocess.Popen(command, **options)
+    children.append(process)
+    return process
+
+
+def fail(message):
+    print("FAIL:", message, file=sys.stderr)
+    sys.exit(1)
+
+
+def xdotool(*arguments):
+    return subprocess.run(["xdotool", *map(str, arguments)], check=True, capture_output=True, text=True).stdout
+
+
+def window_at(title):
+    """The top-left corner of the visible window with this title, once it shows."""
+    deadline = time.monotonic() + 20
+    while time.monotonic() < deadline:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
+                               capture_output=True, text=True).stdout.split()
+        if found:
+            shell = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", found[0]).split())
+            return int(shell["X"]), int(shell["Y"])
+        time.sleep(0.05)
+    fail("no window " + title)
+
+
+def drag(start_at, end_at):
+    """Presses at one point, moves in small steps to the other and lets go there."""
+    xdotool("mousemove", *start_at)
+    time.sleep(0.2)
+    xdotool("mousedown", 1)
+    steps = 20
+    for step in range(1, steps + 1):
+        x = start_at[0] + (end_at[0] - start_at[0]) * step // steps
+        y = start_at[1] + (end_at[1] - start_at[1]) * step // steps
+        xdotool("mousemove", x, y)
+        time.sleep(0.03)
+    time.sleep(0.3)
+    xdotool("mouseup", 1)
+
+
+def drag_out(results_row, number):
+    """The ticked results dragged into a new target; what it received."""
+    out = os.path.join(work, "received-%d" % number)
+    target = start([dragpeer, "target", "40", "600", out])
+    at = window_at("drag target")
+    drag(results_row, (at[0] + 60, at[1] + 60))
+    try:
+        target.wait(10)
+    except subprocess.TimeoutExpired:
+        fail("nothing was dropped on the target")
+    with open(out, "rb") as received:
+        uris, text = received.read().split(b"--\n")
+    return uris, text
+
+
+def run():
+    if not shutil.which("xdotool") or not shutil.which("Xvfb"):
+        print("SKIP: needs xdotool and Xvfb")
+        sys.exit(0)
+    top = os.path.join(work, "Dragged folder")
+    for relative in ("a b.txt", "x/\u00e9t\u00e9.txt", "y/z/last.txt"):
+        os.makedirs(os.path.dirname(os.path.join(top, relative)), exist_ok=True)
+        open(os.path.join(top, relative), "w").close()
+    files = subprocess.run(["find", top, "-type", "f"], check=True, capture_output=True, text=True).stdout.split("\n")
+    files = sorted(line for line in files if line)
+    config = os.path.join(work, "config")
+    os.makedirs(config)
+    with open(os.path.join(config, "Quillmark.ini"), "w") as ini:
+        ini.write("[Tallyfold]\nText1=*\n")
+    uri_list = os.path.join(work, "uri-list")
+    with open(uri_list, "wb") as listing:
+        listing.write(b"file://" + urllib.parse.quote(top).encode() + b"\r\n")
+
+    read_end, write_end = os.pipe()
+    start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+          pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    os.environ["DISPLAY"] = ":" + os.read(read_end, 64).decode().strip()
+    os.environ.update(QT_QPA_PLATFORM="xcb", XDG_CONFIG_HOME=config)
+    if "ASAN_OPTIONS" in os.environ:  # the X libraries pass strndup buffers without a NUL, as it allows
+        os.environ["ASAN_OPTIONS"] += ":strict_string_checks=0"
+
+    tallyfold = start([program])
+    x, y = window_at("Tallyfold")
+    source = start([dragpeer, "source", "40", "40", uri_list], stdout=subprocess.PIPE, text=True)
+    at = window_at("drag source")
+    drag((at[0] + 60, at[1] + 60), (x + 260, y + 70))  # onto the folder pane
+    if source.wait(15) != 0 or "dropped as 1" not in source.stdout.read():  # Qt::CopyAction
+        fail("the folder pane did not take the folder as a copy")
+    time.sleep(0.5)
+    if "SHOTS" in os.environ:
+        subprocess.run(["import", "-window", "root", os.path.join(os.environ["SHOTS"], "dropped.png")])
+    xdotool("mousemove", x + 268, y + 312, "click", 1)  # 2. Start Creating List
+    time.sleep(1)
+    xdotool("key", "Return")  # "Done."
+    time.sleep(0.3)
+    for row in range(len(files)):  # tick every result
+        xdotool("mousemove", x + 20, y + 358 + 16 * row, "click", 1)
+        time.sleep(0.1)
+
+    expected_uris = sorted(b"file://" + urllib.parse.quote(path).encode() for path in files)
+    first = drag_out((x + 200, y + 358), 1)
+    uris = first[0].split(b"\r\n")
+    if uris[-1] != b"" or sorted(uris[:-1]) != expected_uris:
+        fail("dragged URIs %r, expected those of %r" % (first[0], files))
+    text = first[1].decode().split("\r\n")
+    if text[-1] != "" or text[:-1] != [urllib.parse.unquote(uri[7:].decode()) for uri in uris[:-1]]:
+        fail("dragged text %r does not name the dragged files in their order" % first[1])
+    second = drag_out((x + 200, y + 358), 2)
+    if second != first:
+        fail("the second drag carried %r after the first carried %r" % (second, first))
+    tallyfold.terminate()
+    print("dragged in: %s; dragged out twice: %d files" % (top, len(files)))
+
+
+try:
+    run()
+finally:
+    for child in reversed(children):
+        if child.poll() is None:
+            child.kill()
+            child.wait()
+    shutil.rmtree(work, ignore_errors=True)
