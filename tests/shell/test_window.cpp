@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QToolTip>
 #include <QtTest>
 
@@ -53,6 +54,11 @@ private Q_SLOTS:
         QCOMPARE(button->font().pointSizeF(), 11.25);
         QVERIFY(button->font().bold());
         QCOMPARE(button->accessibleName(), caption);
+        // The caption shows whole inside the button's frame, at any scale (CTest runs this program at 100 % and
+        // at 200 %).
+        const int frame = button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        QVERIFY2(QFontMetrics(button->font()).horizontalAdvance(caption) + 2 * frame <= place.width(),
+                 qPrintable(caption));
     }
 
     void panesFrameAndFilterBox()
@@ -67,6 +73,9 @@ private Q_SLOTS:
         QCOMPARE(window.ListView2()->geometry(), QRect(8, 333, 520, 123));
         QCOMPARE(window.Frame1()->geometry(), QRect(8, 238, 520, 53));
         QCOMPARE(window.Frame1()->title(), QStringLiteral("Filter: Only retrieve files with this file extension:"));
+        QVERIFY(QFontMetrics(window.Frame1()->font()).horizontalAdvance(window.Frame1()->title()) < 520);
+        // At any scale the window keeps its size in the desktop's units, drawn with as many more pixels.
+        QCOMPARE(window.grab().size(), window.size() * window.devicePixelRatio());
         QCOMPARE(window.Text1()->geometry(), QRect(16, 20, 377, 23));
         QCOMPARE(window.Text1()->parentWidget(), window.Frame1());
         for (QWidget* widget : std::initializer_list<QWidget*>{&window, window.Frame1(), window.Text1(),
