@@ -1,4 +1,4 @@
-// The other end of a real drag between two X11 clients: a file manager's part in a test.
+// The other end of a real drag between two X11 clients: a file manager's role in a test.
 //   dragpeer source X Y URI-LIST   a window at X,Y that drags the URI list out when pressed and moved,
 //                                  offering copy, move and link as a file manager does; prints the action
 //                                  taken and quits 5 s later
