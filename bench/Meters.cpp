@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -80,6 +81,18 @@ double seconds(const std::function<void()>& work)
     clock.start();
     work();
     return double(clock.nsecsElapsed()) / 1e9;
+}
+
+qsizetype countLines(const QByteArray& text)
+{
+    qsizetype lines = 0;
+    const char* at = text.constData();
+    const char* const end = at + text.size();
+    while ((at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(end - at))))) {
+        ++lines;
+        ++at;
+    }
+    return lines;
 }
 
 bool sameLines(const QString& first, const QString& second, bool crlf)

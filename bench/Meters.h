@@ -24,6 +24,8 @@ void runShell(const QString& commandLine);
 double median(std::vector<double> values);
 // How long `work` takes, in seconds.
 double seconds(const std::function<void()>& work);
+// The lines of a text (its LF bytes), found as a client that reads every byte finds them.
+qsizetype countLines(const QByteArray& text);
 // Whether two text files hold the same lines, in any order (CR LF or LF line ends).
 bool sameLines(const QString& first, const QString& second, bool crlf);
 

@@ -2,6 +2,7 @@
 
 #include "platform/Failure.h"
 #include "platform/LargePages.h"
+#include "platform/Utf8.h"
 
 #include <cstdint>
 #include <cstring>
@@ -99,30 +100,69 @@ bool wellFormed(std::string_view part)
 }
 } // namespace
 
+void TextBuilder::reserve(qsizetype bytes)
+{
+    if (bytes > m_bytes.size()) {
+        m_bytes.resize(bytes);
+        m_data = m_bytes.data();
+        AdviseLargePages(m_data, std::size_t(m_bytes.size()));
+    }
+}
+
+void TextBuilder::grow(qsizetype more)
+{
+    reserve(std::max(m_used + more, 2 * m_bytes.size()));
+}
+
+void TextBuilder::append(qsizetype count, char c)
+{
+    if (count > room())
+        grow(count);
+    std::memset(m_data + m_used, c, std::size_t(count));
+    m_used += count;
+}
+
+QByteArray TextBuilder::take()
+{
+    m_bytes.truncate(m_used);
+    m_data = nullptr;
+    m_used = 0;
+    return std::move(m_bytes);
+}
+
+const ListPaneSource::Part& ListPaneSource::prefixPart(std::string_view prefix) const
+{
+    if (prefix.data() != m_prefix.bytes.data() || prefix.size() != m_prefix.bytes.size() ||
+        m_pane.removals() != m_prefixRemovals) {
+        m_prefix = Part{prefix, wellFormed(prefix), utf16Length(prefix)};
+        m_prefixRemovals = m_pane.removals();
+    }
+    return m_prefix;
+}
+
 PaneSource::CellSize ListPaneSource::cellSize(int row, int column) const
 {
     const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
-    CellSize size;
     if (column != 1)
-        return size;
-    for (std::string_view part : {cell.prefix, cell.name}) {
-        // A byte that is not UTF-8 takes three as the replacement character: the text grows then.
-        size.bytes += qsizetype(part.size());
-        size.units += utf16Length(part);
-    }
-    return size;
+        return {};
+    // A byte that is not UTF-8 takes three as the replacement character: the text grows then.
+    return {prefixPart(cell.prefix).units + utf16Length(cell.name), qsizetype(cell.prefix.size() + cell.name.size())};
 }
 
-void ListPaneSource::appendCellUtf8(QByteArray& text, int row, int column) const
+void ListPaneSource::appendCellUtf8(TextBuilder& text, int row, int column) const
 {
     const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
     if (column != 1)
         return;
-    for (std::string_view part : {cell.prefix, cell.name}) {
-        if (wellFormed(part))
-            text.append(part.data(), qsizetype(part.size()));
-        else // bytes that are not UTF-8 become the replacement character, as on the screen
-            text += QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8();
+    const Part& prefix = prefixPart(cell.prefix);
+    for (const auto& [part, valid] :
+         {std::pair(cell.prefix, prefix.wellFormed), std::pair(cell.name, Utf8::isValid(cell.name))}) {
+        if (valid) {
+            text.append(part);
+        } else { // bytes that are not UTF-8 become the replacement character, as on the screen
+            const QByteArray replaced = QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8();
+            text.append(std::string_view(replaced.constData(), std::size_t(replaced.size())));
+        }
     }
 }
 
@@ -157,11 +197,9 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
         allBytes += (column < columns ? bytes + width * rows - lengths : bytes) + 2 * qsizetype(rows);
     }
 
-    // One allocation for the whole text instead of one copy per doubling. Never null: no checked row gives
-    // the empty text, not none.
-    QByteArray text("");
+    // One allocation for the whole text instead of one copy per doubling.
+    TextBuilder text;
     text.reserve(allBytes);
-    AdviseLargePages(text.data(), std::size_t(text.capacity()));
     const int rows = pane.rowCount();
     for (int row = 1; row <= rows; ++row) {
         yield.DoEvents();
@@ -184,19 +222,20 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
             const qsizetype width = widths[std::size_t(column - 1)];
             if (padded && width > length)
                 text.append(width - length, ' ');
-            text += '\t';
+            text.append("\t");
         }
         // The tab after the last column goes; a pane without columns has no tab to take.
-        if (text.isEmpty())
+        if (text.size() == 0)
             throw Failure(QStringLiteral("Invalid procedure call or argument"));
-        text.chop(1);
-        qsizetype end = text.size();
+        qsizetype end = text.size() - 1;
         while (end > 0 && text.at(end - 1) == ' ')
             --end;
         text.truncate(end);
-        text += "\r\n";
+        text.append("\r\n");
     }
-    return text;
+    // Never null: no checked row gives the empty text, not none.
+    QByteArray taken = text.take();
+    return taken.isNull() ? QByteArray("") : taken;
 }
 
 namespace {

@@ -8,7 +8,37 @@
 #include <QString>
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
+#include <string_view>
+
+// The copy text as it grows: bytes put one after the other into room that doubles when it runs out.
+class TextBuilder
+{
+public:
+    // Room for `bytes` in all, taken at once.
+    void reserve(qsizetype bytes);
+    void append(std::string_view bytes)
+    {
+        if (qsizetype(bytes.size()) > room())
+            grow(qsizetype(bytes.size()));
+        std::memcpy(m_data + m_used, bytes.data(), bytes.size());
+        m_used += qsizetype(bytes.size());
+    }
+    void append(qsizetype count, char c);
+    qsizetype size() const { return m_used; }
+    char at(qsizetype i) const { return m_data[i]; }
+    void truncate(qsizetype size) { m_used = std::min(m_used, size); }
+    QByteArray take();
+
+private:
+    qsizetype room() const { return m_bytes.size() - m_used; }
+    void grow(qsizetype more);
+
+    QByteArray m_bytes;
+    char* m_data = nullptr;
+    qsizetype m_used = 0;
+};
 
 // A list pane as the copy text reads it: rows and columns numbered from 1, a text per cell, a check mark per
 // row. Reading a row that is not there throws a Failure.
@@ -33,7 +63,11 @@ public:
         const QString cell = cellText(row, column);
         return {cell.size(), cell.toUtf8().size()};
     }
-    virtual void appendCellUtf8(QByteArray& text, int row, int column) const { text += cellText(row, column).toUtf8(); }
+    virtual void appendCellUtf8(TextBuilder& text, int row, int column) const
+    {
+        const QByteArray cell = cellText(row, column).toUtf8();
+        text.append(std::string_view(cell.constData(), std::size_t(cell.size())));
+    }
     // Counts the rows taken out of the pane (appends leave it alone): positions read before and after a
     // change of this count may name rows of two different lists.
     virtual std::uint64_t removals() const { return 0; }
@@ -49,11 +83,23 @@ public:
     QString cellText(int row, int column) const override;
     bool checked(int row) const override { return m_pane.checked(row); }
     CellSize cellSize(int row, int column) const override;
-    void appendCellUtf8(QByteArray& text, int row, int column) const override;
+    void appendCellUtf8(TextBuilder& text, int row, int column) const override;
     std::uint64_t removals() const override { return m_pane.removals(); }
 
 private:
+    // What the copy needs to know of a prefix or a name; the last prefix's is kept, as the rows of one folder
+    // share theirs. A prefix stays where it is until a removal, which ends any copy.
+    struct Part
+    {
+        std::string_view bytes;
+        bool wellFormed = true;
+        qsizetype units = 0;
+    };
+    const Part& prefixPart(std::string_view prefix) const;
+
     const ListPane& m_pane;
+    mutable Part m_prefix{std::string_view(nullptr, 0), true, 0};
+    mutable std::uint64_t m_prefixRemovals = 0;
 };
 
 // How many times the clipboard wrappers try an operation before they give up.
