@@ -40,20 +40,20 @@ public:
     Walk(Reporter& reporter, FileSystem& files, Yield& yield)
         : m_proc(reporter,
                  ProcedureText(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"), kWalkProject)),
-          m_yield(yield), m_files(files)
+          m_yield(yield), m_files(files), m_ahead(files.readAhead(/*subfolders*/ true))
     {}
 
     // Lists the subfolders of every folder of `level` into `next`, dropping the folders that cannot be
     // listed. The first level is what the user picked: a link there leads to its folder.
     void examine(std::vector<QString>& level, std::vector<QString>& next, FileSystem::Links links)
     {
-        const std::unique_ptr<FileSystem::ReadAhead> ahead = m_files.readAhead(/*subfolders*/ true);
+        FileSystem::ReadAhead& ahead = *m_ahead;
         std::size_t hinted = 0;
         for (std::size_t i = 0; i < level.size();) {
             // The next folders of the level, as far as the file system reaches, read ahead as they stand now.
-            for (hinted = std::max(hinted, i); hinted < std::min(level.size(), i + std::size_t(ahead->reach()));
+            for (hinted = std::max(hinted, i); hinted < std::min(level.size(), i + std::size_t(ahead.reach()));
                  ++hinted)
-                ahead->want(level[hinted]);
+                ahead.want(level[hinted]);
             const QString folder = level[i];
             if (!IsDirectory(m_files, folder) || nativePathLength(folder) >= kPathLimit) {
                 ++i;
@@ -123,6 +123,8 @@ private:
     Procedure m_proc;
     Yield& m_yield;
     FileSystem& m_files;
+    // One for the whole walk: once its folders are found to come from the disk, every level is read ahead.
+    const std::unique_ptr<FileSystem::ReadAhead> m_ahead;
 };
 
 } // namespace

@@ -87,13 +87,25 @@ bool IsExistingFile(int folderFd, const dirent64& entry)
 
 // A folder being listed, read straight from the kernel a buffer at a time: no stream of the C library, which
 // would look at the folder twice more before the first name.
+qint64 nowNs()
+{
+    timespec now;
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// A call into the file system that takes this long waited for the disk: what it asked for was not in memory.
+// A disk in memory answers a listing or a look in a few microseconds; a disk behind a virtual machine's host,
+// whose own cache holds it, in 50 to 100.
+constexpr qint64 kFromDiskNs = 40'000;
+
 class Folder
 {
 public:
-    // Opens the folder `name` of the folder `in` (or AT_FDCWD) for listing. Its first read counts one listing,
-    // and one from the disk if it took as long as a disk does: its entries were not in memory.
-    Folder(int in, const char* name, std::uint64_t& listings, std::uint64_t& fromDisk)
-        : m_listings(listings), m_fromDisk(fromDisk), m_opening(nowNs()),
+    // Opens the folder `name` of the folder `in` (or AT_FDCWD) for listing. Its first read counts one ask, and
+    // one from the disk if it took as long as a disk does: its entries were not in memory.
+    Folder(int in, const char* name, std::uint64_t& asks, std::uint64_t& fromDisk)
+        : m_asks(asks), m_fromDisk(fromDisk), m_opening(nowNs()),
           m_fd(::openat(in, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {}
     ~Folder()
@@ -114,8 +126,8 @@ public:
             const int error = filled < 0 ? errno : 0;
             if (!m_counted) {
                 m_counted = true;
-                ++m_listings;
-                m_fromDisk += filled > 0 && nowNs() - m_opening > 150'000;
+                ++m_asks;
+                m_fromDisk += filled > 0 && nowNs() - m_opening > kFromDiskNs;
             }
             errno = error;
             if (filled <= 0)
@@ -129,14 +141,7 @@ public:
     }
 
 private:
-    static qint64 nowNs()
-    {
-        timespec now;
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-    }
-
-    std::uint64_t& m_listings;
+    std::uint64_t& m_asks;
     std::uint64_t& m_fromDisk;
     bool m_counted = false;
     qint64 m_opening;
@@ -241,7 +246,8 @@ template <typename Call> auto PosixFileSystem::guarded(QByteArrayView path, Call
 
 int PosixFileSystem::defaultReadAheadThreads()
 {
-    return std::thread::hardware_concurrency() > 1 ? 4 : 0;
+    // The readers wait on the disk, not on a core: more of them than cores keep more reads on their way.
+    return std::thread::hardware_concurrency() > 1 ? 8 : 0;
 }
 
 PosixFileSystem::PosixFileSystem(int readAheadThreads, bool alwaysReadAhead)
@@ -251,7 +257,7 @@ PosixFileSystem::PosixFileSystem(int readAheadThreads, bool alwaysReadAhead)
 FolderReadAhead& PosixFileSystem::readers()
 {
     if (!m_readers)
-        m_readers = std::make_unique<FolderReadAhead>(m_readAheadThreads);
+        m_readers = std::make_unique<FolderReadAhead>(m_readAheadThreads, kDiskReach * 2);
     return *m_readers;
 }
 
@@ -273,8 +279,7 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
     {
     public:
         Hints(PosixFileSystem& files, bool subfolders)
-            : m_files(files), m_subfolders(subfolders), m_listingsBefore(files.m_listings),
-              m_readsBefore(files.m_readsFromDisk)
+            : m_files(files), m_subfolders(subfolders), m_asksBefore(files.m_asks), m_readsBefore(files.m_readsFromDisk)
         {}
         ~Hints() override
         {
@@ -294,8 +299,8 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
                 return;
             }
             const std::uint64_t fromDisk = m_files.m_readsFromDisk - m_readsBefore;
-            m_open = m_open || m_files.m_alwaysReadAhead ||
-                     (fromDisk >= 4 && fromDisk * 8 >= m_files.m_listings - m_listingsBefore);
+            m_open =
+                m_open || m_files.m_alwaysReadAhead || (fromDisk >= 4 && fromDisk * 8 >= m_files.m_asks - m_asksBefore);
             if (!m_open) {
                 if (m_heldBack.size() == m_files.readers().mostPending())
                     m_heldBack.pop_front();
@@ -314,7 +319,7 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
         bool m_subfolders;
         bool m_open = false;
         int m_reach = kDiskReach;
-        std::uint64_t m_listingsBefore;
+        std::uint64_t m_asksBefore;
         std::uint64_t m_readsBefore;
         std::deque<std::string> m_heldBack;
     };
@@ -494,7 +499,13 @@ std::optional<FileSystem::FolderInfo> PosixFileSystem::lookAt(const QByteArray& 
     mode_t mode;
     dev_t device;
     const InFolder at = inFolder(name);
-    if (name.isEmpty() || !typeOf(at.folder, at.name, AT_SYMLINK_NOFOLLOW, mode, &device)) {
+    // A look that waits for the disk counts as a read from it, as a listing does: in a walk the folders' own
+    // records (inodes) come from the disk more often than their entries.
+    const qint64 asked = nowNs();
+    const bool found = !name.isEmpty() && typeOf(at.folder, at.name, AT_SYMLINK_NOFOLLOW, mode, &device);
+    m_readsFromDisk += nowNs() - asked > kFromDiskNs;
+    ++m_asks;
+    if (!found) {
         error = name.isEmpty() ? ENOENT : errno;
         return std::nullopt;
     }
@@ -544,7 +555,7 @@ SubfolderListing PosixFileSystem::subfolders(const QString& path)
 SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name)
 {
     const InFolder at = inFolder(name);
-    Folder folder(at.folder, at.name, m_listings, m_readsFromDisk);
+    Folder folder(at.folder, at.name, m_asks, m_readsFromDisk);
     if (!folder)
         throw ListingFailure::fromErrno(errno);
     SubfolderListing listing;
@@ -589,7 +600,7 @@ void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
 void PosixFileSystem::listFilesOf(const QByteArray& name, const NameSink& sink)
 {
     const InFolder at = inFolder(name);
-    Folder folder(at.folder, at.name, m_listings, m_readsFromDisk);
+    Folder folder(at.folder, at.name, m_asks, m_readsFromDisk);
     if (!folder) {
         if (errno == ENOENT || errno == ENOTDIR)
             return;

@@ -56,7 +56,7 @@ public:
 
 private:
     // How far ahead a command names folders on a disk and on a share, and how many readers wait on a share.
-    static constexpr int kDiskReach = 8;
+    static constexpr int kDiskReach = 32;
     static constexpr int kShareReach = 64;
     static constexpr int kShareReaders = 32;
 
@@ -99,8 +99,8 @@ private:
     OpenFolder m_openFolder;
     int m_readAheadThreads;
     bool m_alwaysReadAhead;
-    std::uint64_t m_listings = 0;
-    std::uint64_t m_readsFromDisk = 0; // listings that waited for the disk
+    std::uint64_t m_asks = 0;          // listings and looks at a folder
+    std::uint64_t m_readsFromDisk = 0; // of those, the ones that waited for the disk
     std::unique_ptr<FolderReadAhead> m_readers;
     std::unique_ptr<FolderReadAhead> m_shareReaders;
 
