@@ -148,6 +148,12 @@ void QtCallWaiter::close()
 
 bool QtCallWaiter::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_waiting &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove || event->type() == QEvent::Drop)) {
+        // A drop cannot wait: what it carries goes with the drag. It is refused, as a busy pane refuses it.
+        event->ignore();
+        return true;
+    }
     // Input posted again after an earlier wait is held again: it runs only where a command may start.
     if (!m_waiting || !isUserInput(event->type()))
         return QObject::eventFilter(watched, event);

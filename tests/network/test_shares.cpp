@@ -7,9 +7,11 @@
 #include "LatencyShare.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
+#include "app/PaneView.h"
 #include "platform/QtCallWaiter.h"
 
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
@@ -63,7 +65,8 @@ private Q_SLOTS:
     }
 
     // A click that comes while a folder's listing waits for the share is held back and runs after the call:
-    // "Clear List" empties the results only once the listing is done.
+    // "Clear List" empties the results only once the listing is done. A drop cannot wait: it is refused, also
+    // where the pointer no longer says busy.
     void inputDuringAWaitRunsAfterTheCall()
     {
         TestTree tree({"a/one.txt", "b/two.txt"});
@@ -76,14 +79,26 @@ private Q_SLOTS:
         h.form().ListView1.append(share.path("a"));
         h.form().ListView1.append(share.path("b"));
         bool clicked = false;
+        bool dropRefused = false;
         QTimer::singleShot(100, [&] {
             QTest::mouseClick(h.window().PushButton(8), Qt::LeftButton);
             clicked = true;
+            h.form().MousePointer.setValue(Pointer::Default);
+            QMimeData data;
+            data.setData(QStringLiteral("text/uri-list"), QUrl::fromLocalFile(tree.path("a")).toEncoded() + "\r\n");
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(h.window().ListView1()->viewport(), &enter);
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(h.window().ListView1()->viewport(), &drop);
+            dropRefused = !enter.isAccepted() && !drop.isAccepted();
+            h.form().MousePointer.setValue(Pointer::Busy);
         });
         h.click(5);
         QVERIFY(clicked);
+        QVERIFY(dropRefused);
         QCOMPARE(h.resultEntries(), (QStringList{share.path("a/one.txt"), share.path("b/two.txt")}));
         QTRY_VERIFY(h.resultEntries().isEmpty());
+        QCOMPARE(h.folderEntries(), (QStringList{share.path("a"), share.path("b")}));
     }
 
     // A folder that never answers: the window's timers keep running while the listing waits, and dropping
