@@ -290,7 +290,7 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
         }
         void want(const QString& folder) override
         {
-            const QByteArray name = withoutTrailingSeparators(encoded(folder));
+            const QByteArray name = m_files.folderName(folder);
             if (name.isEmpty())
                 return;
             if (m_files.m_mounts.mayHang(name)) {
@@ -452,9 +452,18 @@ std::optional<int> PosixFileSystem::windowsAttributes(InFolder at, const QByteAr
     return std::nullopt;
 }
 
+QByteArray PosixFileSystem::folderName(const QString& path)
+{
+    if (path.size() != m_namedPath.size() || path != m_namedPath) {
+        m_folderName = withoutTrailingSeparators(encoded(path));
+        m_namedPath = path;
+    }
+    return m_folderName;
+}
+
 std::optional<int> PosixFileSystem::attributes(const QString& path)
 {
-    const QByteArray name = withoutTrailingSeparators(encoded(path));
+    const QByteArray name = folderName(path);
     int error = 0;
     const std::optional<FolderInfo> info = guarded(name, [&] { return lookAt(name, Links::AsFound, error); });
     return info ? std::optional<int>(info->attributes) : std::nullopt;
@@ -534,7 +543,7 @@ std::optional<FileSystem::FolderInfo> PosixFileSystem::lookAt(const QByteArray& 
 
 FileSystem::FolderInfo PosixFileSystem::GetFolder(const QString& path, Links links)
 {
-    const QByteArray name = withoutTrailingSeparators(encoded(path));
+    const QByteArray name = folderName(path);
     int error = 0;
     const std::optional<FolderInfo> info = guarded(name, [&] { return lookAt(name, links, error); });
     // A folder that cannot be looked at fails as the kernel says (a search-protected parent is permission
@@ -548,7 +557,7 @@ FileSystem::FolderInfo PosixFileSystem::GetFolder(const QString& path, Links lin
 
 SubfolderListing PosixFileSystem::subfolders(const QString& path)
 {
-    const QByteArray name = withoutTrailingSeparators(encoded(path));
+    const QByteArray name = folderName(path);
     return guarded(name, [&] { return subfoldersOf(name); });
 }
 
@@ -577,7 +586,7 @@ SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name)
 
 void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
 {
-    const QByteArray name = withoutTrailingSeparators(encoded(folderPath));
+    const QByteArray name = folderName(folderPath);
     if (!waitsFor(name))
         return listFilesOf(name, sink);
     // The names are read on the waiter's thread and handed to the command on its own: one pool of bytes, a

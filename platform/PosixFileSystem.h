@@ -97,6 +97,13 @@ private:
         QElapsedTimer m_age;
     };
     OpenFolder m_openFolder;
+    // The bytes of a folder's path as the calls about it take them: without trailing separators, so that a
+    // link is looked at and not its target. A command asks about one folder several times in a row: the last
+    // answer is kept.
+    QByteArray folderName(const QString& path);
+    QString m_namedPath;
+    QByteArray m_folderName;
+
     int m_readAheadThreads;
     bool m_alwaysReadAhead;
     std::uint64_t m_asks = 0;          // listings and looks at a folder
