@@ -94,6 +94,18 @@ qint64 nowNs()
     return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
 
+// The monotonic clock as the kernel last ticked it, a few milliseconds fine: for ages of a millisecond and more.
+qint64 coarseNowNs()
+{
+    timespec now;
+#ifdef CLOCK_MONOTONIC_COARSE
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+#else
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+#endif
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
 // A call into the file system that takes this long waited for the disk: what it asked for was not in memory.
 // A disk in memory answers a listing or a look in a few microseconds; a disk behind a virtual machine's host,
 // whose own cache holds it, in 50 to 100.
@@ -372,9 +384,9 @@ PosixFileSystem::Volume PosixFileSystem::volumeOf(const QByteArray& path, dev_t 
 {
     // Asked once per file system, not once per folder: a walk meets a few file systems and many folders. The
     // answers are dropped after a moment, as a device number can come back for another file system.
-    if (!m_volumesAge.isValid() || m_volumesAge.elapsed() > 1000) {
+    if (const qint64 now = coarseNowNs(); now - m_volumesSince > 1'000'000'000) {
         m_volumes.clear();
-        m_volumesAge.start();
+        m_volumesSince = now;
     }
     if (const auto known = m_volumes.find(device); known != m_volumes.end())
         return known->second;
@@ -478,7 +490,7 @@ PosixFileSystem::OpenFolder::~OpenFolder()
 int PosixFileSystem::OpenFolder::fd(QByteArrayView path)
 {
     constexpr qint64 kMostAgeNs = 2'000'000;
-    if (m_fd >= 0 && path == m_path && m_age.nsecsElapsed() < kMostAgeNs)
+    if (m_fd >= 0 && path == m_path && coarseNowNs() - m_openedAt < kMostAgeNs)
         return m_fd;
     if (m_fd >= 0)
         ::close(m_fd);
@@ -486,7 +498,7 @@ int PosixFileSystem::OpenFolder::fd(QByteArrayView path)
     m_fd = ::open(m_path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (m_fd < 0)
         m_path.clear();
-    m_age.start();
+    m_openedAt = coarseNowNs();
     return m_fd < 0 ? AT_FDCWD : m_fd;
 }
 

@@ -5,10 +5,10 @@
 #include "platform/FolderReadAhead.h"
 #include "platform/MountTable.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <cstdint>
+#include <limits>
 #include <sys/types.h>
 #include <unordered_map>
 
@@ -94,7 +94,7 @@ private:
     private:
         QByteArray m_path;
         int m_fd = -1;
-        QElapsedTimer m_age;
+        qint64 m_openedAt = 0;
     };
     OpenFolder m_openFolder;
     // The bytes of a folder's path as the calls about it take them: without trailing separators, so that a
@@ -114,5 +114,5 @@ private:
     CallWaiter* m_waiter = nullptr;
     MountTable m_mounts;
     std::unordered_map<dev_t, Volume> m_volumes;
-    QElapsedTimer m_volumesAge;
+    qint64 m_volumesSince = std::numeric_limits<qint64>::min() / 2; // when the answers were started
 };
