@@ -22,7 +22,10 @@ void PushButton6_Click(const CommandTools& tools, SettingsStorage& settings, Lis
     std::vector<QString> work;
     proc.step(106, [&] { work.push_back(picked + separator()); });
     proc.step(108, [&] { GetSubDirectories2016(tools.reporter, tools.files, tools.yield, work, true); });
-    for (const QString& entry : work)
+    // Many rows go into the pane here without a yield: the window goes on painting meanwhile, taking no input.
+    for (const QString& entry : work) {
         proc.step(112, [&] { folders.append(CollapseBackslashes(entry)); });
+        tools.yield.PaintOnly();
+    }
     proc.step(114, [&] { tools.pointer.setValue(Pointer::Default); });
 }

@@ -235,6 +235,26 @@ private:
     WaitingDevice m_device;
 };
 
+// A save onto a local disk: only the commit, which waits until the whole file is on the disk (a second or
+// more for a large file), is made through the waiter, so that the window goes on painting meanwhile.
+class CommitWaitingSaveTarget : public SaveTarget
+{
+public:
+    CommitWaitingSaveTarget(CallWaiter& waiter, std::unique_ptr<SaveTarget> target)
+        : m_waiter(waiter), m_target(std::move(target))
+    {}
+    QIODevice& device() override { return m_target->device(); }
+    void reserve(qint64 size) override { m_target->reserve(size); }
+    void commit() override
+    {
+        m_waiter.wait([&] { m_target->commit(); });
+    }
+
+private:
+    CallWaiter& m_waiter;
+    std::unique_ptr<SaveTarget> m_target;
+};
+
 } // namespace
 
 bool PosixFileSystem::waitsFor(QByteArrayView path)
@@ -676,8 +696,12 @@ std::unique_ptr<SaveTarget> PosixFileSystem::openSave(const QString& path)
     const QByteArray name = encoded(path);
     if (name.isEmpty())
         throw Failure::fromErrno(ENOENT);
-    if (!waitsFor(name))
-        return openPosixSaveTarget(name);
+    if (!waitsFor(name)) {
+        std::unique_ptr<SaveTarget> target = openPosixSaveTarget(name);
+        if (!m_waiter)
+            return target;
+        return std::make_unique<CommitWaitingSaveTarget>(*m_waiter, std::move(target));
+    }
     std::unique_ptr<SaveTarget> target;
     m_waiter->wait([&] { target = openPosixSaveTarget(name); });
     return std::make_unique<WaitingSaveTarget>(*m_waiter, std::move(target));
