@@ -24,7 +24,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-#include <QTimer>
 
 #include <map>
 
@@ -264,13 +263,13 @@ bool MainWindow::folderPaneTakes(const QMimeData& data) const
            droppedPaths(data.data(kUriList)).has_value();
 }
 
-// The drop returns to its source at once; the folders are added after it, as a command of their own.
+// The folders are added as the drop comes, like a click's command: only where the window takes input, never
+// inside a wait or a repaint that takes none, which refuse drops.
 void MainWindow::dropOnFolderPane(const QMimeData& data)
 {
     const std::optional<QStringList> paths = droppedPaths(data.data(kUriList));
-    QTimer::singleShot(0, this, [this, paths = *paths] {
-        handle([&] { dropOnFolders(m_form.tools(), m_sys.settings, m_folders, m_form.StartFolder, paths); });
-    });
+    if (paths)
+        handle([&] { dropOnFolders(m_form.tools(), m_sys.settings, m_folders, m_form.StartFolder, *paths); });
 }
 
 QMimeData* MainWindow::draggedResults() const

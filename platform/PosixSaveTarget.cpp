@@ -66,22 +66,17 @@ protected:
     }
 
 private:
-    // Hands what was written to the disk as the writing goes on, and waits for the step before the last to
-    // arrive there: the final flush before the file takes its name then finds at most two steps left, and
-    // the window never waits for a whole file's worth of disk at once.
+    // Hands what was written to the disk as the writing goes on, without waiting for it: the disk works
+    // while the rest is written, and the flush before the file takes its name, which waits for all of it
+    // through the file system's waiter, finds less left to do.
     void startWriteBack(qint64 written)
     {
         constexpr qint64 kStep = qint64(8) << 20;
         m_unsynced += written;
         if (m_unsynced < kStep)
             return;
-        // A FIFO or a device has no pages to write back: the calls then fail, which is fine.
-        if (m_previousLength > 0)
-            (void)::sync_file_range(m_fd, m_previousStart, m_previousLength,
-                                    SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+        // A FIFO or a device has no pages to write back: the call then fails, which is fine.
         (void)::sync_file_range(m_fd, m_synced, m_unsynced, SYNC_FILE_RANGE_WRITE);
-        m_previousStart = m_synced;
-        m_previousLength = m_unsynced;
         m_synced += m_unsynced;
         m_unsynced = 0;
     }
@@ -89,8 +84,6 @@ private:
     int m_fd;
     qint64 m_synced = 0;
     qint64 m_unsynced = 0;
-    qint64 m_previousStart = 0;
-    qint64 m_previousLength = 0;
 };
 
 // Sets room aside for the first `size` bytes without changing the file's length. A file system that cannot

@@ -3,6 +3,7 @@
 #include "platform/Failure.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 
 #include <ctime>
 
@@ -20,6 +21,22 @@ qint64 coarseNowNs()
     return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
 
+// Drops are input too, but one cannot wait for later as a click can: what it carries goes with the drag.
+// While the window only paints, any drop is refused, as a busy pane refuses it.
+class DropRefusal : public QObject
+{
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 } // namespace
 
 void QtYield::PaintOnly()
@@ -31,7 +48,10 @@ void QtYield::PaintOnly()
         return;
     // The window system's input (keys, the mouse, a request to close) waits: what is processed are timers,
     // posted work and the window system's paint and geometry events.
+    DropRefusal refusal;
+    QCoreApplication::instance()->installEventFilter(&refusal);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::instance()->removeEventFilter(&refusal);
     m_lastPaint = coarseNowNs();
 }
 

@@ -70,7 +70,7 @@ void removeEntries(Yield& yield, ListPane& pane, const QString& text, bool remov
                 positions.push_back(i);
         }
     }
-    pane.removePositions(positions);
+    pane.removePositions(positions, [&] { yield.PaintOnly(); });
 }
 
 } // namespace

@@ -170,7 +170,7 @@ void ListPane::remove(int position)
     compactPoolIfMostlyGarbage();
 }
 
-void ListPane::removePositions(const std::vector<int>& ascendingPositions)
+void ListPane::removePositions(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting)
 {
     for (std::size_t i = 0; i < ascendingPositions.size(); ++i) {
         toIndex(ascendingPositions[i]);
@@ -181,11 +181,7 @@ void ListPane::removePositions(const std::vector<int>& ascendingPositions)
         return;
     ++m_removals;
     const auto firstUnannounced = std::upper_bound(ascendingPositions.begin(), ascendingPositions.end(), m_announced);
-
-    // Rows the views have not been told of yet go silently.
-    eraseRows(firstUnannounced, ascendingPositions.end());
-
-    std::vector<std::pair<int, int>> ranges; // 0-based, inclusive
+    std::vector<std::pair<int, int>> ranges; // of the announced rows, 0-based, inclusive
     for (auto position = ascendingPositions.begin(); position != firstUnannounced; ++position) {
         const int row = *position - 1;
         if (!ranges.empty() && ranges.back().second == row - 1)
@@ -196,21 +192,66 @@ void ListPane::removePositions(const std::vector<int>& ascendingPositions)
     // A few ranges are told to the views one by one, the highest first; a scattered removal resets them.
     constexpr std::size_t kMostRangesToTell = 64;
     if (ranges.size() > kMostRangesToTell) {
-        beginResetModel();
-        eraseRows(ascendingPositions.begin(), firstUnannounced);
-        m_announced -= int(firstUnannounced - ascendingPositions.begin());
-        endResetModel();
-    } else {
-        for (auto range = ranges.rbegin(); range != ranges.rend(); ++range) {
-            beginRemoveRows({}, range->first, range->second);
-            for (int row = range->first; row <= range->second; ++row)
-                m_poolGarbage += storedSize(m_rows[std::size_t(row)]);
-            m_rows.erase(std::size_t(range->first), std::size_t(range->second) + 1);
-            m_announced -= range->second - range->first + 1;
-            endRemoveRows();
-        }
+        replaceWithout(ascendingPositions, keepPainting);
+        return;
+    }
+    // Rows the views have not been told of yet go silently.
+    eraseRows(firstUnannounced, ascendingPositions.end());
+    for (auto range = ranges.rbegin(); range != ranges.rend(); ++range) {
+        beginRemoveRows({}, range->first, range->second);
+        for (int row = range->first; row <= range->second; ++row)
+            m_poolGarbage += storedSize(m_rows[std::size_t(row)]);
+        m_rows.erase(std::size_t(range->first), std::size_t(range->second) + 1);
+        m_announced -= range->second - range->first + 1;
+        endRemoveRows();
     }
     compactPoolIfMostlyGarbage();
+}
+
+void ListPane::replaceWithout(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting)
+{
+    constexpr std::size_t kRowsBetweenPaints = 1 << 16;
+    auto paintNow = [&](std::size_t done) {
+        if (keepPainting && done % kRowsBetweenPaints == 0)
+            keepPainting();
+    };
+    MappedVector<Row> kept;
+    kept.reserve(m_rows.size() - ascendingPositions.size());
+    std::size_t garbage = m_poolGarbage;
+    auto gone = ascendingPositions.begin();
+    for (std::size_t read = 0; read < m_rows.size(); ++read) {
+        paintNow(read);
+        if (gone != ascendingPositions.end() && std::size_t(*gone - 1) == read) {
+            garbage += storedSize(m_rows[read]);
+            ++gone;
+            continue;
+        }
+        kept.push_back(m_rows[read]);
+    }
+    // With the room of the removed rows most of the pool, the names that stay move into a pool of their own.
+    MappedVector<char> pool;
+    const bool compact = garbage >= (1u << 20) && garbage * 2 >= m_pool.size();
+    if (compact) {
+        pool.reserve(m_pool.size() - garbage);
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            paintNow(i);
+            Row& row = kept[i];
+            const std::uint64_t offset = pool.size();
+            pool.append(m_pool.data() + row.offset, storedSize(row));
+            row.offset = offset;
+        }
+    }
+    // The views may have been told of more rows meanwhile: the announced ones gone are counted now.
+    const auto firstUnannounced = std::upper_bound(ascendingPositions.begin(), ascendingPositions.end(), m_announced);
+    beginResetModel();
+    m_rows.swap(kept);
+    if (compact) {
+        m_pool.swap(pool);
+        garbage = 0;
+    }
+    m_poolGarbage = garbage;
+    m_announced -= int(firstUnannounced - ascendingPositions.begin());
+    endResetModel();
 }
 
 void ListPane::eraseRows(std::vector<int>::const_iterator first, std::vector<int>::const_iterator last)

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -51,8 +52,10 @@ public:
     void appendInFolder(int prefix, std::string_view utf8Name);
 
     // Removes the rows at the given positions (ascending, each once): the same result as removing them one
-    // by one from the highest position down, in one pass over the storage.
-    void removePositions(const std::vector<int>& ascendingPositions);
+    // by one from the highest position down, in one pass over the storage. A scattered removal of many rows
+    // builds the rows that stay beside the pane and calls `keepPainting` now and then meanwhile: the pane
+    // stays as it was until the new rows take its place at once.
+    void removePositions(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting = {});
     // Counts every removal and clearing. Appends leave it alone, as they keep every position valid: a command
     // that holds positions across a yield compares it to know whether they still name the same rows.
     std::uint64_t removals() const { return m_removals; }
@@ -87,6 +90,7 @@ private:
     QString textAt(std::size_t index) const;
     void scheduleAnnouncement();
     void eraseRows(std::vector<int>::const_iterator first, std::vector<int>::const_iterator last);
+    void replaceWithout(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting);
     void compactPoolIfMostlyGarbage();
 
     bool m_checkBoxes;
