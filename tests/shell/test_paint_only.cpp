@@ -1,9 +1,11 @@
-// The yield of a read that must not yield: the window repaints and timers run, and a window that closes
-// meanwhile does not end the read.
+// The yield of a read that must not yield: the window repaints and timers run, a drop is refused (it cannot
+// wait as a click does), and a window that closes meanwhile does not end the read.
 #include "platform/Failure.h"
 #include "platform/QtYield.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
@@ -13,10 +15,18 @@ namespace {
 class PaintCounter : public QWidget
 {
 public:
+    PaintCounter() { setAcceptDrops(true); }
     int paints = 0;
+    int drops = 0;
 
 protected:
     void paintEvent(QPaintEvent*) override { ++paints; }
+    void dragEnterEvent(QDragEnterEvent* event) override { event->acceptProposedAction(); }
+    void dropEvent(QDropEvent* event) override
+    {
+        ++drops;
+        event->acceptProposedAction();
+    }
 };
 
 } // namespace
@@ -36,6 +46,16 @@ private Q_SLOTS:
         connect(&dirty, &QTimer::timeout, &widget, qOverload<>(&QWidget::update));
         dirty.start(1);
 
+        QMimeData data;
+        data.setText(QStringLiteral("x"));
+        auto drop = [&] {
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&widget, &enter);
+            QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&widget, &event);
+        };
+        QTimer::singleShot(50, drop);
+
         QtYield yield;
         const int paintsBefore = widget.paints;
         QElapsedTimer clock;
@@ -43,6 +63,9 @@ private Q_SLOTS:
         while (clock.elapsed() < 200)
             yield.PaintOnly();
         QVERIFY2(widget.paints - paintsBefore >= 10, qPrintable(QString::number(widget.paints - paintsBefore)));
+        QCOMPARE(widget.drops, 0);
+        drop(); // outside the yield, the same drop is taken
+        QCOMPARE(widget.drops, 1);
         yield.close();
         yield.PaintOnly(); // a closing window ends no read: nothing is thrown
         QVERIFY_THROWS_EXCEPTION(ProgramClosing, yield.DoEvents());
