@@ -17,6 +17,8 @@
 #include "platform/QtYield.h"
 #include "platform/SystemEnvironment.h"
 
+#include <malloc.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCommandLineParser>
@@ -172,7 +174,8 @@ int main(int argc, char* argv[])
     std::printf("%-44s %s\n", "results equal find's as a multiset",
                 sameLines(dialogs.savePath, findList, /*crlf*/ true) ? "yes" : "NO");
     std::fflush(stdout);
-    resetPeakResidentBytes(); // the peak is the window's, not the comparison's
+    ::malloc_trim(0);         // the comparison's memory goes back to the system,
+    resetPeakResidentBytes(); // so that the peak is the window's, not the comparison's
     const int mostRows = results.count();
 
     std::vector<Figure> figures;

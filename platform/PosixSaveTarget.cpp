@@ -61,29 +61,13 @@ protected:
             }
             done += n;
         }
-        startWriteBack(size);
+        // What is written waits in memory for the commit's flush, which the file system makes through its
+        // waiter: handing pages to the disk on the way would hold the window whenever the disk's queue is full.
         return done;
     }
 
 private:
-    // Hands what was written to the disk as the writing goes on, without waiting for it: the disk works
-    // while the rest is written, and the flush before the file takes its name, which waits for all of it
-    // through the file system's waiter, finds less left to do.
-    void startWriteBack(qint64 written)
-    {
-        constexpr qint64 kStep = qint64(8) << 20;
-        m_unsynced += written;
-        if (m_unsynced < kStep)
-            return;
-        // A FIFO or a device has no pages to write back: the call then fails, which is fine.
-        (void)::sync_file_range(m_fd, m_synced, m_unsynced, SYNC_FILE_RANGE_WRITE);
-        m_synced += m_unsynced;
-        m_unsynced = 0;
-    }
-
     int m_fd;
-    qint64 m_synced = 0;
-    qint64 m_unsynced = 0;
 };
 
 // Sets room aside for the first `size` bytes without changing the file's length. A file system that cannot

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Yield.h"
 #include "window/ListPane.h"
 
 #include <QByteArray>
@@ -25,8 +26,9 @@ public:
     void writeEntry(const ListPane& pane, int position);
     // Hands what is gathered to the device. Throws a Failure like writeLine.
     void flush();
-    // The bytes that the pane's first `count` entries take as lines of the file.
-    qint64 bytesFor(const ListPane& pane, int count);
+    // The bytes that the pane's first `count` entries take as lines of the file. The window goes on painting
+    // meanwhile through `painting`, taking no input.
+    qint64 bytesFor(const ListPane& pane, int count, Yield& painting);
 
 private:
     void append(std::string_view bytes);
