@@ -1,7 +1,6 @@
 #include "results/ClipboardText.h"
 
 #include "platform/Failure.h"
-#include "platform/LargePages.h"
 #include "platform/Utf8.h"
 
 #include <cstdint>
@@ -105,7 +104,6 @@ void TextBuilder::reserve(qsizetype bytes)
     if (bytes > m_bytes.size()) {
         m_bytes.resize(bytes);
         m_data = m_bytes.data();
-        AdviseLargePages(m_data, std::size_t(m_bytes.size()));
     }
 }
 
