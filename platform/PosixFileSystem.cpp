@@ -360,16 +360,6 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
     return std::make_unique<Hints>(*this, subfolders);
 }
 
-ListingFailure ListingFailure::fromErrno(int error)
-{
-    Kind kind = Kind::Other;
-    if (error == EACCES || error == EPERM)
-        kind = Kind::PermissionDenied;
-    else if (error == ENOENT || error == ENOTDIR)
-        kind = Kind::PathNotFound;
-    return ListingFailure(kind, Failure::fromErrno(error).description());
-}
-
 bool PosixFileSystem::PathExists(const QString& path)
 {
     const QByteArray name = encoded(path);

@@ -23,17 +23,24 @@ private Q_SLOTS:
     void allFilesSetsAndStoresTheStar_data()
     {
         QTest::addColumn<QString>("before");
-        QTest::newRow("from an extension") << "txt";
-        QTest::newRow("from empty") << "";
-        QTest::newRow("already the star") << "*";
+        QTest::addColumn<QString>("storedBefore"); // what the store holds then, written behind the box's back
+        QTest::newRow("from an extension") << "txt"
+                                           << "txt";
+        QTest::newRow("from empty") << ""
+                                    << "";
+        // The box raises no change for the text it already shows, yet "All Files" stores the star anyway.
+        QTest::newRow("already the star, the store not") << "*"
+                                                         << "htm";
     }
     void allFilesSetsAndStoresTheStar()
     {
         QFETCH(QString, before);
+        QFETCH(QString, storedBefore);
         WindowHarness h;
         h.start();
         h.form().Text1.setText(before);
-        QCOMPARE(stored(h), std::optional<QString>(before));
+        h.settings.store().write(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"), storedBefore);
+        QCOMPARE(stored(h), std::optional<QString>(storedBefore));
         h.click(15);
         QCOMPARE(h.window().Text1()->text(), QStringLiteral("*"));
         QCOMPARE(stored(h), std::optional<QString>(QStringLiteral("*")));
