@@ -1,7 +1,6 @@
 #include "results/ClipboardText.h"
 
 #include "platform/Failure.h"
-#include "platform/Utf8.h"
 
 #include <cstdint>
 #include <cstring>
@@ -154,7 +153,7 @@ void ListPaneSource::appendCellUtf8(TextBuilder& text, int row, int column) cons
         return;
     const Part& prefix = prefixPart(cell.prefix);
     for (const auto& [part, valid] :
-         {std::pair(cell.prefix, prefix.wellFormed), std::pair(cell.name, Utf8::isValid(cell.name))}) {
+         {std::pair(cell.prefix, prefix.wellFormed), std::pair(cell.name, wellFormed(cell.name))}) {
         if (valid) {
             text.append(part);
         } else { // bytes that are not UTF-8 become the replacement character, as on the screen
