@@ -1,5 +1,6 @@
 #include "platform/PosixFileSystem.h"
 
+#include "platform/Clock.h"
 #include "platform/FolderEntries.h"
 #include "platform/PosixSaveTarget.h"
 #include "platform/Utf8.h"
@@ -87,24 +88,8 @@ bool IsExistingFile(int folderFd, const dirent64& entry)
 
 // A folder being listed, read straight from the kernel a buffer at a time: no stream of the C library, which
 // would look at the folder twice more before the first name.
-qint64 nowNs()
-{
-    timespec now;
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
-
-// The monotonic clock as the kernel last ticked it, a few milliseconds fine: for ages of a millisecond and more.
-qint64 coarseNowNs()
-{
-    timespec now;
-#ifdef CLOCK_MONOTONIC_COARSE
-    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-#else
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-#endif
-    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
+using Clock::coarseNowNs;
+using Clock::nowNs;
 
 // A call into the file system that takes this long waited for the disk: what it asked for was not in memory.
 // A disk in memory answers a listing or a look in a few microseconds; a disk behind a virtual machine's host,

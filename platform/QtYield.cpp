@@ -1,25 +1,14 @@
 #include "platform/QtYield.h"
 
+#include "platform/Clock.h"
 #include "platform/Failure.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 
-#include <ctime>
-
 namespace {
 
-// The monotonic clock as the kernel last ticked it: a few nanoseconds a reading, a few milliseconds fine.
-qint64 coarseNowNs()
-{
-    timespec now;
-#ifdef CLOCK_MONOTONIC_COARSE
-    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-#else
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-#endif
-    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
+using Clock::coarseNowNs;
 
 // Drops are input too, but one cannot wait for later as a click can: what it carries goes with the drag.
 // While the window only paints, any drop is refused, as a busy pane refuses it.
