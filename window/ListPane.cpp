@@ -228,19 +228,10 @@ void ListPane::replaceWithout(const std::vector<int>& ascendingPositions, const 
         }
         kept.push_back(m_rows[read]);
     }
-    // With the room of the removed rows most of the pool, the names that stay move into a pool of their own.
     MappedVector<char> pool;
-    const bool compact = garbage >= (1u << 20) && garbage * 2 >= m_pool.size();
-    if (compact) {
-        pool.reserve(m_pool.size() - garbage);
-        for (std::size_t i = 0; i < kept.size(); ++i) {
-            paintNow(i);
-            Row& row = kept[i];
-            const std::uint64_t offset = pool.size();
-            pool.append(m_pool.data() + row.offset, storedSize(row));
-            row.offset = offset;
-        }
-    }
+    const bool compact = mostlyGarbage(garbage);
+    if (compact)
+        packNames(kept, m_pool.size() - garbage, pool, paintNow);
     // The views may have been told of more rows meanwhile: the announced ones gone are counted now.
     const auto firstUnannounced = std::upper_bound(ascendingPositions.begin(), ascendingPositions.end(), m_announced);
     beginResetModel();
@@ -283,17 +274,33 @@ void ListPane::clear()
     endResetModel();
 }
 
-void ListPane::compactPoolIfMostlyGarbage()
+// With the room of removed rows over a megabyte and most of the pool, the names that stay move into a pool
+// of their own.
+bool ListPane::mostlyGarbage(std::size_t garbage) const
 {
-    if (m_poolGarbage < (1u << 20) || m_poolGarbage * 2 < m_pool.size())
-        return;
-    MappedVector<char> pool;
-    pool.reserve(m_pool.size() - m_poolGarbage);
-    for (Row& row : m_rows) {
+    return garbage >= (1u << 20) && garbage * 2 >= m_pool.size();
+}
+
+void ListPane::packNames(MappedVector<Row>& rows, std::size_t liveBytes, MappedVector<char>& pool,
+                         const std::function<void(std::size_t)>& between) const
+{
+    pool.reserve(liveBytes);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (between)
+            between(i);
+        Row& row = rows[i];
         const std::uint64_t offset = pool.size();
         pool.append(m_pool.data() + row.offset, storedSize(row));
         row.offset = offset;
     }
+}
+
+void ListPane::compactPoolIfMostlyGarbage()
+{
+    if (!mostlyGarbage(m_poolGarbage))
+        return;
+    MappedVector<char> pool;
+    packNames(m_rows, m_pool.size() - m_poolGarbage, pool, {});
     m_pool.swap(pool);
     m_poolGarbage = 0;
 }

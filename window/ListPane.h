@@ -92,6 +92,10 @@ private:
     void eraseRows(std::vector<int>::const_iterator first, std::vector<int>::const_iterator last);
     void replaceWithout(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting);
     void compactPoolIfMostlyGarbage();
+    bool mostlyGarbage(std::size_t garbage) const;
+    // Copies the names of `rows` into `pool` (room for `liveBytes`) and points the rows at them there.
+    void packNames(MappedVector<Row>& rows, std::size_t liveBytes, MappedVector<char>& pool,
+                   const std::function<void(std::size_t)>& between) const;
 
     bool m_checkBoxes;
     QStringList m_headers;
