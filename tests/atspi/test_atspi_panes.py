@@ -11,32 +11,11 @@ import os
 import subprocess
 import sys
 import tempfile
-import time
 
 program = os.path.abspath(sys.argv[1])
 work = tempfile.mkdtemp(prefix="tallyfold-atspi-")
-children = []
-
-
-def start(command, **options):
-    process = subprocess.Popen(command, **options)
-    children.append(process)
-    return process
-
-
-def fail(message):
-    print("FAIL:", message, file=sys.stderr)
-    sys.exit(1)
-
-
-def wait_for(what, probe, seconds=20):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        found = probe()
-        if found:
-            return found
-        time.sleep(0.1)
-    fail("timed out waiting for " + what)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from display_driver import children, fail, start, start_display, wait_for  # noqa: E402
 
 
 def folders_on_disk():
@@ -53,13 +32,7 @@ def folders_on_disk():
 
 def run():
     folders = folders_on_disk()
-    # The display, found free by Xvfb itself.
-    read_end, write_end = os.pipe()
-    start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-          pass_fds=(write_end,), stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    display = os.read(read_end, 64).decode().strip()
-    os.environ["DISPLAY"] = ":" + display
+    start_display("1280x1024")
 
     runtime = os.path.join(work, "runtime")
     os.makedirs(runtime, mode=0o700)
@@ -75,8 +48,6 @@ def run():
         settings.write("[Tallyfold]\nText1=*\n")
     environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
                        XDG_CONFIG_HOME=config, TEMP=folders[0], ProgramFiles=folders[1])
-    if "ASAN_OPTIONS" in environment:  # the X libraries pass strndup buffers without a NUL, as it allows
-        environment["ASAN_OPTIONS"] += ":strict_string_checks=0"
 
     # The program looks for the AT-SPI bus once, at start: both buses and the registry must be up first.
     def a11y_bus_owned():

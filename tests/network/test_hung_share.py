@@ -18,33 +18,13 @@ import time
 
 program, latencyfs = (os.path.abspath(path) for path in sys.argv[1:3])
 work = tempfile.mkdtemp(prefix="tallyfold-hung-")
-children = []
-
-
-def start(command, **options):
-    process = subprocess.Popen(command, **options)
-    children.append(process)
-    return process
-
-
-def fail(message):
-    print("FAIL:", message, file=sys.stderr)
-    sys.exit(1)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from display_driver import children, fail, start, start_display, wait_for  # noqa: E402
 
 
 def skip(reason):
     print("SKIP:", reason)
     sys.exit(0)
-
-
-def wait_for(what, probe, seconds=20):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        found = probe()
-        if found:
-            return found
-        time.sleep(0.01)
-    fail("timed out waiting for " + what)
 
 
 def mounted(point):
@@ -68,17 +48,11 @@ def run():
     server = start([latencyfs, source, share, "0", "hung"])
     wait_for("the share", lambda: mounted(share), 5)
 
-    read_end, write_end = os.pipe()
-    start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-          pass_fds=(write_end,), stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    os.environ["DISPLAY"] = ":" + os.read(read_end, 64).decode().strip()
+    start_display("1024x768")
     config = os.path.join(work, "config")
     os.makedirs(config)
     environment = dict(os.environ, QT_QPA_PLATFORM="xcb", XDG_CONFIG_HOME=config,
                        TEMP=os.path.join(share, "answers"), ProgramFiles=os.path.join(share, "hung"))
-    if "ASAN_OPTIONS" in environment:  # the X libraries pass strndup buffers without a NUL, as it allows
-        environment["ASAN_OPTIONS"] += ":strict_string_checks=0"
     tallyfold = start([program], env=environment, stderr=subprocess.DEVNULL)
 
     def window_id():

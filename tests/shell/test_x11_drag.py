@@ -17,18 +17,8 @@ import urllib.parse
 
 program, dragpeer = (os.path.abspath(path) for path in sys.argv[1:3])
 work = tempfile.mkdtemp(prefix="tallyfold-drag-")
-children = []
-
-
-def start(command, **options):
-    process = subprocess.Popen(command, **options)
-    children.append(process)
-    return process
-
-
-def fail(message):
-    print("FAIL:", message, file=sys.stderr)
-    sys.exit(1)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from display_driver import children, fail, start, start_display, wait_for  # noqa: E402
 
 
 def xdotool(*arguments):
@@ -37,15 +27,14 @@ def xdotool(*arguments):
 
 def window_at(title):
     """The top-left corner of the visible window with this title, once it shows."""
-    deadline = time.monotonic() + 20
-    while time.monotonic() < deadline:
+    def corner():
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
                                capture_output=True, text=True).stdout.split()
-        if found:
-            shell = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", found[0]).split())
-            return int(shell["X"]), int(shell["Y"])
-        time.sleep(0.05)
-    fail("no window " + title)
+        if not found:
+            return None
+        shell = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", found[0]).split())
+        return int(shell["X"]), int(shell["Y"])
+    return wait_for("the window " + title, corner)
 
 
 def drag(start_at, end_at):
@@ -96,14 +85,8 @@ def run():
     with open(uri_list, "wb") as listing:
         listing.write(b"file://" + urllib.parse.quote(top).encode() + b"\r\n")
 
-    read_end, write_end = os.pipe()
-    start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-          pass_fds=(write_end,), stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    os.environ["DISPLAY"] = ":" + os.read(read_end, 64).decode().strip()
+    start_display("1280x1024")
     os.environ.update(QT_QPA_PLATFORM="xcb", XDG_CONFIG_HOME=config)
-    if "ASAN_OPTIONS" in os.environ:  # the X libraries pass strndup buffers without a NUL, as it allows
-        os.environ["ASAN_OPTIONS"] += ":strict_string_checks=0"
 
     tallyfold = start([program])
     x, y = window_at("Tallyfold")
