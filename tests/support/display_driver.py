@@ -35,8 +35,8 @@ def start_display(size):
     start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size + "x24", "-nolisten", "tcp"],
           pass_fds=(write_end,), stderr=subprocess.DEVNULL)
     os.close(write_end)
+    # The read end stays open: Xvfb writes the number again whenever it resets, and a closed pipe ends it.
     display = os.read(read_end, 64).decode().strip()
-    os.close(read_end)
     os.environ["DISPLAY"] = ":" + display
     if "ASAN_OPTIONS" in os.environ:  # the X libraries pass strndup buffers without a NUL, as it allows
         os.environ["ASAN_OPTIONS"] += ":strict_string_checks=0"
