@@ -15,7 +15,14 @@ import tempfile
 program = os.path.abspath(sys.argv[1])
 work = tempfile.mkdtemp(prefix="tallyfold-atspi-")
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from display_driver import children, fail, start, start_display, wait_for  # noqa: E402
+from display_driver import children, fail, start, start_display  # noqa: E402
+from display_driver import wait_for as wait_every
+
+
+def wait_for(what, probe, seconds=20):
+    # The accessibility tree is asked once every 0.1 s: a walk of it asked more often meets objects that
+    # are just going (a box that closes).
+    return wait_every(what, probe, seconds, every=0.1)
 
 
 def folders_on_disk():

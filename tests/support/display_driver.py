@@ -19,13 +19,13 @@ def fail(message):
     sys.exit(1)
 
 
-def wait_for(what, probe, seconds=20):
+def wait_for(what, probe, seconds=20, every=0.01):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
         found = probe()
         if found:
             return found
-        time.sleep(0.01)
+        time.sleep(every)
     fail("timed out waiting for " + what)
 
 
