@@ -174,7 +174,9 @@ private Q_SLOTS:
         view.show();
         view.activateWindow();
         view.setFocus();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // The view reports its focused cell only once the window is active, which a busy machine grants late.
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        QTRY_VERIFY(view.hasFocus());
         view.selectRow(1);
 
         QTest::keyClick(&view, Qt::Key_Space);
