@@ -90,6 +90,15 @@ public:
     }
     // Shrinks to the first `count` values.
     void truncate(std::size_t count) { m_size = std::min(m_size, count); }
+    // Grows to `count` values, the new ones zero.
+    void growZeroed(std::size_t count)
+    {
+        if (count <= m_size)
+            return;
+        reserve(count);
+        std::memset(static_cast<void*>(data() + m_size), 0, (count - m_size) * sizeof(T));
+        m_size = count;
+    }
     // Empties the vector and hands its pages back.
     void clear()
     {

@@ -2,47 +2,61 @@
 
 #include "platform/Failure.h"
 
+#include <QByteArray>
 #include <QMetaObject>
 #include <algorithm>
 #include <climits>
-#include <cstdint>
+#include <cstring>
 
 namespace {
-constexpr std::size_t kMaxPrefixes = (std::size_t(1) << 25) - 1;
-constexpr std::uint64_t kMaxPoolSize = std::uint64_t(1) << 38;
-
-void appendLength(MappedVector<char>& pool, std::uint32_t length)
+bool bitAt(const MappedVector<std::uint64_t>& bits, std::size_t i)
 {
-    while (length >= 0x80) {
-        pool.push_back(char(0x80 | (length & 0x7f)));
-        length >>= 7;
+    return (bits[i / 64] >> (i % 64)) & 1;
+}
+
+void setBit(MappedVector<std::uint64_t>& bits, std::size_t i, bool on)
+{
+    const std::uint64_t mask = std::uint64_t(1) << (i % 64);
+    bits[i / 64] = on ? bits[i / 64] | mask : bits[i / 64] & ~mask;
+}
+
+// Copies `count` bits from bit `from` of `source` to bit `to` of `target`, a word at a time where it can. The
+// two may be one array when `to` <= `from`.
+void copyBits(std::uint64_t* target, std::size_t to, const std::uint64_t* source, std::size_t from, std::size_t count)
+{
+    while (count > 0) {
+        const std::size_t take = std::min({count, 64 - to % 64, 64 - from % 64});
+        const std::uint64_t mask = take == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << take) - 1;
+        const std::uint64_t bits = (source[from / 64] >> (from % 64)) & mask;
+        std::uint64_t& word = target[to / 64];
+        word = (word & ~(mask << (to % 64))) | (bits << (to % 64));
+        to += take;
+        from += take;
+        count -= take;
     }
-    pool.push_back(char(length));
+}
+
+// Keeps the bits of the first `count` rows and clears the rest, so that rows appended later start unticked.
+void truncateBits(MappedVector<std::uint64_t>& bits, std::size_t count)
+{
+    bits.truncate((count + 63) / 64);
+    if (count % 64 != 0)
+        bits[count / 64] &= (std::uint64_t(1) << (count % 64)) - 1;
 }
 } // namespace
 
-std::string_view ListPane::nameOf(const Row& row) const
+void ListPane::Rows::swap(Rows& other) noexcept
 {
-    const char* at = m_pool.data() + row.offset;
-    std::uint32_t length = 0;
-    for (int shift = 0;; shift += 7) {
-        const auto byte = static_cast<unsigned char>(*at++);
-        length |= std::uint32_t(byte & 0x7f) << shift;
-        if (byte < 0x80)
-            break;
-    }
-    return std::string_view(at, length);
-}
-
-std::size_t ListPane::storedSize(const Row& row) const
-{
-    const std::string_view name = nameOf(row);
-    return std::size_t(name.data() + name.size() - (m_pool.data() + row.offset));
+    starts.swap(other.starts);
+    segments.swap(other.segments);
+    ticks.swap(other.ticks);
 }
 
 ListPane::ListPane(bool checkBoxes, QObject* parent)
-    : QAbstractTableModel(parent), m_checkBoxes(checkBoxes), m_prefixes(1), m_selection(this)
-{}
+    : QAbstractTableModel(parent), m_checkBoxes(checkBoxes), m_selection(this)
+{
+    m_prefixEnds.push_back(0);
+}
 
 void ListPane::addColumn(const QString& header)
 {
@@ -59,16 +73,50 @@ std::size_t ListPane::toIndex(int position) const
     return std::size_t(position - 1);
 }
 
+std::size_t ListPane::segmentEnd(std::size_t segment) const
+{
+    return segment + 1 < m_rows.segments.size() ? std::size_t(m_rows.segments[segment + 1].first)
+                                                : m_rows.starts.size();
+}
+
+// Rows are mostly read in order, so the segment last found, or the one after it, usually holds the row.
+std::size_t ListPane::segmentOf(std::size_t index) const
+{
+    const MappedVector<Segment>& segments = m_rows.segments;
+    const std::size_t last = m_lastSegment;
+    if (last < segments.size() && std::size_t(segments[last].first) <= index) {
+        if (index < segmentEnd(last))
+            return last;
+        if (last + 1 < segments.size() && index < segmentEnd(last + 1))
+            return m_lastSegment = last + 1;
+    }
+    const auto after = std::upper_bound(segments.begin(), segments.end(), index,
+                                        [](std::size_t i, const Segment& segment) { return i < std::size_t(segment.first); });
+    return m_lastSegment = std::size_t(after - segments.begin()) - 1;
+}
+
+ListPane::Utf8Text ListPane::textOf(std::size_t index) const
+{
+    const std::size_t segment = segmentOf(index);
+    const Segment& in = m_rows.segments[segment];
+    const std::uint32_t start = m_rows.starts[index];
+    const std::uint32_t end = index + 1 < segmentEnd(segment) ? m_rows.starts[index + 1] : in.bytes;
+    const std::string_view name(m_pool.data() + in.base + start, end - start);
+    if (in.prefix == 0)
+        return {{}, name};
+    const std::uint64_t prefixStart = m_prefixEnds[std::size_t(in.prefix) - 1];
+    return {std::string_view(m_prefixBytes.data() + prefixStart, m_prefixEnds[std::size_t(in.prefix)] - prefixStart),
+            name};
+}
+
 QString ListPane::textAt(std::size_t index) const
 {
-    const Row& row = m_rows[index];
-    const std::string_view name = nameOf(row);
-    if (row.prefix == 0)
+    const auto [prefix, name] = textOf(index);
+    if (prefix.empty())
         return QString::fromUtf8(name.data(), qsizetype(name.size()));
-    const QByteArray& prefix = m_prefixes[row.prefix];
     QByteArray whole;
-    whole.reserve(prefix.size() + qsizetype(name.size()));
-    whole.append(prefix).append(name.data(), qsizetype(name.size()));
+    whole.reserve(qsizetype(prefix.size() + name.size()));
+    whole.append(prefix.data(), qsizetype(prefix.size())).append(name.data(), qsizetype(name.size()));
     return QString::fromUtf8(whole);
 }
 
@@ -79,20 +127,18 @@ QString ListPane::text(int position) const
 
 ListPane::Utf8Text ListPane::utf8(int position) const
 {
-    const Row& row = m_rows[toIndex(position)];
-    const QByteArray& prefix = m_prefixes[row.prefix];
-    return {std::string_view(prefix.constData(), std::size_t(prefix.size())), nameOf(row)};
+    return textOf(toIndex(position));
 }
 
 bool ListPane::checked(int position) const
 {
-    return m_rows[toIndex(position)].checked;
+    return bitAt(m_rows.ticks, toIndex(position));
 }
 
 void ListPane::setChecked(int position, bool checked)
 {
     const std::size_t index = toIndex(position);
-    m_rows[index].checked = checked;
+    setBit(m_rows.ticks, index, checked);
     if (int(index) < m_announced) {
         const QModelIndex cell = this->index(int(index), 0);
         Q_EMIT dataChanged(cell, cell, {Qt::CheckStateRole});
@@ -109,30 +155,38 @@ int ListPane::addPrefix(std::string_view utf8Prefix)
 {
     if (utf8Prefix.empty())
         return 0;
-    const QByteArray& last = m_prefixes.back();
-    if (m_prefixes.size() > 1 && std::string_view(last.constData(), std::size_t(last.size())) == utf8Prefix)
-        return int(m_prefixes.size() - 1);
-    if (m_prefixes.size() >= kMaxPrefixes) {
-        m_spelledOutPrefix = QByteArray(utf8Prefix.data(), qsizetype(utf8Prefix.size()));
-        return kSpelledOutPrefix;
+    const std::size_t last = m_prefixEnds.size() - 1;
+    if (last > 0) {
+        const std::uint64_t start = m_prefixEnds[last - 1];
+        if (std::string_view(m_prefixBytes.data() + start, m_prefixEnds[last] - start) == utf8Prefix)
+            return int(last);
     }
-    m_prefixes.emplace_back(utf8Prefix.data(), qsizetype(utf8Prefix.size()));
-    return int(m_prefixes.size() - 1);
+    if (last >= std::size_t(INT32_MAX))
+        throw Failure(QStringLiteral("Out of memory"));
+    m_prefixBytes.append(utf8Prefix.data(), utf8Prefix.size());
+    m_prefixEnds.push_back(m_prefixBytes.size());
+    return int(last + 1);
 }
 
 void ListPane::appendInFolder(int prefix, std::string_view utf8Name)
 {
-    const std::string_view spelledOut =
-        prefix == kSpelledOutPrefix ? std::string_view(m_spelledOutPrefix.constData(), m_spelledOutPrefix.size())
-                                    : std::string_view();
-    const std::size_t length = spelledOut.size() + utf8Name.size();
-    if (length > UINT32_MAX || count() == INT_MAX || m_pool.size() + length + 5 > kMaxPoolSize)
+    if (utf8Name.size() > UINT32_MAX || count() == INT_MAX)
         throw Failure(QStringLiteral("Out of memory"));
-    const std::uint64_t offset = m_pool.size();
-    appendLength(m_pool, std::uint32_t(length));
-    m_pool.append(spelledOut.data(), spelledOut.size());
+    const std::size_t index = m_rows.starts.size();
+    const auto length = std::uint32_t(utf8Name.size());
+    MappedVector<Segment>& segments = m_rows.segments;
+    Segment* last = segments.empty() ? nullptr : &segments[segments.size() - 1];
+    if (last && last->prefix == prefix && last->base + last->bytes == m_pool.size() &&
+        std::uint64_t(last->bytes) + length <= kSegmentBytes) {
+        m_rows.starts.push_back(std::uint16_t(last->bytes));
+        last->bytes += length;
+    } else {
+        segments.push_back(Segment{m_pool.size(), length, std::int32_t(prefix), std::int32_t(index)});
+        m_rows.starts.push_back(0);
+    }
     m_pool.append(utf8Name.data(), utf8Name.size());
-    m_rows.push_back(Row{offset, std::uint64_t(prefix == kSpelledOutPrefix ? 0 : prefix), 0});
+    if (index % 64 == 0)
+        m_rows.ticks.push_back(0);
     scheduleAnnouncement();
 }
 
@@ -160,8 +214,8 @@ void ListPane::remove(int position)
     const bool shown = int(index) < m_announced;
     if (shown)
         beginRemoveRows({}, int(index), int(index));
-    m_poolGarbage += storedSize(m_rows[index]);
-    m_rows.erase(index, index + 1);
+    const std::vector<int> gone{position};
+    eraseRows(gone.begin(), gone.end());
     ++m_removals;
     if (shown) {
         --m_announced;
@@ -181,13 +235,12 @@ void ListPane::removePositions(const std::vector<int>& ascendingPositions, const
         return;
     ++m_removals;
     const auto firstUnannounced = std::upper_bound(ascendingPositions.begin(), ascendingPositions.end(), m_announced);
-    std::vector<std::pair<int, int>> ranges; // of the announced rows, 0-based, inclusive
+    std::vector<std::pair<PositionIt, PositionIt>> ranges; // runs of adjacent announced rows
     for (auto position = ascendingPositions.begin(); position != firstUnannounced; ++position) {
-        const int row = *position - 1;
-        if (!ranges.empty() && ranges.back().second == row - 1)
-            ranges.back().second = row;
+        if (!ranges.empty() && *(ranges.back().second - 1) == *position - 1)
+            ranges.back().second = position + 1;
         else
-            ranges.emplace_back(row, row);
+            ranges.emplace_back(position, position + 1);
     }
     // A few ranges are told to the views one by one, the highest first; a scattered removal resets them.
     constexpr std::size_t kMostRangesToTell = 64;
@@ -198,101 +251,195 @@ void ListPane::removePositions(const std::vector<int>& ascendingPositions, const
     // Rows the views have not been told of yet go silently.
     eraseRows(firstUnannounced, ascendingPositions.end());
     for (auto range = ranges.rbegin(); range != ranges.rend(); ++range) {
-        beginRemoveRows({}, range->first, range->second);
-        for (int row = range->first; row <= range->second; ++row)
-            m_poolGarbage += storedSize(m_rows[std::size_t(row)]);
-        m_rows.erase(std::size_t(range->first), std::size_t(range->second) + 1);
-        m_announced -= range->second - range->first + 1;
+        const int first = *range->first - 1;
+        const int last = *(range->second - 1) - 1;
+        beginRemoveRows({}, first, last);
+        eraseRows(range->first, range->second);
+        m_announced -= last - first + 1;
         endRemoveRows();
     }
     compactPoolIfMostlyGarbage();
 }
 
+// Moves the rows of the pane that are not at the positions from `gone` to `goneEnd` (ascending) into `to`:
+// either the pane's own rows, moved down in place, or empty rows built beside them. In place, a segment that
+// loses rows packs its kept names down where they are; beside, its kept names are appended to `pool`, and
+// when that is a new pool every segment's names are. Returns the pool bytes that no segment holds any more.
+std::uint64_t ListPane::copyRowsWithout(PositionIt gone, PositionIt goneEnd, Rows& to, MappedVector<char>& pool,
+                                        const std::function<void(std::size_t)>& between)
+{
+    const Rows& from = m_rows;
+    const bool inPlace = &to == &m_rows;
+    const bool newPool = &pool != &m_pool;
+    const std::size_t firstSegment = inPlace && gone != goneEnd ? segmentOf(std::size_t(*gone - 1)) : 0;
+    std::size_t write = inPlace ? std::size_t(from.segments[firstSegment].first) : 0;
+    std::size_t writeSegment = firstSegment;
+    std::uint64_t unheld = 0;
+    const std::size_t segments = from.segments.size();
+    for (std::size_t s = firstSegment; s < segments; ++s) {
+        if (gone == goneEnd && !newPool) {
+            // The rest loses no rows: its starts and ticks move down at once, its names stay.
+            const std::size_t first = std::size_t(from.segments[s].first);
+            const std::size_t rest = from.starts.size() - first;
+            if (inPlace && write == first) {
+                write += rest;
+                writeSegment = segments;
+                break;
+            }
+            if (inPlace)
+                std::memmove(to.starts.data() + write, from.starts.data() + first, rest * sizeof(std::uint16_t));
+            else
+                to.starts.append(from.starts.data() + first, rest);
+            copyBits(to.ticks.data(), write, from.ticks.data(), first, rest);
+            for (; s < segments; ++s) {
+                Segment kept = from.segments[s];
+                kept.first -= std::int32_t(first - write);
+                if (inPlace)
+                    to.segments[writeSegment] = kept;
+                else
+                    to.segments.push_back(kept);
+                ++writeSegment;
+            }
+            write += rest;
+            break;
+        }
+        const Segment segment = from.segments[s];
+        const std::size_t first = std::size_t(segment.first);
+        const std::size_t end = segmentEnd(s);
+        Segment kept = segment;
+        kept.first = std::int32_t(write);
+        if (!newPool && std::size_t(*gone - 1) >= end) {
+            // Whole: its starts and ticks move down, its names stay.
+            if (!inPlace || write != first) {
+                if (inPlace)
+                    std::memmove(to.starts.data() + write, from.starts.data() + first, (end - first) * sizeof(std::uint16_t));
+                else
+                    to.starts.append(from.starts.data() + first, end - first);
+                copyBits(to.ticks.data(), write, from.ticks.data(), first, end - first);
+            }
+            if (inPlace)
+                to.segments[writeSegment] = kept;
+            else
+                to.segments.push_back(kept);
+            ++writeSegment;
+            write += end - first;
+            if (between)
+                between(first);
+            continue;
+        }
+        kept.base = inPlace ? segment.base : pool.size();
+        std::uint32_t packed = 0;
+        const std::size_t keptFrom = write;
+        for (std::size_t i = first; i < end; ++i) {
+            if (between)
+                between(i);
+            const std::uint32_t start = from.starts[i];
+            const std::uint32_t length = (i + 1 < end ? from.starts[i + 1] : segment.bytes) - start;
+            if (gone != goneEnd && std::size_t(*gone - 1) == i) {
+                ++gone;
+                continue;
+            }
+            const char* name = m_pool.data() + segment.base + start;
+            if (inPlace) {
+                std::memmove(m_pool.data() + kept.base + packed, name, length);
+                to.starts[write] = std::uint16_t(packed);
+            } else {
+                pool.append(name, length);
+                to.starts.push_back(std::uint16_t(packed));
+            }
+            copyBits(to.ticks.data(), write, from.ticks.data(), i, 1);
+            packed += length;
+            ++write;
+        }
+        unheld += newPool ? 0 : segment.bytes - (inPlace ? packed : 0);
+        if (write == keptFrom)
+            continue; // every row of it went
+        kept.bytes = packed;
+        if (inPlace)
+            to.segments[writeSegment] = kept;
+        else
+            to.segments.push_back(kept);
+        ++writeSegment;
+    }
+    if (inPlace) {
+        to.starts.truncate(write);
+        to.segments.truncate(writeSegment);
+        truncateBits(to.ticks, write);
+    }
+    return unheld;
+}
+
+void ListPane::eraseRows(PositionIt first, PositionIt last)
+{
+    if (first == last)
+        return;
+    m_poolGarbage += copyRowsWithout(first, last, m_rows, m_pool, {});
+}
+
 void ListPane::replaceWithout(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting)
 {
     constexpr std::size_t kRowsBetweenPaints = 1 << 16;
-    auto paintNow = [&](std::size_t done) {
-        if (keepPainting && done % kRowsBetweenPaints == 0)
+    std::size_t painted = 0;
+    auto paintNow = [&](std::size_t row) {
+        if (keepPainting && row >= painted + kRowsBetweenPaints) {
+            painted = row;
             keepPainting();
-    };
-    MappedVector<Row> kept;
-    kept.reserve(m_rows.size() - ascendingPositions.size());
-    std::size_t garbage = m_poolGarbage;
-    auto gone = ascendingPositions.begin();
-    for (std::size_t read = 0; read < m_rows.size(); ++read) {
-        paintNow(read);
-        if (gone != ascendingPositions.end() && std::size_t(*gone - 1) == read) {
-            garbage += storedSize(m_rows[read]);
-            ++gone;
-            continue;
         }
-        kept.push_back(m_rows[read]);
+    };
+    // The segments that lose rows are written anew; when their old room makes most of the pool garbage,
+    // every name moves to a new pool instead.
+    std::uint64_t rewritten = 0;
+    for (std::size_t s = m_rows.segments.size(); auto position : ascendingPositions) {
+        const std::size_t segment = segmentOf(std::size_t(position - 1));
+        if (segment != s)
+            rewritten += m_rows.segments[segment].bytes;
+        s = segment;
     }
-    MappedVector<char> pool;
-    const bool compact = mostlyGarbage(garbage);
+    const bool compact = mostlyGarbage(m_poolGarbage + rewritten);
+    Rows kept;
+    const std::size_t keptRows = m_rows.starts.size() - ascendingPositions.size();
+    kept.starts.reserve(keptRows);
+    kept.ticks.growZeroed((keptRows + 63) / 64);
+    MappedVector<char> newPool;
     if (compact)
-        packNames(kept, m_pool.size() - garbage, pool, paintNow);
+        newPool.reserve(m_pool.size() - m_poolGarbage - rewritten);
+    const std::uint64_t unheld = copyRowsWithout(ascendingPositions.begin(), ascendingPositions.end(), kept,
+                                                 compact ? newPool : m_pool, paintNow);
     // The views may have been told of more rows meanwhile: the announced ones gone are counted now.
     const auto firstUnannounced = std::upper_bound(ascendingPositions.begin(), ascendingPositions.end(), m_announced);
     beginResetModel();
     m_rows.swap(kept);
     if (compact) {
-        m_pool.swap(pool);
-        garbage = 0;
+        m_pool.swap(newPool);
+        m_poolGarbage = 0;
+    } else {
+        m_poolGarbage += unheld;
     }
-    m_poolGarbage = garbage;
     m_announced -= int(firstUnannounced - ascendingPositions.begin());
     endResetModel();
-}
-
-void ListPane::eraseRows(std::vector<int>::const_iterator first, std::vector<int>::const_iterator last)
-{
-    if (first == last)
-        return;
-    std::size_t write = std::size_t(*first - 1);
-    for (std::size_t read = write; read < m_rows.size(); ++read) {
-        if (first != last && std::size_t(*first - 1) == read) {
-            m_poolGarbage += storedSize(m_rows[read]);
-            ++first;
-            continue;
-        }
-        m_rows[write++] = m_rows[read];
-    }
-    m_rows.truncate(write);
 }
 
 void ListPane::clear()
 {
     ++m_removals;
     beginResetModel();
-    m_rows.clear();
+    m_rows.starts.clear();
+    m_rows.segments.clear();
+    m_rows.ticks.clear();
     m_pool.clear();
     m_poolGarbage = 0;
-    m_prefixes.resize(1);
-    m_spelledOutPrefix.clear();
+    m_prefixBytes.clear();
+    m_prefixEnds.clear();
+    m_prefixEnds.push_back(0);
     m_announced = 0;
     endResetModel();
 }
 
 // With the room of removed rows over a megabyte and most of the pool, the names that stay move into a pool
 // of their own.
-bool ListPane::mostlyGarbage(std::size_t garbage) const
+bool ListPane::mostlyGarbage(std::uint64_t garbage) const
 {
     return garbage >= (1u << 20) && garbage * 2 >= m_pool.size();
-}
-
-void ListPane::packNames(MappedVector<Row>& rows, std::size_t liveBytes, MappedVector<char>& pool,
-                         const std::function<void(std::size_t)>& between) const
-{
-    pool.reserve(liveBytes);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (between)
-            between(i);
-        Row& row = rows[i];
-        const std::uint64_t offset = pool.size();
-        pool.append(m_pool.data() + row.offset, storedSize(row));
-        row.offset = offset;
-    }
 }
 
 void ListPane::compactPoolIfMostlyGarbage()
@@ -300,7 +447,12 @@ void ListPane::compactPoolIfMostlyGarbage()
     if (!mostlyGarbage(m_poolGarbage))
         return;
     MappedVector<char> pool;
-    packNames(m_rows, m_pool.size() - m_poolGarbage, pool, {});
+    pool.reserve(m_pool.size() - m_poolGarbage);
+    for (Segment& segment : m_rows.segments) {
+        const std::uint64_t base = pool.size();
+        pool.append(m_pool.data() + segment.base, segment.bytes);
+        segment.base = base;
+    }
     m_pool.swap(pool);
     m_poolGarbage = 0;
 }
@@ -331,7 +483,7 @@ QVariant ListPane::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return textAt(row);
     if (role == Qt::CheckStateRole && m_checkBoxes)
-        return m_rows[row].checked ? Qt::Checked : Qt::Unchecked;
+        return bitAt(m_rows.ticks, row) ? Qt::Checked : Qt::Unchecked;
     return {};
 }
 

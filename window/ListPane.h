@@ -3,7 +3,6 @@
 #include "platform/MappedVector.h"
 
 #include <QAbstractTableModel>
-#include <QByteArray>
 #include <QItemSelectionModel>
 #include <QStringList>
 
@@ -15,9 +14,10 @@
 // One list pane (FolderList or ResultList) as a model over compact storage.
 //
 // Rows are numbered from 1, as the commands count them. A row is a folder prefix, kept once for all rows
-// that share it, and a name, kept as UTF-8 bytes in one pool behind its length; a results pane's check mark
-// sits in the row itself, which takes 8 bytes. Appended rows are counted at once but announced to the views in one
-// batch when the event loop next runs, so a command may append a million rows without one signal per row.
+// that share it, and a name, kept as UTF-8 bytes in one pool. Rows under one prefix form segments whose names
+// lie packed in row order, so a row takes 2 bytes beside its name and a bit for its check mark. Appended rows
+// are counted at once but announced to the views in one batch when the event loop next runs, so a command may
+// append a million rows without one signal per row.
 class ListPane : public QAbstractTableModel
 {
     Q_OBJECT
@@ -30,7 +30,7 @@ public:
     int columnHeaderCount() const { return int(m_headers.size()); }
 
     // Rows, by 1-based position. Reading or removing a position that holds no row throws a Failure.
-    int count() const { return int(m_rows.size()); }
+    int count() const { return int(m_rows.starts.size()); }
     QString text(int position) const;
     // The row's text as the pane keeps it: a folder prefix and a name, both UTF-8. Valid until the pane
     // next changes.
@@ -46,8 +46,7 @@ public:
     void remove(int position);
     void clear();
 
-    // Appending many rows under one folder: the prefix is stored once, each name as its bytes. Once the
-    // pane holds as many prefixes as a row can number, a further prefix is spelled out in each of its rows.
+    // Appending many rows under one folder: the prefix is stored once, each name as its bytes.
     int addPrefix(std::string_view utf8Prefix);
     void appendInFolder(int prefix, std::string_view utf8Name);
 
@@ -75,36 +74,49 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    struct Row
+    // A run of rows under one prefix whose names lie packed, in row order, from `base` in the pool. A row
+    // keeps where its name starts within its segment; the name ends where the next row's starts, or at the
+    // segment's end. Rows join a segment while it holds at most kSegmentBytes, so that start fits 16 bits;
+    // a longer name has a segment to itself.
+    struct Segment
     {
-        std::uint64_t offset : 38; // in m_pool, of the name's length (7 bits a byte, low first) and its bytes
-        std::uint64_t prefix : 25;
-        std::uint64_t checked : 1;
+        std::uint64_t base;
+        std::uint32_t bytes;
+        std::int32_t prefix; // 0 for none
+        std::int32_t first;  // the index of its first row
     };
-    static_assert(sizeof(Row) == 8, "a million rows take 8 MB beside their names");
-    static constexpr int kSpelledOutPrefix = -1;
+    static constexpr std::uint32_t kSegmentBytes = UINT16_MAX;
+    struct Rows
+    {
+        MappedVector<std::uint16_t> starts;
+        MappedVector<Segment> segments;
+        MappedVector<std::uint64_t> ticks; // a bit a row
+        void swap(Rows& other) noexcept;
+    };
 
-    std::string_view nameOf(const Row& row) const;
-    std::size_t storedSize(const Row& row) const; // of the length and the name in the pool
-    std::size_t toIndex(int position) const;      // throws unless 1 <= position <= count()
+    std::size_t toIndex(int position) const; // throws unless 1 <= position <= count()
+    std::size_t segmentOf(std::size_t index) const;
+    std::size_t segmentEnd(std::size_t segment) const; // the index after its last row
+    Utf8Text textOf(std::size_t index) const;
     QString textAt(std::size_t index) const;
     void scheduleAnnouncement();
-    void eraseRows(std::vector<int>::const_iterator first, std::vector<int>::const_iterator last);
+    using PositionIt = std::vector<int>::const_iterator;
+    void eraseRows(PositionIt first, PositionIt last);
     void replaceWithout(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting);
+    std::uint64_t copyRowsWithout(PositionIt gone, PositionIt goneEnd, Rows& to, MappedVector<char>& pool,
+                                  const std::function<void(std::size_t)>& between);
     void compactPoolIfMostlyGarbage();
-    bool mostlyGarbage(std::size_t garbage) const;
-    // Copies the names of `rows` into `pool` (room for `liveBytes`) and points the rows at them there.
-    void packNames(MappedVector<Row>& rows, std::size_t liveBytes, MappedVector<char>& pool,
-                   const std::function<void(std::size_t)>& between) const;
+    bool mostlyGarbage(std::uint64_t garbage) const;
 
     bool m_checkBoxes;
     QStringList m_headers;
-    MappedVector<Row> m_rows;
+    Rows m_rows;
     MappedVector<char> m_pool;
-    std::size_t m_poolGarbage = 0;
+    std::uint64_t m_poolGarbage = 0; // bytes of the pool no segment holds
+    mutable std::size_t m_lastSegment = 0;
     std::uint64_t m_removals = 0;
-    std::vector<QByteArray> m_prefixes; // index 0 is the empty prefix
-    QByteArray m_spelledOutPrefix;      // the last prefix that found no room among them
+    MappedVector<char> m_prefixBytes;
+    MappedVector<std::uint64_t> m_prefixEnds; // prefix i (from 1) ends at [i] and starts at [i - 1]
     int m_announced = 0;                // rows the views know of: always the first m_announced rows
     bool m_announcementPending = false;
     QItemSelectionModel m_selection;

@@ -139,13 +139,30 @@ private Q_SLOTS:
         QFETCH(int, percent);
         QFETCH(quint32, seed);
         ListPane batch(true), single(true);
+        QStringList texts; // and ticks: the same list kept plainly
+        QList<bool> ticks;
         QAbstractItemModelTester tester(&batch, QAbstractItemModelTester::FailureReportingMode::QtTest);
         batch.addColumn(QStringLiteral("h"));
         QRandomGenerator random(seed);
+        // Loose rows and runs under folders, some names long enough to fill a folder's share of storage.
         for (int i = 0; i < rows; ++i) {
-            const QString text = QStringLiteral("/f/%1").arg(random.bounded(50));
-            batch.append(text);
-            single.append(text);
+            const QByteArray name = QByteArray(random.bounded(100) == 0 ? 20000 : 1, 'n') +
+                                    QByteArray::number(random.bounded(50));
+            if (random.bounded(4) == 0) {
+                batch.append(QString::fromUtf8(name));
+                single.append(QString::fromUtf8(name));
+                texts.append(QString::fromUtf8(name));
+            } else {
+                const QByteArray folder = "/d" + QByteArray::number(i / 40) + '/';
+                batch.appendInFolder(batch.addPrefix(folder.toStdString()), name.toStdString());
+                single.appendInFolder(single.addPrefix(folder.toStdString()), name.toStdString());
+                texts.append(QString::fromUtf8(folder + name));
+            }
+            ticks.append(random.bounded(3) == 0);
+            if (ticks.back()) {
+                batch.setChecked(i + 1, true);
+                single.setChecked(i + 1, true);
+            }
             if (i == announced - 1)
                 batch.announce();
         }
@@ -153,8 +170,6 @@ private Q_SLOTS:
         for (int position = 1; position <= rows; ++position)
             if (int(random.bounded(100)) < percent)
                 positions.push_back(position);
-        batch.setChecked(1, true);
-        single.setChecked(1, true);
         // A repaint during the removal finds the list as it stood before.
         const QStringList before = entries(batch);
         int paints = 0;
@@ -163,11 +178,24 @@ private Q_SLOTS:
             QCOMPARE(entries(batch), before);
         });
         QCOMPARE(paints > 1, rows > 65536 && positions.size() > 64);
-        for (auto it = positions.rbegin(); it != positions.rend(); ++it)
+        for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
             single.remove(*it);
-        QCOMPARE(entries(batch), entries(single));
-        if (batch.count() > 0)
-            QCOMPARE(batch.checked(1), single.checked(1));
+            texts.removeAt(*it - 1);
+            ticks.removeAt(*it - 1);
+        }
+        // Rows appended afterwards join them unticked.
+        for (ListPane* pane : {&batch, &single}) {
+            pane->append(QStringLiteral("/after"));
+            pane->appendInFolder(pane->addPrefix("/d0/"), "after");
+        }
+        texts << QStringLiteral("/after") << QStringLiteral("/d0/after");
+        ticks << false << false;
+        QCOMPARE(entries(batch), texts);
+        QCOMPARE(entries(single), texts);
+        for (int position = 1; position <= batch.count(); ++position) {
+            QCOMPARE(batch.checked(position), ticks[position - 1]);
+            QCOMPARE(single.checked(position), ticks[position - 1]);
+        }
         QTRY_COMPARE(batch.rowCount(), batch.count());
     }
 
