@@ -73,23 +73,13 @@ std::size_t ListPane::toIndex(int position) const
     return std::size_t(position - 1);
 }
 
-std::size_t ListPane::segmentEnd(std::size_t segment) const
-{
-    return segment + 1 < m_rows.segments.size() ? std::size_t(m_rows.segments[segment + 1].first)
-                                                : m_rows.starts.size();
-}
-
-// Rows are mostly read in order, so the segment last found, or the one after it, usually holds the row.
-std::size_t ListPane::segmentOf(std::size_t index) const
+// Mostly the segment after the one last found.
+std::size_t ListPane::findSegment(std::size_t index) const
 {
     const MappedVector<Segment>& segments = m_rows.segments;
-    const std::size_t last = m_lastSegment;
-    if (last < segments.size() && std::size_t(segments[last].first) <= index) {
-        if (index < segmentEnd(last))
-            return last;
-        if (last + 1 < segments.size() && index < segmentEnd(last + 1))
-            return m_lastSegment = last + 1;
-    }
+    const std::size_t next = m_lastSegment + 1;
+    if (next < segments.size() && std::size_t(segments[next].first) <= index && index < segmentEnd(next))
+        return m_lastSegment = next;
     const auto after = std::upper_bound(segments.begin(), segments.end(), index,
                                         [](std::size_t i, const Segment& segment) { return i < std::size_t(segment.first); });
     return m_lastSegment = std::size_t(after - segments.begin()) - 1;
@@ -390,6 +380,7 @@ void ListPane::replaceWithout(const std::vector<int>& ascendingPositions, const 
     // every name moves to a new pool instead.
     std::uint64_t rewritten = 0;
     for (std::size_t s = m_rows.segments.size(); auto position : ascendingPositions) {
+        paintNow(std::size_t(position - 1));
         const std::size_t segment = segmentOf(std::size_t(position - 1));
         if (segment != s)
             rewritten += m_rows.segments[segment].bytes;
@@ -403,6 +394,7 @@ void ListPane::replaceWithout(const std::vector<int>& ascendingPositions, const 
     MappedVector<char> newPool;
     if (compact)
         newPool.reserve(m_pool.size() - m_poolGarbage - rewritten);
+    painted = 0;
     const std::uint64_t unheld = copyRowsWithout(ascendingPositions.begin(), ascendingPositions.end(), kept,
                                                  compact ? newPool : m_pool, paintNow);
     // The views may have been told of more rows meanwhile: the announced ones gone are counted now.

@@ -95,8 +95,21 @@ private:
     };
 
     std::size_t toIndex(int position) const; // throws unless 1 <= position <= count()
-    std::size_t segmentOf(std::size_t index) const;
-    std::size_t segmentEnd(std::size_t segment) const; // the index after its last row
+    std::size_t segmentEnd(std::size_t segment) const // the index after its last row
+    {
+        return segment + 1 < m_rows.segments.size() ? std::size_t(m_rows.segments[segment + 1].first)
+                                                    : m_rows.starts.size();
+    }
+    // Rows are mostly read in order, so the segment last found usually holds the row.
+    std::size_t segmentOf(std::size_t index) const
+    {
+        const std::size_t last = m_lastSegment;
+        if (last < m_rows.segments.size() && std::size_t(m_rows.segments[last].first) <= index &&
+            index < segmentEnd(last))
+            return last;
+        return findSegment(index);
+    }
+    std::size_t findSegment(std::size_t index) const;
     Utf8Text textOf(std::size_t index) const;
     QString textAt(std::size_t index) const;
     void scheduleAnnouncement();
