@@ -4,15 +4,11 @@ QString SampleFolder(Environment& environment, const QString& variable)
 {
     if (std::optional<QString> value = environment.value(variable))
         return *value;
-#ifdef Q_OS_WIN
-    return QString();
-#else
     if (variable == QLatin1String("TEMP"))
         return environment.temporaryFolder();
     if (variable == QLatin1String("ProgramFiles"))
-        return QStringLiteral("/usr/bin");
+        return environment.programsFolder();
     return QString();
-#endif
 }
 
 void PushButton3_Click(Reporter& reporter, Environment& environment, ListPane& folders)

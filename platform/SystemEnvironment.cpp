@@ -12,5 +12,18 @@ std::optional<QString> SystemEnvironment::value(const QString& name)
 
 QString SystemEnvironment::temporaryFolder()
 {
+#ifdef Q_OS_WIN
+    return QString();
+#else
     return QDir::toNativeSeparators(QDir::tempPath());
+#endif
+}
+
+QString SystemEnvironment::programsFolder()
+{
+#ifdef Q_OS_WIN
+    return QString();
+#else
+    return QStringLiteral("/usr/bin");
+#endif
 }

@@ -7,4 +7,5 @@ class SystemEnvironment : public Environment
 public:
     std::optional<QString> value(const QString& name) override;
     QString temporaryFolder() override;
+    QString programsFolder() override;
 };

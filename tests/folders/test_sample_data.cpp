@@ -1,6 +1,7 @@
 // "Load Sample/Example Data": the two environment folders, exactly as held, or the platform's own folders.
 #include "WindowHarness.h"
 #include "folders/SampleData.h"
+#include "platform/SystemEnvironment.h"
 
 #include <QtTest>
 
@@ -48,6 +49,19 @@ private Q_SLOTS:
         h.click(3);
         QCOMPARE(h.folderEntries(), (QStringList{"/t", "/usr/bin", "/t", "/usr/bin"}));
         QCOMPARE(h.form().MousePointer.value(), int(Pointer::Busy));
+    }
+
+    // The system's own stand-ins on Linux: the temporary folder as TMPDIR names it, and /usr/bin.
+    void theSystemStandsInForUndefinedVariables()
+    {
+        const QTemporaryDir temporary;
+        qunsetenv("TEMP");
+        qunsetenv("ProgramFiles");
+        qputenv("TMPDIR", temporary.path().toLocal8Bit());
+        SystemEnvironment system;
+        QCOMPARE(SampleFolder(system, QStringLiteral("TEMP")), temporary.path());
+        QCOMPARE(SampleFolder(system, QStringLiteral("ProgramFiles")), QStringLiteral("/usr/bin"));
+        QCOMPARE(SampleFolder(system, QStringLiteral("OTHER_UNDEFINED")), QString());
     }
 };
 

@@ -9,6 +9,7 @@ class FakeEnvironment : public Environment
 public:
     QMap<QString, QString> variables;
     QString temporary = QStringLiteral("/tmp");
+    QString programs = QStringLiteral("/usr/bin");
 
     std::optional<QString> value(const QString& name) override
     {
@@ -17,4 +18,5 @@ public:
         return variables.value(name);
     }
     QString temporaryFolder() override { return temporary; }
+    QString programsFolder() override { return programs; }
 };
