@@ -5,3 +5,19 @@ void PushButton11_Click(Reporter& reporter, const WindowDialogs& ask)
     Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton11_Click")));
     proc.step(100, [&] { ask.MsgBox(QStringLiteral("Questions? Please contact Team Quillmark at ") + kContactPage); });
 }
+
+QString FilterHelpText()
+{
+    return QStringLiteral("Only get files with the specified file extension.\r"
+                          "\r"
+                          "* for all files\r"
+                          "txt for all txt files\r"
+                          "htm for all htm files\r"
+                          "etc.");
+}
+
+void PushButton12_Click(Reporter& reporter, const WindowDialogs& ask)
+{
+    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton12_Click")));
+    proc.step(100, [&] { ask.MsgBox(FilterHelpText()); });
+}

@@ -7,3 +7,9 @@ inline const QString kContactPage = QStringLiteral("https://quillmark.example/co
 
 // "Help": tells the user whom to ask.
 void PushButton11_Click(Reporter& reporter, const WindowDialogs& ask);
+
+// "?", beside the filter box: what the filter means.
+void PushButton12_Click(Reporter& reporter, const WindowDialogs& ask);
+
+// The filter help, six lines joined by carriage returns.
+QString FilterHelpText();

@@ -2,27 +2,31 @@
 
 #include "app/Help.h"
 #include "app/PaneView.h"
+#include "app/StartUp.h"
 #include "folders/AddFoldersCommand.h"
 #include "folders/DropFolders.h"
 #include "folders/FolderPaneEditing.h"
 #include "folders/LoadLists.h"
 #include "folders/SampleData.h"
 #include "listing/CreateList.h"
-#include "listing/ExtensionFilter.h"
+#include "listing/FilterBox.h"
 #include "results/DragResults.h"
 #include "results/RemoveEntries.h"
 #include "results/ResultsOutput.h"
 #include "results/ResultsPaneEditing.h"
+#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStyle>
 
 #include <map>
@@ -355,4 +359,54 @@ void MainWindow::Form_Unload()
     if (m_unload)
         m_unload();
     QCoreApplication::quit();
+}
+
+void MainWindow::Form_Load()
+{
+    Procedure proc(m_report, ProcedureText(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
+    const QString sep = separator();
+
+    proc.step(100, [&] { ApplySkin(); });
+    proc.step(104, [&] { setWindowTitle(kProductName); });
+    proc.step(104, [&] {
+        setWindowIcon(QIcon::fromTheme(QStringLiteral("tallyfold"), QIcon(QStringLiteral(":/tallyfold-256.png"))));
+    });
+    proc.step(104, [&] { SetApplicationTitle(); });
+    const QString cursorFile = m_sys.programFolder + sep + QStringLiteral("HAND-M.CUR");
+    if (proc.test(106, [&] { return m_sys.files.PathExists(cursorFile); }))
+        proc.step(108, [&] { m_customPointer = cursorFromFile(m_sys.files.readAll(cursorFile)); });
+    proc.step(128, [&] { m_folders.addColumn(QStringLiteral("Directories (Folders)")); });
+    proc.step(130, [&] { m_listView1->setColumnWidth(0, twips(7000)); });
+    proc.step(132, [&] { m_results.addColumn(QStringLiteral("Results (List of Files)")); });
+    proc.step(134, [&] { m_listView2->setColumnWidth(0, twips(7000)); });
+    const bool restored = proc.step(136, [&] { m_form.Text1.setText(GetSetting(m_sys.settings, Setting::Filter)); });
+    // A filter that could not be read starts as "every file", not as the box's design-time text, which would
+    // list nothing. That is no change of the user's: the stored filter stays as it is, a read that failed for
+    // a moment never replaces it, and the store is written again once the user changes the box.
+    if (!restored) {
+        const QSignalBlocker unstored(m_text1);
+        m_text1->setText(QStringLiteral("*"));
+    }
+}
+
+void MainWindow::ApplySkin()
+{
+    const QString sep = separator();
+    const QString skin = m_sys.programFolder + sep + QStringLiteral("x") + sep + QStringLiteral("o.cjs");
+    if (!m_sys.files.isNormalFile(skin))
+        return;
+
+    m_skinned = true;
+    applyColours();
+
+    const QByteArray content = m_sys.files.readAll(skin);
+    const QString sheet = QString::fromUtf8(content);
+    checkStyleSheet(sheet);
+    setStyleSheet(sheet);
+    m_skin = sheet;
+}
+
+void MainWindow::SetApplicationTitle()
+{
+    m_form.applicationTitle = ApplicationTitleFor(kProductName);
 }

@@ -1,17 +1,11 @@
 #include "app/StartUp.h"
 
-#include "app/MainWindow.h"
-#include "app/PaneView.h"
 #include "platform/Failure.h"
-#include "platform/PathStyle.h"
-#include "settings/SettingsStore.h"
 
-#include <QGroupBox>
-#include <QIcon>
 #include <QImage>
-#include <QLineEdit>
+#include <QMessageLogContext>
 #include <QPixmap>
-#include <QSignalBlocker>
+#include <QWidget>
 #include <QtEndian>
 
 QString ApplicationTitleFor(QString name)
@@ -63,54 +57,4 @@ void checkStyleSheet(const QString& sheet)
     qInstallMessageHandler(g_previousHandler);
     if (g_styleSheetComplaint)
         throw Failure(QStringLiteral("The skin is not a style sheet that can be read."));
-}
-
-void MainWindow::Form_Load()
-{
-    Procedure proc(m_report, ProcedureText(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
-    const QString sep = separator();
-
-    proc.step(100, [&] { ApplySkin(); });
-    proc.step(104, [&] { setWindowTitle(kProductName); });
-    proc.step(104, [&] {
-        setWindowIcon(QIcon::fromTheme(QStringLiteral("tallyfold"), QIcon(QStringLiteral(":/tallyfold-256.png"))));
-    });
-    proc.step(104, [&] { SetApplicationTitle(); });
-    const QString cursorFile = m_sys.programFolder + sep + QStringLiteral("HAND-M.CUR");
-    if (proc.test(106, [&] { return m_sys.files.PathExists(cursorFile); }))
-        proc.step(108, [&] { m_customPointer = cursorFromFile(m_sys.files.readAll(cursorFile)); });
-    proc.step(128, [&] { m_folders.addColumn(QStringLiteral("Directories (Folders)")); });
-    proc.step(130, [&] { m_listView1->setColumnWidth(0, twips(7000)); });
-    proc.step(132, [&] { m_results.addColumn(QStringLiteral("Results (List of Files)")); });
-    proc.step(134, [&] { m_listView2->setColumnWidth(0, twips(7000)); });
-    const bool restored = proc.step(136, [&] { m_form.Text1.setText(GetSetting(m_sys.settings, Setting::Filter)); });
-    // A filter that could not be read starts as "every file", not as the box's design-time text, which would
-    // list nothing. That is no change of the user's: the stored filter stays as it is, a read that failed for
-    // a moment never replaces it, and the store is written again once the user changes the box.
-    if (!restored) {
-        const QSignalBlocker unstored(m_text1);
-        m_text1->setText(QStringLiteral("*"));
-    }
-}
-
-void MainWindow::ApplySkin()
-{
-    const QString sep = separator();
-    const QString skin = m_sys.programFolder + sep + QStringLiteral("x") + sep + QStringLiteral("o.cjs");
-    if (!m_sys.files.isNormalFile(skin))
-        return;
-
-    m_skinned = true;
-    applyColours();
-
-    const QByteArray content = m_sys.files.readAll(skin);
-    const QString sheet = QString::fromUtf8(content);
-    checkStyleSheet(sheet);
-    setStyleSheet(sheet);
-    m_skin = sheet;
-}
-
-void MainWindow::SetApplicationTitle()
-{
-    m_form.applicationTitle = ApplicationTitleFor(kProductName);
 }

@@ -1,6 +1,7 @@
 // The filter box: every change stored under "Text1", "All Files" and the "?" help.
 #include "WindowHarness.h"
-#include "listing/ExtensionFilter.h"
+#include "app/Help.h"
+#include "listing/FilterBox.h"
 #include "settings/SettingsStore.h"
 
 #include <QLineEdit>
@@ -15,7 +16,7 @@ std::optional<QString> stored(WindowHarness& h)
 
 } // namespace
 
-class TestExtensionFilter : public QObject
+class TestFilterBox : public QObject
 {
     Q_OBJECT
 
@@ -91,5 +92,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestExtensionFilter)
-#include "test_extension_filter.moc"
+QTEST_MAIN(TestFilterBox)
+#include "test_filter_box.moc"
