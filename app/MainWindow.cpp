@@ -11,7 +11,7 @@
 #include "listing/CreateList.h"
 #include "listing/FilterBox.h"
 #include "results/DragResults.h"
-#include "results/RemoveEntries.h"
+#include "editing/RemoveEntries.h"
 #include "results/ResultsOutput.h"
 #include "results/ResultsPaneEditing.h"
 #include "settings/SettingsStore.h"

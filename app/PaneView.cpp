@@ -1,7 +1,7 @@
 #include "app/PaneView.h"
 
 #include "app/PaneAccessibility.h"
-#include "window/Form.h"
+#include "editing/PaneEditing.h"
 
 #include <QApplication>
 #include <QDrag>

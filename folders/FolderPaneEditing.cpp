@@ -1,14 +1,16 @@
 #include "folders/FolderPaneEditing.h"
 
+#include "editing/PaneEditing.h"
+
 void ListView1_DblClick(const PointerState& pointer, ListPane& folders)
 {
-    RemoveSelectedEntry(pointer, folders);
+    removeSelectedEntry(pointer, folders);
 }
 
 void ListView1_KeyDown(const PointerState& pointer, ListPane& folders, int keyCode, int /*shift*/)
 {
     if (keyCode == kKeyDelete)
-        RemoveSelectedEntry(pointer, folders);
+        removeSelectedEntry(pointer, folders);
 }
 
 void PushButton9_Click(Reporter& reporter, const PointerState& pointer, ListPane& folders)

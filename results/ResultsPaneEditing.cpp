@@ -1,9 +1,11 @@
 #include "results/ResultsPaneEditing.h"
 
+#include "editing/PaneEditing.h"
+
 void ListView2_KeyDown(const PointerState& pointer, ListPane& results, int keyCode, int /*shift*/)
 {
     if (keyCode == kKeyDelete)
-        RemoveSelectedEntry(pointer, results);
+        removeSelectedEntry(pointer, results);
 }
 
 void PushButton8_Click(Reporter& reporter, ListPane& results)

@@ -81,16 +81,3 @@ struct Form
     WindowDialogs ask() { return {sys.dialogs, applicationTitle}; }
     CommandTools tools() { return {reporter, ask(), MousePointer, sys.files, sys.yield}; }
 };
-
-// The key code of the Delete key, as the panes' key-down handlers compare it.
-constexpr int kKeyDelete = 46;
-
-// Removes the selected entry of a pane, unless a command holds the window busy, the pane is empty or nothing
-// is selected. Only one entry goes.
-inline void RemoveSelectedEntry(const PointerState& pointer, ListPane& pane)
-{
-    if (pointer.isBusy() || pane.count() == 0)
-        return;
-    if (const int selected = pane.selectedIndex())
-        pane.remove(selected);
-}

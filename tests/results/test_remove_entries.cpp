@@ -3,7 +3,7 @@
 #include "WindowHarness.h"
 #include "app/PaneView.h"
 #include "platform/QtDialogs.h"
-#include "results/RemoveEntries.h"
+#include "editing/RemoveEntries.h"
 
 #include <QApplication>
 #include <QInputDialog>

@@ -3,7 +3,7 @@
 
 #include "app/PaneView.h"
 #include "platform/PathStyle.h"
-#include "results/RemoveEntries.h"
+#include "editing/RemoveEntries.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "app/PaneView.h"
 #include "platform/PathStyle.h"
-#include "results/RemoveEntries.h"
+#include "editing/RemoveEntries.h"
 #include "settings/SettingsStore.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "results/RemoveEntries.h"
+#include "editing/RemoveEntries.h"
 
 #include "platform/Utf8.h"
 

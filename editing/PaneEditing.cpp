@@ -1,0 +1,9 @@
+#include "editing/PaneEditing.h"
+
+void removeSelectedEntry(const PointerState& pointer, ListPane& pane)
+{
+    if (pointer.isBusy() || pane.count() == 0)
+        return;
+    if (const int selected = pane.selectedIndex())
+        pane.remove(selected);
+}
