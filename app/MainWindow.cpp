@@ -118,8 +118,9 @@ void setColours(QWidget* widget, const QColor& background, const QColor& text)
 MainWindow::MainWindow(Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_sys(services), m_report(services.dialogs), m_form{m_folders, m_results, *this, *this,    m_report,
-                                                          services,  QString(), false, QString()}
+      m_sys(services), m_report(services.dialogs),
+      m_form{.ListView1 = m_folders, .ListView2 = m_results, .Text1 = m_filterBox, .MousePointer = m_pointer,
+             .reporter = m_report, .sys = services, .applicationTitle = QString(), .StartFolder = QString()}
 {
     createControls();
     connectCommands();
@@ -254,7 +255,7 @@ void MainWindow::connectCommands()
     m_listView1->setDropTarget([this](const QMimeData& data) { return folderPaneTakes(data); },
                                [this](const QMimeData& data) { dropOnFolderPane(data); });
     m_listView2->setDragSource([this] { return draggedResults(); });
-    connect(m_text1, &QLineEdit::textChanged, this, [this] { handle([&] { Text1_Change(m_sys.settings, *this); }); });
+    connect(m_text1, &QLineEdit::textChanged, this, [this] { handle([&] { Text1_Change(m_sys.settings, m_filterBox); }); });
 }
 
 namespace {
@@ -287,26 +288,26 @@ QMimeData* MainWindow::draggedResults() const
     return data;
 }
 
-void MainWindow::setValue(int value)
+void MainWindow::WindowPointer::setValue(int value)
 {
-    m_pointer = value;
+    m_value = value;
     switch (value) {
-    case Pointer::Busy: setCursor(Qt::WaitCursor); break;
-    case Pointer::Custom: setCursor(m_customPointer ? *m_customPointer : QCursor(Qt::ArrowCursor)); break;
-    default: setCursor(Qt::ArrowCursor); break;
+    case Pointer::Busy: m_window.setCursor(Qt::WaitCursor); break;
+    case Pointer::Custom: m_window.setCursor(m_custom ? *m_custom : QCursor(Qt::ArrowCursor)); break;
+    default: m_window.setCursor(Qt::ArrowCursor); break;
     }
 }
 
 void MainWindow::PushButton_MouseMove()
 {
-    if (!isBusy())
-        setValue(Pointer::Custom);
+    if (!m_pointer.isBusy())
+        m_pointer.setValue(Pointer::Custom);
 }
 
 void MainWindow::Form_MouseMove()
 {
-    if (!isBusy())
-        setValue(Pointer::Default);
+    if (!m_pointer.isBusy())
+        m_pointer.setValue(Pointer::Default);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -326,19 +327,19 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event)
     QWidget::mouseMoveEvent(event);
 }
 
-QString MainWindow::text() const
+QString MainWindow::FilterBox::text() const
 {
-    return m_text1->text();
+    return m_window.m_text1->text();
 }
 
-void MainWindow::setText(const QString& text)
+void MainWindow::FilterBox::setText(const QString& text)
 {
     // The box raises no change of its own for the text it already shows, yet every set is a change: "All
     // Files" on a box showing "*" still stores "*" over whatever the store holds.
-    if (m_text1->text() == text)
-        handle([&] { Text1_Change(m_sys.settings, *this); });
+    if (m_window.m_text1->text() == text)
+        m_window.handle([&] { Text1_Change(m_window.m_sys.settings, *this); });
     else
-        m_text1->setText(text);
+        m_window.m_text1->setText(text);
 }
 
 void MainWindow::showCentred()

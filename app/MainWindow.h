@@ -18,7 +18,7 @@ class QPushButton;
 
 // Form1, the program's one window: the folder pane, the filter, the results pane and fifteen buttons, each
 // wired to its command. It owns the state that the commands work on.
-class MainWindow : public QWidget, private PointerState, private TextBox
+class MainWindow : public QWidget
 {
     Q_OBJECT
 
@@ -50,9 +50,6 @@ public:
     void PushButton_MouseMove();
     void Form_MouseMove();
 
-    int value() const override { return m_pointer; }
-    void setValue(int value) override;
-
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -60,8 +57,30 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    QString text() const override;
-    void setText(const QString& text) override;
+    // The mouse pointer as the commands set it, shown over the whole window.
+    class WindowPointer : public PointerState
+    {
+    public:
+        WindowPointer(QWidget& window, const std::optional<QCursor>& custom) : m_window(window), m_custom(custom) {}
+        int value() const override { return m_value; }
+        void setValue(int value) override;
+
+    private:
+        QWidget& m_window;
+        const std::optional<QCursor>& m_custom; // the hand, once loaded
+        int m_value = Pointer::Default;
+    };
+    // The filter box as the commands read and set it.
+    class FilterBox : public TextBox
+    {
+    public:
+        explicit FilterBox(MainWindow& window) : m_window(window) {}
+        QString text() const override;
+        void setText(const QString& text) override;
+
+    private:
+        MainWindow& m_window;
+    };
 
     void createControls();
     void applyColours();
@@ -78,9 +97,10 @@ private:
     ListPane m_folders{false};
     ListPane m_results{true};
     ErrorReportBox m_report;
-    Form m_form;
-    int m_pointer = Pointer::Default;
     std::optional<QCursor> m_customPointer;
+    WindowPointer m_pointer{*this, m_customPointer};
+    FilterBox m_filterBox{*this};
+    Form m_form;
     QString m_skin;
     bool m_skinned = false;
     std::function<void()> m_unload;

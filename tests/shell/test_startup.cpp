@@ -62,7 +62,7 @@ private Q_SLOTS:
         QCOMPARE(window.Text1()->text(), QStringLiteral("*"));
         QCOMPARE(storedFilter(h), QStringLiteral("*"));
         QVERIFY(h.dialogs.calls().empty());
-        QCOMPARE(window.value(), 0);
+        QCOMPARE(window.form().MousePointer.value(), 0);
         QCOMPARE(h.form().ListView1.count(), 0);
         QCOMPARE(h.form().ListView2.count(), 0);
     }
@@ -186,7 +186,7 @@ private Q_SLOTS:
         QVERIFY(h.dialogs.calls().empty());
         QVERIFY(!window.customPointer());
         window.PushButton_MouseMove();
-        QCOMPARE(window.value(), 99);
+        QCOMPARE(window.form().MousePointer.value(), 99);
         QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
     }
 

@@ -194,23 +194,23 @@ private Q_SLOTS:
             QCoreApplication::sendEvent(widget, &move);
         };
         moveOver(window.PushButton(5));
-        QCOMPARE(window.value(), 99);
+        QCOMPARE(window.form().MousePointer.value(), 99);
         moveOver(window.ListView2()->viewport());
-        QCOMPARE(window.value(), 0);
+        QCOMPARE(window.form().MousePointer.value(), 0);
         moveOver(window.PushButton(15));
-        QCOMPARE(window.value(), 99);
+        QCOMPARE(window.form().MousePointer.value(), 99);
         moveOver(window.Text1());
-        QCOMPARE(window.value(), 0);
+        QCOMPARE(window.form().MousePointer.value(), 0);
         moveOver(window.PushButton(1));
         moveOver(&window);
-        QCOMPARE(window.value(), 0);
+        QCOMPARE(window.form().MousePointer.value(), 0);
 
-        window.setValue(Pointer::Busy);
+        window.form().MousePointer.setValue(Pointer::Busy);
         QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
         moveOver(window.PushButton(5));
         moveOver(window.ListView1()->viewport());
         moveOver(window.Frame1());
-        QCOMPARE(window.value(), 11);
+        QCOMPARE(window.form().MousePointer.value(), 11);
         QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
     }
 
@@ -218,7 +218,7 @@ private Q_SLOTS:
     {
         WindowHarness h;
         MainWindow& window = h.start();
-        window.setValue(Pointer::Busy);
+        window.form().MousePointer.setValue(Pointer::Busy);
         h.click(11);
         QCOMPARE(h.dialogs.calls().size(), size_t(1));
         const auto& call = h.dialogs.calls()[0];
@@ -226,7 +226,7 @@ private Q_SLOTS:
                  QStringLiteral("Questions? Please contact Team Quillmark at https://quillmark.example/contact"));
         QCOMPARE(call.buttons, 0);
         QCOMPARE(call.title, QStringLiteral("Tallyfold"));
-        QCOMPARE(window.value(), 11);
+        QCOMPARE(window.form().MousePointer.value(), 11);
     }
 
     // The harness fails a test that leaves a primed answer or a placed action unused, and one whose command
