@@ -84,11 +84,7 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
 {
     // Every yield may run a command that changes the pane. A row that is gone fails at its read; a removal
     // that left the position filled (rows taken out, others appended) fails at the check after the read.
-    const std::uint64_t removalsBefore = pane.removals();
-    auto unchanged = [&] {
-        if (pane.removals() != removalsBefore)
-            throw Failure(QStringLiteral("The list was changed during the copy; nothing was copied"));
-    };
+    const RowLossCheck rowsLost(pane, QStringLiteral("The list was changed during the copy; nothing was copied"));
     if (pane.rowCount() == 0)
         return std::nullopt;
 
@@ -101,7 +97,7 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
         for (int row = 1; row <= rows; ++row) {
             yield.DoEvents();
             const PaneSource::CellSize size = pane.cellSize(row, column);
-            unchanged();
+            rowsLost.check();
             width = std::max(width, size.units);
             lengths += size.units;
             bytes += size.bytes;
@@ -118,7 +114,7 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
     for (int row = 1; row <= rows; ++row) {
         yield.DoEvents();
         const bool checked = pane.checked(row);
-        unchanged();
+        rowsLost.check();
         if (!checked)
             continue;
         const int rowColumns = pane.columnCount();
@@ -129,7 +125,7 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
             const bool padded = column < rowColumns;
             const qsizetype length = padded ? pane.cellSize(row, column).units : 0;
             pane.appendCellUtf8(text, row, column);
-            unchanged(); // the cell just added, if any, goes with the text
+            rowsLost.check(); // the cell just added, if any, goes with the text
             // The column count may have grown since the widths were taken.
             if (std::size_t(column) > widths.size())
                 throw Failure(QStringLiteral("Subscript out of range"));
