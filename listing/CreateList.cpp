@@ -70,12 +70,13 @@ struct Line
 // Hints the folders of the entries after `hinted` up to as far past entry `i` as the file system reaches, as
 // the pane holds them now; its entries may change before their pass, which then lists what it finds. A hint
 // that cannot be given is left out.
-void readAhead(const ListPane& folders, FileSystem::ReadAhead& ahead, int i, int& hinted) noexcept
+void readAhead(const ListPane& folders, FileSystem::ReadAhead& ahead, int i, std::size_t& hinted) noexcept
 {
     try {
-        for (hinted = std::max(hinted, i - 1); hinted < std::min(i + ahead.reach() - 1, folders.count());)
-            if (const QString entry = folders.text(++hinted); !entry.isEmpty())
+        ahead.wantAhead(std::size_t(i - 1), std::size_t(folders.count()), hinted, [&](std::size_t at) {
+            if (const QString entry = folders.text(int(at) + 1); !entry.isEmpty())
                 ahead.want(entry);
+        });
     } catch (const std::exception&) {
     }
 }
@@ -138,7 +139,7 @@ void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListP
         int n = 0;
         proc.step(106, [&] { n = folders.count(); });
         const std::unique_ptr<FileSystem::ReadAhead> ahead = tools.files.readAhead(/*subfolders*/ false);
-        int hinted = 0;
+        std::size_t hinted = 0;
         for (int i = 1; i <= n; ++i) {
             readAhead(folders, *ahead, i, hinted);
             proc.step(106, [&] { tools.pointer.setValue(Pointer::Busy); });
