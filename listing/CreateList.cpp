@@ -173,6 +173,11 @@ QString FolderPath(const QString& entry, PathStyle style)
     return entry.endsWith(separator(style)) ? entry.chopped(1) : entry;
 }
 
+bool isListableName(std::string_view name)
+{
+    return Utf8::isValid(name);
+}
+
 NamePattern::NamePattern(const QString& pattern)
     : m_everyName(pattern == QLatin1String("*") || pattern == QLatin1String("*.*")), m_pattern(pattern.toLower())
 {}
@@ -190,6 +195,8 @@ NameList ListFilesInFolder(FileSystem& files, QString folder, const QString& pat
     NameList names;
     unsigned read = 0;
     files.listFiles(folder, [&](std::string_view name) {
+        if (!isListableName(name))
+            return;
         if (wanted.matches(name))
             names.add(name);
         if (painting && ++read % 1024 == 0)

@@ -85,9 +85,9 @@ public:
     virtual SubfolderListing subfolders(const QString& path) = 0;
 
     // Calls `sink` with the name of every entry of the folder that exists and is not a folder, in the file
-    // system's order, without yielding. A folder that does not exist gives no names; one that exists but
-    // cannot be read throws a Failure.
-    using NameSink = std::function<void(std::string_view utf8Name)>;
+    // system's order, without yielding; the names as stored (not always valid UTF-8). A folder that does not
+    // exist gives no names; one that exists but cannot be read throws a Failure.
+    using NameSink = std::function<void(std::string_view name)>;
     virtual void listFiles(const QString& folder, const NameSink& sink) = 0;
 
     // Hints from a command about the folders it will list soon. The file system may read them into memory
