@@ -57,14 +57,14 @@ void removeEntries(Yield& yield, ListPane& pane, const QString& text, bool remov
     {
         ScanGuard guard(pane);
         const int n = pane.count();
-        const std::uint64_t removalsBefore = pane.removals();
+        const RowLossCheck rowsLost(pane,
+                                    QStringLiteral("The list was changed during the search; nothing was removed"));
         for (int i = 1; i <= n; ++i) {
             yield.DoEvents();
             // Rows taken out under the scan (the results pane's Clear List, a Delete once the pointer was
             // reset by a nested command) leave the collected positions naming other rows. Asked before the
             // row is read: a pane that shrank has no row i any more.
-            if (pane.removals() != removalsBefore)
-                throw Failure(QStringLiteral("The list was changed during the search; nothing was removed"));
+            rowsLost.check();
             const ListPane::Utf8Text entry = pane.utf8(i);
             if (search.foundIn(entry) == removeWhenFound)
                 positions.push_back(i);

@@ -51,9 +51,7 @@ public:
         std::size_t hinted = 0;
         for (std::size_t i = 0; i < level.size();) {
             // The next folders of the level, as far as the file system reaches, read ahead as they stand now.
-            for (hinted = std::max(hinted, i); hinted < std::min(level.size(), i + std::size_t(ahead.reach()));
-                 ++hinted)
-                ahead.want(level[hinted]);
+            ahead.wantAhead(i, level.size(), hinted, [&](std::size_t at) { ahead.want(level[at]); });
             const QString folder = level[i];
             if (!IsDirectory(m_files, folder) || nativePathLength(folder) >= kPathLimit) {
                 ++i;

@@ -70,12 +70,13 @@ struct Line
 // Hints the folders of the entries after `hinted` up to as far past entry `i` as the file system reaches, as
 // the pane holds them now; its entries may change before their pass, which then lists what it finds. A hint
 // that cannot be given is left out.
-void readAhead(const ListPane& folders, FileSystem::ReadAhead& ahead, int i, int& hinted) noexcept
+void readAhead(const ListPane& folders, FileSystem::ReadAhead& ahead, int i, std::size_t& hinted) noexcept
 {
     try {
-        for (hinted = std::max(hinted, i - 1); hinted < std::min(i + ahead.reach() - 1, folders.count());)
-            if (const QString entry = folders.text(++hinted); !entry.isEmpty())
+        ahead.wantAhead(std::size_t(i - 1), std::size_t(folders.count()), hinted, [&](std::size_t at) {
+            if (const QString entry = folders.text(int(at) + 1); !entry.isEmpty())
                 ahead.want(entry);
+        });
     } catch (const std::exception&) {
     }
 }
@@ -138,7 +139,7 @@ void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListP
         int n = 0;
         proc.step(106, [&] { n = folders.count(); });
         const std::unique_ptr<FileSystem::ReadAhead> ahead = tools.files.readAhead(/*subfolders*/ false);
-        int hinted = 0;
+        std::size_t hinted = 0;
         for (int i = 1; i <= n; ++i) {
             readAhead(folders, *ahead, i, hinted);
             proc.step(106, [&] { tools.pointer.setValue(Pointer::Busy); });
@@ -172,6 +173,11 @@ QString FolderPath(const QString& entry, PathStyle style)
     return entry.endsWith(separator(style)) ? entry.chopped(1) : entry;
 }
 
+bool isListableName(std::string_view name)
+{
+    return Utf8::isValid(name);
+}
+
 NamePattern::NamePattern(const QString& pattern)
     : m_everyName(pattern == QLatin1String("*") || pattern == QLatin1String("*.*")), m_pattern(pattern.toLower())
 {}
@@ -189,6 +195,8 @@ NameList ListFilesInFolder(FileSystem& files, QString folder, const QString& pat
     NameList names;
     unsigned read = 0;
     files.listFiles(folder, [&](std::string_view name) {
+        if (!isListableName(name))
+            return;
         if (wanted.matches(name))
             names.add(name);
         if (painting && ++read % 1024 == 0)

@@ -36,6 +36,10 @@ private:
 // throws a Failure.
 QString FolderPath(const QString& entry, PathStyle style = kNativePathStyle);
 
+// Whether the listing takes a file name as the file system gives it: a name that is not UTF-8 has no path the
+// program can write, so it names nothing. The folder walk's rule for subfolder names is HasUnsafeNameChars.
+bool isListableName(std::string_view name);
+
 // Whether a file name matches a wildcard pattern ("*" any run, "?" one character, ignoring case). As in the
 // folder enumeration the program was made for, "*.*" means every name, also one without a ".".
 class NamePattern
@@ -50,7 +54,7 @@ private:
 };
 
 // The names of the files that the folder holds directly and that match the pattern, in the file system's
-// order, built completely before it is returned. The folder may end in a separator or not. A folder that
-// does not exist gives no names; one that cannot be read throws a Failure. The reading does not yield; with
-// `painting`, the window repaints meanwhile, so a folder of a million files does not freeze it.
+// order, built completely before it is returned; only the names the listing takes. The folder may end in a separator or
+// not. A folder that does not exist gives no names; one that cannot be read throws a Failure. The reading does not
+// yield; with `painting`, the window repaints meanwhile, so a folder of a million files does not freeze it.
 NameList ListFilesInFolder(FileSystem& files, QString folder, const QString& pattern, Yield* painting = nullptr);

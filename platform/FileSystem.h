@@ -6,6 +6,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -83,9 +85,9 @@ public:
     virtual SubfolderListing subfolders(const QString& path) = 0;
 
     // Calls `sink` with the name of every entry of the folder that exists and is not a folder, in the file
-    // system's order, without yielding. A folder that does not exist gives no names; one that exists but
-    // cannot be read throws a Failure.
-    using NameSink = std::function<void(std::string_view utf8Name)>;
+    // system's order, without yielding; the names as stored (not always valid UTF-8). A folder that does not
+    // exist gives no names; one that exists but cannot be read throws a Failure.
+    using NameSink = std::function<void(std::string_view name)>;
     virtual void listFiles(const QString& folder, const NameSink& sink) = 0;
 
     // Hints from a command about the folders it will list soon. The file system may read them into memory
@@ -99,6 +101,17 @@ public:
         // How many folders past the one being listed the command names: a few where folders come from a disk,
         // many more where each waits for a server and many can wait at once.
         virtual int reach() const { return 8; }
+        // Names the folders of a list that a command works down, each once and reach() folders ahead: at the
+        // folder with index `current` (from 0) of `count`, those from it to reach() folders on that were not
+        // named yet, by handing their indexes to `wantAt`. `named` is the index the naming got to, kept by the
+        // command from one folder to the next (0 at first). reach() is asked again after each folder named, as
+        // naming a folder may change it.
+        template <class WantAt>
+        void wantAhead(std::size_t current, std::size_t count, std::size_t& named, WantAt&& wantAt)
+        {
+            for (named = std::max(named, current); named < std::min(count, current + std::size_t(reach()));)
+                wantAt(named++);
+        }
     };
     // With `subfolders`, the command will look at each folder's subfolders too.
     virtual std::unique_ptr<ReadAhead> readAhead(bool subfolders)

@@ -3,7 +3,6 @@
 #include "platform/Clock.h"
 #include "platform/FolderEntries.h"
 #include "platform/PosixSaveTarget.h"
-#include "platform/Utf8.h"
 
 #include <QFile>
 
@@ -625,10 +624,7 @@ void PosixFileSystem::listFilesOf(const QByteArray& name, const NameSink& sink)
     while (dirent64* entry = folder.next()) {
         if (isDotName(entry->d_name) || !IsExistingFile(folder.fd(), *entry))
             continue;
-        // A name that is not UTF-8 has no path the program can write, so it names nothing.
-        const std::string_view name(entry->d_name);
-        if (Utf8::isValid(name))
-            sink(name);
+        sink(std::string_view(entry->d_name));
     }
     if (errno != 0)
         throw Failure::fromErrno(errno);

@@ -1,6 +1,7 @@
 #include "results/ClipboardText.h"
 
 #include "platform/Failure.h"
+#include "platform/Utf8.h"
 
 #include <cstdint>
 #include <cstring>
@@ -12,91 +13,6 @@ QString ListPaneSource::cellText(int row, int column) const
     const QString first = m_pane.text(row); // also where a vanished row fails
     return column == 1 ? first : QString();
 }
-
-namespace {
-// What one byte of UTF-8 adds to the UTF-16 length: a character's first byte one unit, the first byte of one
-// beyond the basic plane two, the bytes that continue a character none.
-int utf16Units(unsigned char byte)
-{
-    return (byte & 0xC0) == 0x80 ? 0 : (byte >= 0xF0 ? 2 : 1);
-}
-
-// How many bytes have bit 7 set, in a word that has no other bits.
-int bitsSet(std::uint64_t highBits)
-{
-    return int(((highBits >> 7) * 0x0101010101010101ull) >> 56);
-}
-
-// The UTF-16 length of a part, counted by its bytes as above, eight at a time: one unit a byte, less the
-// continuing bytes (10xxxxxx), plus the first bytes of four (11110xxx and above).
-qsizetype utf16Length(std::string_view part)
-{
-    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-    qsizetype length = qsizetype(part.size());
-    std::size_t i = 0;
-    for (; i + 8 <= part.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, part.data() + i, 8);
-        if ((w & kHigh) == 0)
-            continue;
-        // Shifted left within each byte, bit 6 (5, 4) of a byte meets its bit 7.
-        const std::uint64_t continuing = w & ~(w << 1) & kHigh;
-        const std::uint64_t fourByteLead = w & (w << 1) & (w << 2) & (w << 3) & kHigh;
-        length += bitsSet(fourByteLead) - bitsSet(continuing);
-    }
-    for (; i < part.size(); ++i)
-        length += utf16Units(static_cast<unsigned char>(part[i])) - 1;
-    return length;
-}
-
-// Whether a part is well-formed UTF-8 (no stray continuation, overlong form, surrogate or code beyond
-// U+10FFFF), whose decoding gives back its own bytes. ASCII eight bytes at a time, as most of a path is.
-bool wellFormed(std::string_view part)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(part.data());
-    const auto* end = p + part.size();
-    while (p < end) {
-        if (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if ((word & 0x8080808080808080ull) == 0) {
-                p += 8;
-                continue;
-            }
-        }
-        const unsigned char lead = *p;
-        if (lead < 0x80) {
-            ++p;
-            continue;
-        }
-        int more;
-        unsigned char low = 0x80, high = 0xBF; // the second byte's range
-        if (lead >= 0xC2 && lead <= 0xDF)
-            more = 1;
-        else if (lead >= 0xE0 && lead <= 0xEF) {
-            more = 2;
-            if (lead == 0xE0)
-                low = 0xA0;
-            else if (lead == 0xED)
-                high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            more = 3;
-            if (lead == 0xF0)
-                low = 0x90;
-            else if (lead == 0xF4)
-                high = 0x8F;
-        } else
-            return false;
-        if (end - p <= more || p[1] < low || p[1] > high)
-            return false;
-        for (int k = 2; k <= more; ++k)
-            if ((p[k] & 0xC0) != 0x80)
-                return false;
-        p += more + 1;
-    }
-    return true;
-}
-} // namespace
 
 void TextBuilder::reserve(qsizetype bytes)
 {
@@ -131,7 +47,7 @@ const ListPaneSource::Part& ListPaneSource::prefixPart(std::string_view prefix) 
 {
     if (prefix.data() != m_prefix.bytes.data() || prefix.size() != m_prefix.bytes.size() ||
         m_pane.removals() != m_prefixRemovals) {
-        m_prefix = Part{prefix, wellFormed(prefix), utf16Length(prefix)};
+        m_prefix = Part{prefix, Utf8::isValid(prefix), Utf8::utf16Length(prefix)};
         m_prefixRemovals = m_pane.removals();
     }
     return m_prefix;
@@ -143,7 +59,8 @@ PaneSource::CellSize ListPaneSource::cellSize(int row, int column) const
     if (column != 1)
         return {};
     // A byte that is not UTF-8 takes three as the replacement character: the text grows then.
-    return {prefixPart(cell.prefix).units + utf16Length(cell.name), qsizetype(cell.prefix.size() + cell.name.size())};
+    return {prefixPart(cell.prefix).units + Utf8::utf16Length(cell.name),
+            qsizetype(cell.prefix.size() + cell.name.size())};
 }
 
 void ListPaneSource::appendCellUtf8(TextBuilder& text, int row, int column) const
@@ -153,7 +70,7 @@ void ListPaneSource::appendCellUtf8(TextBuilder& text, int row, int column) cons
         return;
     const Part& prefix = prefixPart(cell.prefix);
     for (const auto& [part, valid] :
-         {std::pair(cell.prefix, prefix.wellFormed), std::pair(cell.name, wellFormed(cell.name))}) {
+         {std::pair(cell.prefix, prefix.wellFormed), std::pair(cell.name, Utf8::isValid(cell.name))}) {
         if (valid) {
             text.append(part);
         } else { // bytes that are not UTF-8 become the replacement character, as on the screen
@@ -167,11 +84,7 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
 {
     // Every yield may run a command that changes the pane. A row that is gone fails at its read; a removal
     // that left the position filled (rows taken out, others appended) fails at the check after the read.
-    const std::uint64_t removalsBefore = pane.removals();
-    auto unchanged = [&] {
-        if (pane.removals() != removalsBefore)
-            throw Failure(QStringLiteral("The list was changed during the copy; nothing was copied"));
-    };
+    const RowLossCheck rowsLost(pane, QStringLiteral("The list was changed during the copy; nothing was copied"));
     if (pane.rowCount() == 0)
         return std::nullopt;
 
@@ -184,7 +97,7 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
         for (int row = 1; row <= rows; ++row) {
             yield.DoEvents();
             const PaneSource::CellSize size = pane.cellSize(row, column);
-            unchanged();
+            rowsLost.check();
             width = std::max(width, size.units);
             lengths += size.units;
             bytes += size.bytes;
@@ -201,7 +114,7 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
     for (int row = 1; row <= rows; ++row) {
         yield.DoEvents();
         const bool checked = pane.checked(row);
-        unchanged();
+        rowsLost.check();
         if (!checked)
             continue;
         const int rowColumns = pane.columnCount();
@@ -212,7 +125,7 @@ std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
             const bool padded = column < rowColumns;
             const qsizetype length = padded ? pane.cellSize(row, column).units : 0;
             pane.appendCellUtf8(text, row, column);
-            unchanged(); // the cell just added, if any, goes with the text
+            rowsLost.check(); // the cell just added, if any, goes with the text
             // The column count may have grown since the widths were taken.
             if (std::size_t(column) > widths.size())
                 throw Failure(QStringLiteral("Subscript out of range"));

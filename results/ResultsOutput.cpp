@@ -69,13 +69,12 @@ void PushButton7_Click(const CommandTools& tools, const ListPane& results)
         proc.step(132, [&] { count = results.count(); });
         // The file holds the list as it stood when the count was read: entries appended later are not part
         // of it, and a removal meanwhile leaves no such list to write.
-        const std::uint64_t removals = results.removals();
+        const RowLossCheck rowsLost(results, QStringLiteral("Index out of bounds"));
         bool written = true;
         for (int i = 1; i <= count && written; ++i) {
             proc.step(134, [&] { tools.yield.DoEvents(); });
             written = proc.step(136, [&] {
-                if (results.removals() != removals)
-                    throw Failure(QStringLiteral("Index out of bounds"));
+                rowsLost.check();
                 writer->writeEntry(results, i);
             });
         }

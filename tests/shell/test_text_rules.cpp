@@ -28,6 +28,24 @@ private Q_SLOTS:
         QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << false << false << QString();
         QTest::newRow("latin-1 byte") << QByteArray("na\xefve") << false << false << QString();
         QTest::newRow("past U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << false << false << QString();
+        QTest::newRow("lead byte past F4") << QByteArray("\xf5\x80\x80\x80") << false << false << QString();
+        QTest::newRow("last before the surrogates")
+            << QByteArray("\xed\x9f\xbf") << false << true << QStringLiteral(u"\ud7ff");
+        QTest::newRow("last surrogate") << QByteArray("\xed\xbf\xbf") << false << false << QString();
+        QTest::newRow("overlong three-byte slash") << QByteArray("\xe0\x80\xaf") << false << false << QString();
+        QTest::newRow("overlong four-byte slash") << QByteArray("\xf0\x80\x80\xaf") << false << false << QString();
+        QTest::newRow("four-byte cut short") << QByteArray("\xf0\x9f\x93") << false << false << QString();
+        QTest::newRow("noncharacter U+FFFE")
+            << QByteArray("\xef\xbf\xbe") << false << true << QStringLiteral(u"\ufffe");
+        QTest::newRow("noncharacter U+10FFFF")
+            << QByteArray("\xf4\x8f\xbf\xbf") << false << true << QStringLiteral(u"\U0010FFFF");
+        // Past eight ASCII bytes, which are read as one word.
+        QTest::newRow("after a long ASCII run")
+            << QByteArray("abcdefghij\xc3\xa9") << false << true << QStringLiteral(u"abcdefghij\u00e9");
+        QTest::newRow("cut short after a long ASCII run")
+            << QByteArray("abcdefgh\xe2\x82") << false << false << QString();
+        QTest::newRow("stray continuation after a long ASCII run")
+            << QByteArray("abcdefgh\x80" "abcdefgh") << false << false << QString();
     }
 
     void utf8()
@@ -41,6 +59,7 @@ private Q_SLOTS:
         QCOMPARE(Utf8::isValid(view), valid);
         if (valid) {
             QCOMPARE(Utf8::toQString(view), text);
+            QCOMPARE(Utf8::utf16Length(view), text.size());
             QCOMPARE(Utf8::isAscii(QStringView(text)), ascii);
         }
     }
