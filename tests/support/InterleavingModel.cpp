@@ -1,5 +1,7 @@
 #include "InterleavingModel.h"
 
+#include "PaneLines.h"
+
 #include "platform/PathStyle.h"
 
 #include <QDir>
@@ -9,12 +11,6 @@
 #include <algorithm>
 
 namespace {
-
-QStringList sortedCopy(QStringList list)
-{
-    std::sort(list.begin(), list.end());
-    return list;
-}
 
 QString commandName(const Run& run)
 {
@@ -62,7 +58,7 @@ QStringList TreeFacts::walk(const QString& folder) const
     for (auto it = m_files.keyBegin(); it != m_files.keyEnd(); ++it)
         if (*it == folder || it->startsWith(folder + separator()))
             below.append(*it + separator());
-    return sortedCopy(below);
+    return sorted(below);
 }
 
 // The key is the text after the last "." of the whole line, or the whole line when a "." stands only first.
@@ -186,14 +182,14 @@ QStringList InterleavingModel::checkFinished(const Run& run, const QStringList n
         // Only a FolderList removal or a filter change can make a run list other than every accepted file.
         if (removals[1] == run.removals[1] && !run.filterChanged) {
             const QStringList expected = expectedListing(run.start[1], run.filter);
-            const QStringList got = sortedCopy(run.appended[2]);
+            const QStringList got = sorted(run.appended[2]);
             if (got != expected)
                 fault(QStringLiteral("listed\n  %1\ninstead of\n  %2")
                           .arg(got.join(QStringLiteral(" | ")), expected.join(QStringLiteral(" | "))));
         }
         break;
     case Command::AddFolders:
-        if (sortedCopy(run.appended[1]) != m_facts.walk(run.text))
+        if (sorted(run.appended[1]) != m_facts.walk(run.text))
             fault(QStringLiteral("appended %1 instead of the walk of %2")
                       .arg(run.appended[1].join(QStringLiteral(" | ")), run.text));
         break;
@@ -240,7 +236,7 @@ QStringList InterleavingModel::expectedListing(const QStringList& entries, const
                 lines.append(line);
         }
     }
-    return sortedCopy(lines);
+    return sorted(lines);
 }
 
 QByteArray crlfLines(const QStringList& lines)
