@@ -144,7 +144,7 @@ private Q_SLOTS:
         QCOMPARE(pointerDuringScan, Pointer::Busy);
         QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
         QCOMPARE(inputPrompts(h.dialogs), QStringList{button == 4 || button == 13 ? kContaining : kNotContaining});
-        QCOMPARE(h.dialogs.calls().front().title, h.form().applicationTitle);
+        QCOMPARE(h.dialogs.calls().front().title, QStringLiteral("Tallyfold"));
         QVERIFY(h.dialogs.messages().isEmpty());
     }
 

@@ -115,7 +115,7 @@ private Q_SLOTS:
         if (answer) {
             QCOMPARE(h.dialogs.calls()[1].text, QStringLiteral("Are you sure you wish to overwrite ") + path + " ?");
             QCOMPARE(h.dialogs.calls()[1].buttons, int(MsgBoxCode::YesNo));
-            QCOMPARE(h.dialogs.calls()[1].title, form.applicationTitle);
+            QCOMPARE(h.dialogs.calls()[1].title, QStringLiteral("Tallyfold"));
         }
         QCOMPARE(tree.read(QStringLiteral("results.txt")), existing || typed.isEmpty() ? after : kOld);
         if (!existing && !typed.isEmpty())
