@@ -37,7 +37,13 @@ std::optional<QList<int>> deletedPositions(const QStringList& before, const QStr
 
 bool isRemoval(Command command)
 {
-    return command == Command::RemoveContaining || command == Command::RemoveNotContaining;
+    return command == Command::RemoveResultsContaining || command == Command::RemoveResultsNotContaining ||
+           command == Command::RemoveFoldersContaining || command == Command::RemoveFoldersNotContaining;
+}
+
+bool removesContaining(Command command)
+{
+    return command == Command::RemoveResultsContaining || command == Command::RemoveFoldersContaining;
 }
 
 } // namespace
@@ -139,7 +145,8 @@ QStringList InterleavingModel::checkStretch(Run& run, int pane, const QStringLis
         return faults;
     }
 
-    if (acts && run.pane == pane && (c == Command::DeleteKey || c == Command::DoubleClick)) {
+    if (acts && run.pane == pane &&
+        (c == Command::DeleteFolder || c == Command::DeleteResult || c == Command::DoubleClickFolder)) {
         QStringList expected = before;
         if (run.selected >= 1 && run.selected <= expected.size())
             expected.removeAt(run.selected - 1);
@@ -159,7 +166,7 @@ QStringList InterleavingModel::checkStretch(Run& run, int pane, const QStringLis
             const QString& entry = before[position - 1];
             if (position > examined)
                 fault(QStringLiteral("removed an entry appended after the scan began: ") + entry);
-            else if (!removalSelects(entry, run.text, c == Command::RemoveContaining))
+            else if (!removalSelects(entry, run.text, removesContaining(c)))
                 fault(QStringLiteral("removed an entry its test did not select: ") + entry);
         }
         return faults;
@@ -200,8 +207,10 @@ QStringList InterleavingModel::checkFinished(const Run& run, const QStringList n
                       .arg(run.appended[1].join(QStringLiteral(" | ")),
                            run.expectedAppends[1].join(QStringLiteral(" | "))));
         break;
-    case Command::RemoveContaining:
-    case Command::RemoveNotContaining: {
+    case Command::RemoveResultsContaining:
+    case Command::RemoveResultsNotContaining:
+    case Command::RemoveFoldersContaining:
+    case Command::RemoveFoldersNotContaining: {
         // Nothing else removed anything from the pane during the scan: every selected entry must be gone.
         const int p = run.pane;
         if (run.lastRemovalsBefore[p] != run.removals[p])
@@ -210,7 +219,7 @@ QStringList InterleavingModel::checkFinished(const Run& run, const QStringList n
         const qsizetype examined = run.start[p].size();
         for (qsizetype i = 0; i < run.lastBefore[p].size(); ++i) {
             const QString& entry = run.lastBefore[p][i];
-            if (i >= examined || !removalSelects(entry, run.text, run.command == Command::RemoveContaining))
+            if (i >= examined || !removalSelects(entry, run.text, removesContaining(run.command)))
                 expected.append(entry);
         }
         if (now[p] != expected)
