@@ -153,7 +153,7 @@ private Q_SLOTS:
         QCOMPARE(h.dialogs.messages(), QStringList{"File not found"});
         const ScriptedDialogs::Call& box = h.dialogs.calls().back();
         QCOMPARE(box.buttons, MsgBoxCode::OkOnly);
-        QCOMPARE(box.title, h.form().applicationTitle);
+        QCOMPARE(box.title, QStringLiteral("Tallyfold"));
         QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
     }
 

@@ -1,4 +1,5 @@
 // Taking single entries out of either pane and clearing them: the Delete key, the double-click, "Clear List".
+#include "PaneLines.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"
@@ -18,13 +19,6 @@ PaneView* viewOf(MainWindow& window, int pane)
 ListPane& paneOf(WindowHarness& h, int pane)
 {
     return pane == 1 ? h.form().ListView1 : h.form().ListView2;
-}
-
-void fill(ListPane& pane, const QStringList& entries)
-{
-    for (const QString& entry : entries)
-        pane.append(entry);
-    pane.announce();
 }
 
 // The area of a widget painted since the last look.

@@ -210,7 +210,7 @@ private Q_SLOTS:
         h.click(5);
         QCOMPARE(otherMessages(h), QStringList{QStringLiteral("No folders added.")});
         QCOMPARE(h.dialogs.calls().back().buttons, 0);
-        QCOMPARE(h.dialogs.calls().back().title, h.form().applicationTitle);
+        QCOMPARE(h.dialogs.calls().back().title, QStringLiteral("Tallyfold"));
         QCOMPARE(h.form().MousePointer.value(), int(Pointer::Custom));
         QVERIFY(h.resultEntries().isEmpty());
         QVERIFY(!h.form().CreatingList);

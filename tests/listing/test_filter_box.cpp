@@ -61,7 +61,7 @@ private Q_SLOTS:
                               "txt for all txt files", "htm for all htm files", "etc."}));
         QVERIFY(!call.text.contains(QChar(u'\n')));
         QCOMPARE(call.buttons, 0);
-        QCOMPARE(call.title, h.form().applicationTitle);
+        QCOMPARE(call.title, QStringLiteral("Tallyfold"));
         QCOMPARE(h.window().Text1()->text(), QStringLiteral("htm"));
     }
 

@@ -1,9 +1,9 @@
 // The listing agrees with find: for every listed folder, the files find names at depth one, less the names
 // beginning with "~", the filtered-out names, links to folders and dangling links.
+#include "FindOracle.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
 
-#include <QProcess>
 #include <QtTest>
 
 namespace {
@@ -57,14 +57,9 @@ QStringList findLines(const QString& folder, const QString& filter)
     if (filter != QLatin1String("*"))
         arguments << QStringLiteral("-iname") << QStringLiteral("*.") + filter;
     arguments << QStringLiteral("-print0");
-    QProcess find;
-    find.start(QStringLiteral("find"), arguments);
-    if (!find.waitForFinished(60000) || find.exitCode() != 0)
-        return {QStringLiteral("find failed: ") + QString::fromLocal8Bit(find.readAllStandardError())};
     QStringList lines;
-    for (const QByteArray& line : find.readAllStandardOutput().split('\0'))
-        if (!line.isEmpty())
-            lines.append(QString::fromUtf8(line));
+    for (const QByteArray& line : findPaths(arguments))
+        lines.append(QString::fromUtf8(line));
     return lines;
 }
 

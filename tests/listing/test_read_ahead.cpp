@@ -1,11 +1,12 @@
 // Reading folders ahead changes only the time: the commands list what the folders hold at their step, with
 // or without the readers, and a folder changed or deleted after it was read ahead is seen as it is then.
+#include "FindOracle.h"
+#include "PaneLines.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
 
 #include "listing/CreateList.h"
 
-#include <QProcess>
 #include <QtTest>
 
 namespace {
@@ -23,21 +24,10 @@ void makeTree(TestTree& tree)
 // What find names under the top: its folders (with the listing's trailing separator) or its files.
 QStringList findSorted(const QString& top, const QString& type)
 {
-    QProcess find;
-    find.start(QStringLiteral("find"), {top, QStringLiteral("-type"), type, QStringLiteral("-print0")});
-    find.waitForFinished(60000);
     QStringList lines;
-    for (const QByteArray& line : find.readAllStandardOutput().split('\0'))
-        if (!line.isEmpty())
-            lines.append(QString::fromUtf8(line) + (type == QLatin1String("d") ? QStringLiteral("/") : QString()));
-    lines.sort();
-    return lines;
-}
-
-QStringList sorted(QStringList lines)
-{
-    lines.sort();
-    return lines;
+    for (const QByteArray& line : findPaths({top, QStringLiteral("-type"), type, QStringLiteral("-print0")}))
+        lines.append(QString::fromUtf8(line) + (type == QLatin1String("d") ? QStringLiteral("/") : QString()));
+    return sorted(lines);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "ErrorReports.h"
 #include "FolderOrder.h"
 #include "LatencyShare.h"
+#include "PaneLines.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"
@@ -17,12 +18,6 @@
 #include <QtTest>
 
 namespace {
-
-QStringList sortedCopy(QStringList list)
-{
-    list.sort();
-    return list;
-}
 
 #define SKIP_WITHOUT_SHARE(share)                                                                                      \
     if (!(share).isMounted())                                                                                          \
@@ -59,7 +54,7 @@ private Q_SLOTS:
         h.click(6);
         QCOMPARE(h.folderEntries(), inOrderOf(findFolders(top), breadthFirstFolders(top)));
         h.click(5);
-        QCOMPARE(sortedCopy(h.resultEntries()), findListedFiles(top));
+        QCOMPARE(sorted(h.resultEntries()), findListedFiles(top));
         QCOMPARE(h.resultEntries().size(), 45);
         QCOMPARE(otherMessages(h), QStringList{"Done."});
     }

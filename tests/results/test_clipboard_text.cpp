@@ -227,7 +227,7 @@ private Q_SLOTS:
             QCOMPARE(h.dialogs.calls().size(), std::size_t(1));
             QCOMPARE(h.dialogs.calls()[0].text, CopiedMessage());
             QCOMPARE(h.dialogs.calls()[0].buttons, int(MsgBoxCode::OkOnly));
-            QCOMPARE(h.dialogs.calls()[0].title, form.applicationTitle);
+            QCOMPARE(h.dialogs.calls()[0].title, QStringLiteral("Tallyfold"));
         } else {
             QCOMPARE(h.dialogs.calls().size(), std::size_t(1));
             QCOMPARE(reportLines(h), QStringList{"Form1.PushButton1_Click 106: " + report});

@@ -1,5 +1,6 @@
 // Thinning either pane by a typed text: the test itself, the four buttons, and what may run during a scan.
 #include "ErrorReports.h"
+#include "PaneLines.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"
 #include "platform/QtDialogs.h"
@@ -18,13 +19,6 @@ const QString kNotContaining = QStringLiteral("Remove entries not containing: ")
 ListPane& paneOf(WindowHarness& h, int button)
 {
     return button == 13 || button == 14 ? h.form().ListView1 : h.form().ListView2;
-}
-
-void fill(ListPane& pane, const QStringList& entries)
-{
-    for (const QString& entry : entries)
-        pane.append(entry);
-    pane.announce();
 }
 
 QStringList inputPrompts(const ScriptedDialogs& dialogs)
@@ -150,7 +144,7 @@ private Q_SLOTS:
         QCOMPARE(pointerDuringScan, Pointer::Busy);
         QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
         QCOMPARE(inputPrompts(h.dialogs), QStringList{button == 4 || button == 13 ? kContaining : kNotContaining});
-        QCOMPARE(h.dialogs.calls().front().title, h.form().applicationTitle);
+        QCOMPARE(h.dialogs.calls().front().title, QStringLiteral("Tallyfold"));
         QVERIFY(h.dialogs.messages().isEmpty());
     }
 

@@ -1,6 +1,7 @@
 // The save command in the window: the bytes of the results file, the dialog and the overwrite question, and
 // that a save which cannot finish leaves the old file as it was after one report.
 #include "ErrorReports.h"
+#include "PaneLines.h"
 #include "TestTree.h"
 #include "results/ResultsOutput.h"
 
@@ -11,12 +12,6 @@
 namespace {
 
 const QByteArray kOld = "old content\r\nkept\r\n";
-
-void fill(Form& form, const QStringList& entries)
-{
-    for (const QString& entry : entries)
-        form.ListView2.append(entry);
-}
 
 // Many long entries, so the file is written in several blocks.
 QStringList manyEntries(int count)
@@ -68,7 +63,7 @@ private Q_SLOTS:
         const QString path = tree.path(QStringLiteral("results.txt"));
         WindowHarness h;
         Form& form = h.start().form();
-        fill(form, entries);
+        fill(form.ListView2, entries);
         for (int row : checkedRows)
             form.ListView2.setChecked(row, true);
         h.dialogs.saveNext(path);
@@ -109,7 +104,7 @@ private Q_SLOTS:
         const QString path = typed.isEmpty() ? QString() : tree.path(typed);
         WindowHarness h;
         Form& form = h.start().form();
-        fill(form, {QStringLiteral("/x")});
+        fill(form.ListView2, {QStringLiteral("/x")});
         h.dialogs.saveNext(path);
         if (answer)
             h.dialogs.answerNext(answer);
@@ -120,7 +115,7 @@ private Q_SLOTS:
         if (answer) {
             QCOMPARE(h.dialogs.calls()[1].text, QStringLiteral("Are you sure you wish to overwrite ") + path + " ?");
             QCOMPARE(h.dialogs.calls()[1].buttons, int(MsgBoxCode::YesNo));
-            QCOMPARE(h.dialogs.calls()[1].title, form.applicationTitle);
+            QCOMPARE(h.dialogs.calls()[1].title, QStringLiteral("Tallyfold"));
         }
         QCOMPARE(tree.read(QStringLiteral("results.txt")), existing || typed.isEmpty() ? after : kOld);
         if (!existing && !typed.isEmpty())
@@ -182,7 +177,7 @@ private Q_SLOTS:
             QSKIP("the file system cannot be mounted here (needs root and mount rights)");
         WindowHarness h;
         Form& form = h.start().form();
-        fill(form, manyEntries(entries));
+        fill(form.ListView2, manyEntries(entries));
         const QStringList kind = fault.split(QChar(u':'));
         if (kind[0] == QLatin1String("open"))
             h.files.fail(FaultyFileSystem::Op::OpenSave, path, QStringLiteral("Permission denied"));
@@ -216,7 +211,7 @@ private Q_SLOTS:
         const QString path = tree.path(QStringLiteral("list"));
         WindowHarness h;
         Form& form = h.start().form();
-        fill(form, entries);
+        fill(form.ListView2, entries);
         form.ListView2.setChecked(3, true);
         h.dialogs.saveNext(path);
 

@@ -1,4 +1,6 @@
 // The error report's text and box, and the carry-on rule that every reporting procedure follows.
+#include "ErrorReports.h"
+#include "TestTree.h"
 #include "WindowHarness.h"
 #include "app/ErrorReport.h"
 #include "window/Steps.h"
@@ -128,15 +130,21 @@ private Q_SLOTS:
 
     void thePointerIsResetAfterAFailureInBetween()
     {
+        // The listing shows the hourglass, fails to read its one folder, reports that and goes on to its end.
+        TestTree tree({"folder/file.txt"});
         WindowHarness h;
-        Form& form = h.start().form();
-        Procedure proc(form.reporter, kProc);
-        proc.step(104, [&] { form.MousePointer.setValue(Pointer::Busy); });
-        proc.step(106, [&] { throw Failure(QStringLiteral("Disk not ready")); });
-        proc.step(108, [&] { form.MousePointer.setValue(Pointer::Default); });
-        QCOMPARE(form.MousePointer.value(), 0);
-        QCOMPARE(h.dialogs.messages().size(), 1);
-        QVERIFY(h.dialogs.messages()[0].contains(QStringLiteral("at line 106")));
+        h.start();
+        h.form().ListView1.append(tree.path(QStringLiteral("folder")));
+        h.files.fail(FaultyFileSystem::Op::ListFiles, tree.path(QStringLiteral("folder")),
+                     QStringLiteral("Disk not ready"));
+        QList<int> pointerSeen;
+        h.yield.every([&] { pointerSeen.append(h.form().MousePointer.value()); });
+        h.click(5);
+        QVERIFY(!pointerSeen.isEmpty());
+        QCOMPARE(pointerSeen.first(), int(Pointer::Busy));
+        QCOMPARE(h.form().MousePointer.value(), int(Pointer::Default));
+        QCOMPARE(reportLines(h), QStringList{QStringLiteral("Form1.PushButton5_Click 114: Disk not ready")});
+        QCOMPARE(otherMessages(h), QStringList{QStringLiteral("Done.")});
     }
 
     void otherExceptionsAreReportedButClosingIsNot()

@@ -12,13 +12,13 @@
 
 namespace {
 
-const Action kOuter[] = {Action::CreateList,
-                         Action::AddFolders,
-                         Action::LoadLists,
-                         Action::RemoveResultsContaining,
-                         Action::RemoveFoldersContaining,
-                         Action::Save,
-                         Action::Copy};
+const Command kOuter[] = {Command::CreateList,
+                          Command::AddFolders,
+                          Command::LoadLists,
+                          Command::RemoveResultsContaining,
+                          Command::RemoveFoldersContaining,
+                          Command::Save,
+                          Command::Copy};
 constexpr int kOuterKinds = int(std::size(kOuter));
 
 int environmentNumber(const char* name, int fallback)
@@ -29,14 +29,14 @@ int environmentNumber(const char* name, int fallback)
 }
 
 // Odd seeds of a removal row use the "not containing" twin.
-Action outerFor(quint32 seed)
+Command outerFor(quint32 seed)
 {
-    const Action outer = kOuter[seed % kOuterKinds];
+    const Command outer = kOuter[seed % kOuterKinds];
     const bool twin = (seed / kOuterKinds) % 2 == 1;
-    if (twin && outer == Action::RemoveResultsContaining)
-        return Action::RemoveResultsNotContaining;
-    if (twin && outer == Action::RemoveFoldersContaining)
-        return Action::RemoveFoldersNotContaining;
+    if (twin && outer == Command::RemoveResultsContaining)
+        return Command::RemoveResultsNotContaining;
+    if (twin && outer == Command::RemoveFoldersContaining)
+        return Command::RemoveFoldersNotContaining;
     return outer;
 }
 
@@ -109,17 +109,17 @@ private Q_SLOTS:
         row("create list reorders", Command::CreateList, 2, false, 0, "*", {}, two, {two[1], two[0]}, true);
         row("a refused second run appends", Command::CreateList, 2, true, 0, "*", {}, two,
             two + lines({"docs/B.TXT"}, t), true);
-        row("removal takes what contains the text", Command::RemoveContaining, 2, false, 0, "TXT", two, two, two.mid(1),
-            false);
-        row("removal takes what does not contain it", Command::RemoveContaining, 2, false, 0, "TXT", two, two,
+        row("removal takes what contains the text", Command::RemoveResultsContaining, 2, false, 0, "TXT", two, two,
+            two.mid(1), false);
+        row("removal takes what does not contain it", Command::RemoveResultsContaining, 2, false, 0, "TXT", two, two,
             two.mid(0, 1), true);
-        row("removal takes an entry appended during its scan", Command::RemoveNotContaining, 2, false, 0, "txt",
+        row("removal takes an entry appended during its scan", Command::RemoveResultsNotContaining, 2, false, 0, "txt",
             two.mid(0, 1), two, two.mid(0, 1), true);
-        row("removal on the folders changes the results", Command::RemoveContaining, -1, false, 0, "txt", two, two,
-            two.mid(1), true);
-        row("Delete takes the selected row", Command::DeleteKey, 2, false, 2, "", two, two, two.mid(0, 1), false);
-        row("Delete takes another row", Command::DeleteKey, 2, false, 2, "", two, two, two.mid(1), true);
-        row("Delete while busy", Command::DeleteKey, 2, true, 2, "", two, two, two.mid(0, 1), true);
+        row("removal on the folders changes the results", Command::RemoveFoldersContaining, -1, false, 0, "txt", two,
+            two, two.mid(1), true);
+        row("Delete takes the selected row", Command::DeleteResult, 2, false, 2, "", two, two, two.mid(0, 1), false);
+        row("Delete takes another row", Command::DeleteResult, 2, false, 2, "", two, two, two.mid(1), true);
+        row("Delete while busy", Command::DeleteResult, 2, true, 2, "", two, two, two.mid(0, 1), true);
         row("folder Clear List while busy", Command::ClearFolders, 1, true, 0, "", two, two, {}, true);
         row("results Clear List while busy", Command::ClearResults, 2, false, 0, "", two, two, {}, false);
         row("add folders appends", Command::AddFolders, 1, false, 0, "", two, two, two + two, false);

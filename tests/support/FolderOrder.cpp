@@ -1,8 +1,10 @@
 #include "FolderOrder.h"
 
+#include "FindOracle.h"
+#include "PaneLines.h"
+
 #include <QFile>
 #include <QHash>
-#include <QProcess>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -48,14 +50,10 @@ QStringList inOrderOf(const QStringList& entries, const QStringList& order)
 
 QStringList findFolders(const QString& top)
 {
-    QProcess find;
-    find.start(QStringLiteral("find"),
-               {QStringLiteral("-H"), top, QStringLiteral("-type"), QStringLiteral("d"), QStringLiteral("-print0")});
-    find.waitForFinished(-1);
     QStringList folders;
-    for (const QByteArray& path : find.readAllStandardOutput().split('\0')) {
-        if (path.isEmpty())
-            continue;
+    for (const QByteArray& path :
+         findPaths({QStringLiteral("-H"), top, QStringLiteral("-type"), QStringLiteral("d"), QStringLiteral("-print0")},
+                   /*complaintsAllowed*/ true)) {
         const QString text = QString::fromUtf8(path);
         if (text.toUtf8() == path)
             folders.append(text + QChar(u'/'));
@@ -65,14 +63,10 @@ QStringList findFolders(const QString& top)
 
 QStringList findListedFiles(const QString& top)
 {
-    QProcess find;
-    find.start(QStringLiteral("find"),
-               {top, "!", "-type", "d", "!", "-xtype", "d", "!", "-xtype", "l", "!", "-name", "~*", "-print0"});
-    find.waitForFinished(-1);
     QStringList files;
-    for (const QByteArray& path : find.readAllStandardOutput().split('\0'))
-        if (!path.isEmpty())
-            files.append(QString::fromUtf8(path));
-    files.sort();
-    return files;
+    for (const QByteArray& path :
+         findPaths({top, "!", "-type", "d", "!", "-xtype", "d", "!", "-xtype", "l", "!", "-name", "~*", "-print0"},
+                   /*complaintsAllowed*/ true))
+        files.append(QString::fromUtf8(path));
+    return sorted(files);
 }

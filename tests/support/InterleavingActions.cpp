@@ -21,23 +21,22 @@ QString trimmedRight(QString text)
 
 } // namespace
 
-std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::function<void(Run&)>& after)
+std::function<void()> InterleavingDriver::prepare(Command action, Run& run, std::function<void(Run&)>& after)
 {
     Form& form = m_h.form();
     MainWindow& window = m_h.window();
     auto click = [this](int button) { return [this, button] { m_h.click(button); }; };
     const TestTree& tree = m_world.tree;
+    run.command = action;
 
     switch (action) {
-    case Action::CreateList:
-        run.command = Command::CreateList;
+    case Command::CreateList:
         run.refused = form.CreatingList;
         run.setsPointer = !run.refused && form.ListView1.count() > 0;
         run.description = QStringLiteral("create list");
         return click(5);
 
-    case Action::AddFolders: {
-        run.command = Command::AddFolders;
+    case Command::AddFolders: {
         run.text = pick<QString>({tree.path(), tree.path(QStringLiteral("docs")), tree.path(QStringLiteral("music")),
                                   tree.path(QStringLiteral("empty")), tree.path(QStringLiteral("photos")), QString()});
         run.refused = run.text.isEmpty();
@@ -47,8 +46,7 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
         return click(6);
     }
 
-    case Action::LoadLists: {
-        run.command = Command::LoadLists;
+    case Command::LoadLists: {
         const QStringList files = m_world.listFiles.keys(); // a, b, c
         const QStringList chosen = pick<QStringList>({{files[0]},
                                                       {files[1], files[2]},
@@ -65,15 +63,13 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
         return click(2);
     }
 
-    case Action::Sample:
-        run.command = Command::Sample;
+    case Command::Sample:
         run.expectedAppends[1] = {m_h.environment.variables.value(QStringLiteral("TEMP")),
                                   m_h.environment.variables.value(QStringLiteral("ProgramFiles"))};
         run.description = QStringLiteral("sample data");
         return click(3);
 
-    case Action::Save: {
-        run.command = Command::Save;
+    case Command::Save: {
         run.refused = true; // no pane changes
         QString path;
         const int choice = int(m_random.bounded(100));
@@ -101,8 +97,7 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
         return click(7);
     }
 
-    case Action::Copy: {
-        run.command = Command::Copy;
+    case Command::Copy: {
         run.refused = true;
         run.setsPointer = true;
         run.description = QStringLiteral("copy");
@@ -130,44 +125,39 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
         return click(1);
     }
 
-    case Action::ClearResults:
-        run.command = Command::ClearResults;
+    case Command::ClearResults:
         run.pane = 2;
         run.description = QStringLiteral("clear results");
         return click(8);
 
-    case Action::ClearFolders:
-        run.command = Command::ClearFolders;
+    case Command::ClearFolders:
         run.pane = 1;
         run.refused = form.MousePointer.value() == Pointer::Busy;
         run.description = QStringLiteral("clear folders%1").arg(run.refused ? QStringLiteral(", busy") : QString());
         return click(9);
 
-    case Action::RemoveResultsContaining: prepareRemoval(run, 2, true); return click(4);
-    case Action::RemoveResultsNotContaining: prepareRemoval(run, 2, false); return click(10);
-    case Action::RemoveFoldersContaining: prepareRemoval(run, 1, true); return click(13);
-    case Action::RemoveFoldersNotContaining: prepareRemoval(run, 1, false); return click(14);
+    case Command::RemoveResultsContaining: prepareRemoval(run, 2, true); return click(4);
+    case Command::RemoveResultsNotContaining: prepareRemoval(run, 2, false); return click(10);
+    case Command::RemoveFoldersContaining: prepareRemoval(run, 1, true); return click(13);
+    case Command::RemoveFoldersNotContaining: prepareRemoval(run, 1, false); return click(14);
 
-    case Action::DeleteFolder:
-    case Action::DeleteResult: {
-        const int pane = action == Action::DeleteFolder ? 1 : 2;
+    case Command::DeleteFolder:
+    case Command::DeleteResult: {
+        const int pane = action == Command::DeleteFolder ? 1 : 2;
         prepareSelection(run, pane);
-        run.command = Command::DeleteKey;
         run.description = QStringLiteral("Delete on pane %1, row %2").arg(pane).arg(run.selected) + run.description;
         PaneView* view = pane == 1 ? window.ListView1() : window.ListView2();
         return [view] { QTest::keyClick(view, Qt::Key_Delete); };
     }
 
-    case Action::DoubleClickFolder: {
+    case Command::DoubleClickFolder: {
         prepareSelection(run, 1);
-        run.command = Command::DoubleClick;
         run.description = QStringLiteral("double-click on row %1").arg(run.selected) + run.description;
         PaneView* view = window.ListView1();
         return [view] { Q_EMIT view->dblClick(); };
     }
 
-    case Action::OtherKey: {
-        run.command = Command::OtherKey;
+    case Command::OtherKey: {
         run.refused = true;
         PaneView* view = m_random.bounded(2) ? window.ListView1() : window.ListView2();
         const Qt::Key key = pick<Qt::Key>({Qt::Key_Backspace, Qt::Key_Period, Qt::Key_A, Qt::Key_Insert});
@@ -177,16 +167,15 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
         return [view, key] { QTest::keyClick(view, key); };
     }
 
-    case Action::Filter:
-    case Action::AllFiles: {
-        run.command = Command::Filter;
+    case Command::Filter:
+    case Command::AllFiles: {
         run.refused = true;
-        const QString text = action == Action::AllFiles
+        const QString text = action == Command::AllFiles
                                  ? QStringLiteral("*")
                                  : pick<QString>({"*", "txt", "TXT", "md", "", "jpg", ".txt", "*.*", "d/readme"});
         run.description =
-            action == Action::AllFiles ? QStringLiteral("All Files") : QStringLiteral("filter \"%1\"").arg(text);
-        if (action == Action::AllFiles)
+            action == Command::AllFiles ? QStringLiteral("All Files") : QStringLiteral("filter \"%1\"").arg(text);
+        if (action == Command::AllFiles)
             return [this] {
                 if (m_h.window().Text1()->text() != QLatin1String("*"))
                     for (Run* r : m_stack)
@@ -196,8 +185,7 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
         return [this, text] { changeFilter(text); };
     }
 
-    case Action::Tick:
-        run.command = Command::Tick;
+    case Command::Tick:
         run.refused = true;
         run.description = QStringLiteral("tick");
         return [this] {
@@ -210,12 +198,13 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
                 r->ticked = true;
         };
 
-    case Action::Help:
-    case Action::FilterHelp:
-        run.command = Command::Message;
+    case Command::Help:
+    case Command::FilterHelp:
         run.refused = true;
-        run.description = action == Action::Help ? QStringLiteral("help") : QStringLiteral("filter help");
-        return click(action == Action::Help ? 11 : 12);
+        run.description = action == Command::Help ? QStringLiteral("help") : QStringLiteral("filter help");
+        return click(action == Command::Help ? 11 : 12);
+
+    case Command::Idle: break; // the test itself, never fired
     }
     return {};
 }
@@ -223,7 +212,6 @@ std::function<void()> InterleavingDriver::prepare(Action action, Run& run, std::
 void InterleavingDriver::prepareRemoval(Run& run, int pane, bool containing)
 {
     ListPane& target = pane == 1 ? m_h.form().ListView1 : m_h.form().ListView2;
-    run.command = containing ? Command::RemoveContaining : Command::RemoveNotContaining;
     run.pane = pane;
     // A removal started on a pane that another one is scanning asks nothing: no answer to prime.
     if (RemovalScanning(target)) {

@@ -60,7 +60,7 @@ InterleavingDriver::InterleavingDriver(InterleavingWorld& world, quint32 seed)
     : m_world(world), m_random(seed), m_model(*world.facts)
 {}
 
-QStringList InterleavingDriver::run(Action outer)
+QStringList InterleavingDriver::run(Command outer)
 {
     m_h.yield.setProcessEvents(true);
     m_h.environment.variables.insert(QStringLiteral("TEMP"), pick(m_world.folders));
@@ -149,64 +149,64 @@ void InterleavingDriver::onYield()
         fire(randomNested());
 }
 
-Action InterleavingDriver::randomNested()
+Command InterleavingDriver::randomNested()
 {
     // Under a running save or listing, a removal followed by appends is what can mix two states of the
     // results: such changes come often there, so the CI's sequences meet them.
-    static const std::vector<Action> changingResults = {
-        Action::RemoveResultsContaining,
-        Action::RemoveResultsNotContaining,
-        Action::DeleteResult,
-        Action::ClearResults,
-        Action::CreateList,
-        Action::CreateList,
-        Action::LoadLists,
-        Action::Sample,
+    static const std::vector<Command> changingResults = {
+        Command::RemoveResultsContaining,
+        Command::RemoveResultsNotContaining,
+        Command::DeleteResult,
+        Command::ClearResults,
+        Command::CreateList,
+        Command::CreateList,
+        Command::LoadLists,
+        Command::Sample,
     };
     const bool underLongRun = std::any_of(m_stack.begin(), m_stack.end(), [](const Run* run) {
         return run->command == Command::Save || run->command == Command::CreateList;
     });
     if (underLongRun && m_random.bounded(2) == 0)
         return pick(changingResults);
-    static const std::vector<Action> weighted = {
-        Action::CreateList,
-        Action::CreateList,
-        Action::AddFolders,
-        Action::AddFolders,
-        Action::LoadLists,
-        Action::LoadLists,
-        Action::Sample,
-        Action::Save,
-        Action::Save,
-        Action::Copy,
-        Action::Copy,
-        Action::ClearResults,
-        Action::ClearResults,
-        Action::ClearFolders,
-        Action::ClearFolders,
-        Action::RemoveResultsContaining,
-        Action::RemoveResultsNotContaining,
-        Action::RemoveFoldersContaining,
-        Action::RemoveFoldersNotContaining,
-        Action::DeleteFolder,
-        Action::DeleteFolder,
-        Action::DeleteResult,
-        Action::DeleteResult,
-        Action::DoubleClickFolder,
-        Action::DoubleClickFolder,
-        Action::OtherKey,
-        Action::Filter,
-        Action::Filter,
-        Action::Filter,
-        Action::AllFiles,
-        Action::Tick,
-        Action::Help,
-        Action::FilterHelp,
+    static const std::vector<Command> weighted = {
+        Command::CreateList,
+        Command::CreateList,
+        Command::AddFolders,
+        Command::AddFolders,
+        Command::LoadLists,
+        Command::LoadLists,
+        Command::Sample,
+        Command::Save,
+        Command::Save,
+        Command::Copy,
+        Command::Copy,
+        Command::ClearResults,
+        Command::ClearResults,
+        Command::ClearFolders,
+        Command::ClearFolders,
+        Command::RemoveResultsContaining,
+        Command::RemoveResultsNotContaining,
+        Command::RemoveFoldersContaining,
+        Command::RemoveFoldersNotContaining,
+        Command::DeleteFolder,
+        Command::DeleteFolder,
+        Command::DeleteResult,
+        Command::DeleteResult,
+        Command::DoubleClickFolder,
+        Command::DoubleClickFolder,
+        Command::OtherKey,
+        Command::Filter,
+        Command::Filter,
+        Command::Filter,
+        Command::AllFiles,
+        Command::Tick,
+        Command::Help,
+        Command::FilterHelp,
     };
     return pick(weighted);
 }
 
-void InterleavingDriver::fire(Action action)
+void InterleavingDriver::fire(Command action)
 {
     observe();
     checkCreatingList();
@@ -232,8 +232,8 @@ void InterleavingDriver::fire(Action action)
             if (int(m_stack.size()) - 1 >= kMaxDepth || m_fired >= kMaxActions)
                 return;
             m_log.append(QStringLiteral("  while a message box is open:"));
-            Action nested = randomNested();
-            while (nested == Action::Save)
+            Command nested = randomNested();
+            while (nested == Command::Save)
                 nested = randomNested();
             fire(nested);
         });

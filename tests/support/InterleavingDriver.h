@@ -25,31 +25,6 @@ struct InterleavingWorld
     QString missingListFile;
 };
 
-// What the driver can do: a button, a key in a pane, a filter change, a tick.
-enum class Action {
-    CreateList,
-    AddFolders,
-    LoadLists,
-    Sample,
-    Save,
-    Copy,
-    ClearResults,
-    ClearFolders,
-    RemoveResultsContaining,
-    RemoveResultsNotContaining,
-    RemoveFoldersContaining,
-    RemoveFoldersNotContaining,
-    DeleteFolder,
-    DeleteResult,
-    DoubleClickFolder,
-    OtherKey,
-    Filter,
-    AllFiles,
-    Tick,
-    Help,
-    FilterHelp,
-};
-
 // One seeded random sequence over a fresh window: the panes seeded, one long command started, and other
 // commands fired from inside its yields (and theirs, to a bounded depth), every stretch of every command held
 // against the reference model, and the whole checked once everything has ended.
@@ -59,7 +34,7 @@ public:
     InterleavingDriver(InterleavingWorld& world, quint32 seed);
 
     // Runs the sequence; answers the faults found (empty when none).
-    QStringList run(Action outer);
+    QStringList run(Command outer);
     const QStringList& log() const { return m_log; }
     int actionsFired() const { return m_fired; }
 
@@ -72,9 +47,9 @@ private:
     void observe();
     void checkCreatingList();
     void onYield();
-    void fire(Action action);
-    Action randomNested();
-    std::function<void()> prepare(Action action, Run& run, std::function<void(Run&)>& after);
+    void fire(Command action);
+    Command randomNested();
+    std::function<void()> prepare(Command action, Run& run, std::function<void(Run&)>& after);
     void prepareRemoval(Run& run, int pane, bool containing);
     void prepareSelection(Run& run, int pane);
     void changeFilter(const QString& text);

@@ -1,5 +1,7 @@
 #include "InterleavingModel.h"
 
+#include "PaneLines.h"
+
 #include "platform/PathStyle.h"
 
 #include <QDir>
@@ -9,12 +11,6 @@
 #include <algorithm>
 
 namespace {
-
-QStringList sortedCopy(QStringList list)
-{
-    std::sort(list.begin(), list.end());
-    return list;
-}
 
 QString commandName(const Run& run)
 {
@@ -41,7 +37,13 @@ std::optional<QList<int>> deletedPositions(const QStringList& before, const QStr
 
 bool isRemoval(Command command)
 {
-    return command == Command::RemoveContaining || command == Command::RemoveNotContaining;
+    return command == Command::RemoveResultsContaining || command == Command::RemoveResultsNotContaining ||
+           command == Command::RemoveFoldersContaining || command == Command::RemoveFoldersNotContaining;
+}
+
+bool removesContaining(Command command)
+{
+    return command == Command::RemoveResultsContaining || command == Command::RemoveFoldersContaining;
 }
 
 } // namespace
@@ -62,7 +64,7 @@ QStringList TreeFacts::walk(const QString& folder) const
     for (auto it = m_files.keyBegin(); it != m_files.keyEnd(); ++it)
         if (*it == folder || it->startsWith(folder + separator()))
             below.append(*it + separator());
-    return sortedCopy(below);
+    return sorted(below);
 }
 
 // The key is the text after the last "." of the whole line, or the whole line when a "." stands only first.
@@ -143,7 +145,8 @@ QStringList InterleavingModel::checkStretch(Run& run, int pane, const QStringLis
         return faults;
     }
 
-    if (acts && run.pane == pane && (c == Command::DeleteKey || c == Command::DoubleClick)) {
+    if (acts && run.pane == pane &&
+        (c == Command::DeleteFolder || c == Command::DeleteResult || c == Command::DoubleClickFolder)) {
         QStringList expected = before;
         if (run.selected >= 1 && run.selected <= expected.size())
             expected.removeAt(run.selected - 1);
@@ -163,7 +166,7 @@ QStringList InterleavingModel::checkStretch(Run& run, int pane, const QStringLis
             const QString& entry = before[position - 1];
             if (position > examined)
                 fault(QStringLiteral("removed an entry appended after the scan began: ") + entry);
-            else if (!removalSelects(entry, run.text, c == Command::RemoveContaining))
+            else if (!removalSelects(entry, run.text, removesContaining(c)))
                 fault(QStringLiteral("removed an entry its test did not select: ") + entry);
         }
         return faults;
@@ -186,14 +189,14 @@ QStringList InterleavingModel::checkFinished(const Run& run, const QStringList n
         // Only a FolderList removal or a filter change can make a run list other than every accepted file.
         if (removals[1] == run.removals[1] && !run.filterChanged) {
             const QStringList expected = expectedListing(run.start[1], run.filter);
-            const QStringList got = sortedCopy(run.appended[2]);
+            const QStringList got = sorted(run.appended[2]);
             if (got != expected)
                 fault(QStringLiteral("listed\n  %1\ninstead of\n  %2")
                           .arg(got.join(QStringLiteral(" | ")), expected.join(QStringLiteral(" | "))));
         }
         break;
     case Command::AddFolders:
-        if (sortedCopy(run.appended[1]) != m_facts.walk(run.text))
+        if (sorted(run.appended[1]) != m_facts.walk(run.text))
             fault(QStringLiteral("appended %1 instead of the walk of %2")
                       .arg(run.appended[1].join(QStringLiteral(" | ")), run.text));
         break;
@@ -204,8 +207,10 @@ QStringList InterleavingModel::checkFinished(const Run& run, const QStringList n
                       .arg(run.appended[1].join(QStringLiteral(" | ")),
                            run.expectedAppends[1].join(QStringLiteral(" | "))));
         break;
-    case Command::RemoveContaining:
-    case Command::RemoveNotContaining: {
+    case Command::RemoveResultsContaining:
+    case Command::RemoveResultsNotContaining:
+    case Command::RemoveFoldersContaining:
+    case Command::RemoveFoldersNotContaining: {
         // Nothing else removed anything from the pane during the scan: every selected entry must be gone.
         const int p = run.pane;
         if (run.lastRemovalsBefore[p] != run.removals[p])
@@ -214,7 +219,7 @@ QStringList InterleavingModel::checkFinished(const Run& run, const QStringList n
         const qsizetype examined = run.start[p].size();
         for (qsizetype i = 0; i < run.lastBefore[p].size(); ++i) {
             const QString& entry = run.lastBefore[p][i];
-            if (i >= examined || !removalSelects(entry, run.text, run.command == Command::RemoveContaining))
+            if (i >= examined || !removalSelects(entry, run.text, removesContaining(run.command)))
                 expected.append(entry);
         }
         if (now[p] != expected)
@@ -240,7 +245,7 @@ QStringList InterleavingModel::expectedListing(const QStringList& entries, const
                 lines.append(line);
         }
     }
-    return sortedCopy(lines);
+    return sorted(lines);
 }
 
 QByteArray crlfLines(const QStringList& lines)

@@ -30,7 +30,7 @@ private:
 bool acceptedByFilter(const QString& line, const QString& filter);
 bool removalSelects(const QString& entry, const QString& text, bool containing);
 
-// The commands the driver fires, as the model tells them apart.
+// What the driver can fire, and the model tells apart: a button, a key in a pane, a filter change, a tick.
 enum class Command {
     Idle, // the test itself between commands
     CreateList,
@@ -41,14 +41,19 @@ enum class Command {
     Copy,
     ClearResults,
     ClearFolders,
-    RemoveContaining,
-    RemoveNotContaining,
-    DeleteKey,
-    DoubleClick,
+    RemoveResultsContaining,
+    RemoveResultsNotContaining,
+    RemoveFoldersContaining,
+    RemoveFoldersNotContaining,
+    DeleteFolder,
+    DeleteResult,
+    DoubleClickFolder,
     OtherKey,
     Filter,
+    AllFiles,
     Tick,
-    Message, // Help, "?"
+    Help,
+    FilterHelp,
 };
 
 // One started command, with what it found when it started and what it appended meanwhile.
@@ -67,6 +72,8 @@ struct Run
     bool filterChanged = false;
     bool ticked = false;
     QStringList start[3];
+    // The panes' removal counts at the start. Two looks at a pane cannot tell a row removed and the same line
+    // appended again from no change at all, and whether anything was removed decides what a run must have done.
     std::uint64_t removals[3] = {};
     QStringList appended[3];
     QStringList lastBefore[3]; // each pane as the last stretch of the run found it

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QList>
+#include "PaneLines.h"
+
 #include <QString>
 #include <QStringList>
 
 // What a folder holds, as the listing's window tests compare it.
 
-QStringList sorted(QStringList list);
 // folder + "/" + name for each name, sorted.
 QStringList linesUnder(const QString& folder, const QStringList& names);
 

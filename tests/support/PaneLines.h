@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QStringList>
+
+class ListPane;
+
+// The lines in ascending order, for comparing what a pane holds when only the set of lines matters.
+QStringList sorted(QStringList lines);
+
+// Appends the entries to the pane as rows of one batch.
+void fill(ListPane& pane, const QStringList& entries);
