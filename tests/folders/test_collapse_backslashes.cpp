@@ -63,5 +63,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestCollapseBackslashes)
+QTEST_GUILESS_MAIN(TestCollapseBackslashes)
 #include "test_collapse_backslashes.moc"

@@ -66,5 +66,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestUnsafeNames)
+QTEST_GUILESS_MAIN(TestUnsafeNames)
 #include "test_unsafe_names.moc"

@@ -289,5 +289,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestListingRules)
+QTEST_GUILESS_MAIN(TestListingRules)
 #include "test_listing_rules.moc"

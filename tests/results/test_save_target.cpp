@@ -284,5 +284,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestSaveTarget)
+QTEST_GUILESS_MAIN(TestSaveTarget)
 #include "test_save_target.moc"

@@ -244,5 +244,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestListPane)
+QTEST_GUILESS_MAIN(TestListPane)
 #include "test_list_pane.moc"
