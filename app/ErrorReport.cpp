@@ -1,6 +1,6 @@
 #include "app/ErrorReport.h"
 
-QString ErrorReportText(const QString& description, const QString& procedure, int label)
+QString errorReportText(const QString& description, const QString& procedure, int label)
 {
     return description + QStringLiteral("\r\n") + procedure + QStringLiteral("at line ") + QString::number(label) +
            QStringLiteral("\r\r") + QStringLiteral("Please email screenshot of this message to ") + kSupportAddress;
@@ -8,6 +8,6 @@ QString ErrorReportText(const QString& description, const QString& procedure, in
 
 void ErrorReportBox::ErrorReport(const QString& description, const QString& procedure, int label)
 {
-    m_dialogs.messageBox(ErrorReportText(description, procedure, label), MsgBoxCode::OkOnly | MsgBoxCode::Exclamation,
+    m_dialogs.messageBox(errorReportText(description, procedure, label), MsgBoxCode::OkOnly | MsgBoxCode::Exclamation,
                          QStringLiteral("Application Error"));
 }

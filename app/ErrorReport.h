@@ -9,7 +9,7 @@
 inline const QString kSupportAddress = QStringLiteral("support@quillmark.example");
 
 // The report's text: the failure, the procedure and its line, and the request to send a screenshot.
-QString ErrorReportText(const QString& description, const QString& procedure, int label);
+QString errorReportText(const QString& description, const QString& procedure, int label);
 
 // The report as the window shows it: its own title, OK and the exclamation icon.
 class ErrorReportBox : public Reporter

@@ -2,11 +2,11 @@
 
 void PushButton11_Click(Reporter& reporter, const WindowDialogs& ask)
 {
-    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton11_Click")));
+    Procedure proc(reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton11_Click")));
     proc.step(100, [&] { ask.MsgBox(QStringLiteral("Questions? Please contact Team Quillmark at ") + kContactPage); });
 }
 
-QString FilterHelpText()
+QString filterHelpText()
 {
     return QStringLiteral("Only get files with the specified file extension.\r"
                           "\r"
@@ -18,6 +18,6 @@ QString FilterHelpText()
 
 void PushButton12_Click(Reporter& reporter, const WindowDialogs& ask)
 {
-    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton12_Click")));
-    proc.step(100, [&] { ask.MsgBox(FilterHelpText()); });
+    Procedure proc(reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton12_Click")));
+    proc.step(100, [&] { ask.MsgBox(filterHelpText()); });
 }

@@ -12,4 +12,4 @@ void PushButton11_Click(Reporter& reporter, const WindowDialogs& ask);
 void PushButton12_Click(Reporter& reporter, const WindowDialogs& ask);
 
 // The filter help, six lines joined by carriage returns.
-QString FilterHelpText();
+QString filterHelpText();

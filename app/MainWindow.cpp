@@ -40,7 +40,7 @@ void runRemoval(Form& form, int button)
 {
     for (const RemovalCommand& command : kRemovalCommands)
         if (command.button == button)
-            RunRemovalCommand(command, form.tools(), form.pane(command.pane));
+            runRemovalCommand(command, form.tools(), form.pane(command.pane));
 }
 
 // The push buttons in the order of the window: PushButton<number>, positions in twips (in Frame1 relative to
@@ -364,7 +364,7 @@ void MainWindow::Form_Unload()
 
 void MainWindow::Form_Load()
 {
-    Procedure proc(m_report, ProcedureText(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
+    Procedure proc(m_report, procedureText(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
     const QString sep = separator();
 
     proc.step(100, [&] { ApplySkin(); });
@@ -409,5 +409,5 @@ void MainWindow::ApplySkin()
 
 void MainWindow::SetApplicationTitle()
 {
-    m_form.applicationTitle = ApplicationTitleFor(kProductName);
+    m_form.applicationTitle = applicationTitleFor(kProductName);
 }

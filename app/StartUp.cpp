@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <QtEndian>
 
-QString ApplicationTitleFor(QString name)
+QString applicationTitleFor(QString name)
 {
     constexpr int kMostCharacters = 40;
     while (name.size() > kMostCharacters) {

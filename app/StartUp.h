@@ -9,7 +9,7 @@ inline const QString kProductName = QStringLiteral("Tallyfold");
 
 // The application title for a product name: whole words are cut from its end until it has at most 40
 // characters (a single word longer than that is cut at 40).
-QString ApplicationTitleFor(QString name);
+QString applicationTitleFor(QString name);
 
 // A cursor from the bytes of a .cur file, with the hot spot the file gives. Throws a Failure.
 QCursor cursorFromFile(const QByteArray& content);

@@ -50,7 +50,7 @@ private:
 
 void removeEntries(Yield& yield, ListPane& pane, const QString& text, bool removeWhenFound)
 {
-    if (RemovalScanning(pane))
+    if (removalScanning(pane))
         return;
     const LowerCaseSearch search(text);
     std::vector<int> positions;
@@ -70,7 +70,7 @@ void removeEntries(Yield& yield, ListPane& pane, const QString& text, bool remov
                 positions.push_back(i);
         }
     }
-    pane.removePositions(positions, [&] { yield.PaintOnly(); });
+    pane.removePositions(positions, [&] { yield.paintOnly(); });
 }
 
 } // namespace
@@ -105,7 +105,7 @@ bool LowerCaseSearch::foundIn(QStringView entry) const
     return entry.toString().toLower().contains(m_lower);
 }
 
-bool RemovalScanning(const ListPane& pane)
+bool removalScanning(const ListPane& pane)
 {
     return scanning().count(&pane) != 0;
 }
@@ -120,14 +120,14 @@ void RemoveEntriesNotContaining(Yield& yield, ListPane& pane, const QString& tex
     removeEntries(yield, pane, text, false);
 }
 
-void RunRemovalCommand(const RemovalCommand& command, const CommandTools& tools, ListPane& pane)
+void runRemovalCommand(const RemovalCommand& command, const CommandTools& tools, ListPane& pane)
 {
     // A second start on a pane that is being scanned does nothing, not even ask: a text typed in vain
     // would look like a removal that went wrong.
-    if (RemovalScanning(pane))
+    if (removalScanning(pane))
         return;
     Procedure proc(tools.reporter,
-                   ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton%1_Click").arg(command.button)));
+                   procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton%1_Click").arg(command.button)));
     QString x;
     proc.step(100, [&] { x = tools.ask.InputBox(QString::fromLatin1(command.prompt)); });
     if (proc.test(102, [&] { return x.isEmpty(); }))

@@ -32,10 +32,10 @@ inline constexpr RemovalCommand kRemovalCommands[] = {
 };
 
 // Asks for the text and, with the window busy, runs the command's removal on its pane.
-void RunRemovalCommand(const RemovalCommand& command, const CommandTools& tools, ListPane& pane);
+void runRemovalCommand(const RemovalCommand& command, const CommandTools& tools, ListPane& pane);
 
 // True while a removal is scanning the pane.
-bool RemovalScanning(const ListPane& pane);
+bool removalScanning(const ListPane& pane);
 
 // The removals' test, ready for one text and many entries: both sides lower-cased by Qt's full mapping
 // (letters beyond ASCII included) and compared exactly, with no trimming.

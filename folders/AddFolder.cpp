@@ -39,7 +39,7 @@ class Walk
 public:
     Walk(Reporter& reporter, FileSystem& files, Yield& yield)
         : m_proc(reporter,
-                 ProcedureText(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"), kWalkProject)),
+                 procedureText(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"), kWalkProject)),
           m_yield(yield), m_files(files), m_ahead(files.readAhead(/*subfolders*/ true))
     {}
 
@@ -58,7 +58,7 @@ public:
                 continue;
             }
             m_proc.step(114, [&] { m_yield.DoEvents(); });
-            if (listSubfolders(folder, links, next)) {
+            if (keepAfterListingSubfolders(folder, links, next)) {
                 ++i;
                 continue;
             }
@@ -85,7 +85,7 @@ private:
     // answer of the file system only ends the examination of this folder, without a report. A failure that
     // is no answer of the file system (out of memory among them) is reported at the step it broke, and the
     // walk goes on with the next folder.
-    bool listSubfolders(const QString& folder, FileSystem::Links links, std::vector<QString>& next)
+    bool keepAfterListingSubfolders(const QString& folder, FileSystem::Links links, std::vector<QString>& next)
     {
         int label = 116;
         try {

@@ -9,7 +9,7 @@
 
 void PushButton6_Click(const CommandTools& tools, SettingsStorage& settings, ListPane& folders, QString& startFolder)
 {
-    Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click")));
+    Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click")));
     QString picked;
     // A start folder that cannot be read stays as the last run left it.
     proc.step(100, [&] { startFolder = GetSetting(settings, Setting::StartFolder); });
@@ -25,7 +25,7 @@ void PushButton6_Click(const CommandTools& tools, SettingsStorage& settings, Lis
     // Many rows go into the pane here without a yield: the window goes on painting meanwhile, taking no input.
     for (const QString& entry : work) {
         proc.step(112, [&] { folders.append(CollapseBackslashes(entry)); });
-        tools.yield.PaintOnly();
+        tools.yield.paintOnly();
     }
     proc.step(114, [&] { tools.pointer.setValue(Pointer::Default); });
 }

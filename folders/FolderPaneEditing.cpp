@@ -15,7 +15,7 @@ void ListView1_KeyDown(const PointerState& pointer, ListPane& folders, int keyCo
 
 void PushButton9_Click(Reporter& reporter, const PointerState& pointer, ListPane& folders)
 {
-    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton9_Click")));
+    Procedure proc(reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton9_Click")));
     if (proc.test(100, [&] { return !pointer.isBusy(); }))
         proc.step(100, [&] { folders.clear(); });
 }

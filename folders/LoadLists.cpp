@@ -64,7 +64,7 @@ const QString kDialogTitle = QStringLiteral("Load List(s) - Hold Ctrl to select 
 
 void FileToListbox(const CommandTools& tools, ListPane& pane, const QString& path)
 {
-    Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Main"), QStringLiteral("FileToListbox")));
+    Procedure proc(tools.reporter, procedureText(QStringLiteral("Main"), QStringLiteral("FileToListbox")));
     if (proc.test(100, [&] { return !tools.files.PathExists(path); })) {
         proc.step(114, [&] { tools.ask.MsgBox(QStringLiteral("File not found")); });
         return;
@@ -90,7 +90,7 @@ void FileToListbox(const CommandTools& tools, ListPane& pane, const QString& pat
 
 void PushButton2_Click(const CommandTools& tools, ListPane& folders)
 {
-    Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton2_Click")));
+    Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton2_Click")));
     // Qt's dialog is set up afresh at every showing and returns full paths, one for each chosen file: there is
     // no name buffer to empty or overflow.
     QStringList chosen;

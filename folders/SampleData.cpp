@@ -1,6 +1,6 @@
 #include "folders/SampleData.h"
 
-QString SampleFolder(Environment& environment, const QString& variable)
+QString sampleFolder(Environment& environment, const QString& variable)
 {
     if (std::optional<QString> value = environment.value(variable))
         return *value;
@@ -13,7 +13,7 @@ QString SampleFolder(Environment& environment, const QString& variable)
 
 void PushButton3_Click(Reporter& reporter, Environment& environment, ListPane& folders)
 {
-    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton3_Click")));
-    proc.step(100, [&] { folders.append(SampleFolder(environment, QStringLiteral("TEMP"))); });
-    proc.step(102, [&] { folders.append(SampleFolder(environment, QStringLiteral("ProgramFiles"))); });
+    Procedure proc(reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton3_Click")));
+    proc.step(100, [&] { folders.append(sampleFolder(environment, QStringLiteral("TEMP"))); });
+    proc.step(102, [&] { folders.append(sampleFolder(environment, QStringLiteral("ProgramFiles"))); });
 }

@@ -7,4 +7,4 @@ void PushButton3_Click(Reporter& reporter, Environment& environment, ListPane& f
 
 // The sample folder for an environment variable: its value exactly as held, or where the variable is
 // undefined (as "TEMP" and "ProgramFiles" usually are outside Windows) the platform's own folder of that kind.
-QString SampleFolder(Environment& environment, const QString& variable);
+QString sampleFolder(Environment& environment, const QString& variable);

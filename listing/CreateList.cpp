@@ -35,13 +35,11 @@ class Filter
 {
 public:
     explicit Filter(const TextBox& box) : m_box(box) {}
-    // FilterExtension now; "*" alone means every file.
-    bool acceptsEveryFile()
-    {
-        m_text = m_box.text();
-        return m_text.size() == 1 && m_text.front() == u'*';
-    }
-    // The lower-cased form of the text read by the last acceptsEveryFile().
+    // Reads FilterExtension as it stands now.
+    void read() { m_text = m_box.text(); }
+    // Whether the text last read is "*" alone, which means every file.
+    bool everyFile() const { return m_text.size() == 1 && m_text.front() == u'*'; }
+    // The lower-cased form of the text last read.
     const QString& lower()
     {
         if (!m_lowerValid || m_text != m_lowerOf) {
@@ -98,7 +96,7 @@ void ListEntry(const CommandTools& tools, Procedure& proc, const ListPane& folde
     int m = 0;
     if (!proc.step(110, [&] { entry = folders.text(position); }))
         return;
-    if (!proc.step(112, [&] { folder = FolderPath(entry); }))
+    if (!proc.step(112, [&] { folder = folderPath(entry); }))
         return;
     if (!proc.step(114, [&] { names = ListFilesInFolder(tools.files, folder, QStringLiteral("*.*"), &tools.yield); }))
         return;
@@ -114,9 +112,12 @@ void ListEntry(const CommandTools& tools, Procedure& proc, const ListPane& folde
             proc.step(122, [&] {
                 line = Line{std::string_view(prefix.constData(), std::size_t(prefix.size())), name};
             });
-            if (proc.test(124, [&] { return filter.acceptsEveryFile(); })) {
+            if (proc.test(124, [&] {
+                    filter.read();
+                    return filter.everyFile();
+                })) {
                 proc.step(126, [&] { appendLine(results, line); });
-            } else if (proc.test(128, [&] { return ExtensionMatches(line.prefix, line.name, filter.lower()); })) {
+            } else if (proc.test(128, [&] { return extensionMatches(line.prefix, line.name, filter.lower()); })) {
                 proc.step(130, [&] { appendLine(results, line); });
             }
         }
@@ -129,7 +130,7 @@ void ListEntry(const CommandTools& tools, Procedure& proc, const ListPane& folde
 void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListPane& results, const TextBox& filterBox,
                        bool& creatingList)
 {
-    Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton5_Click")));
+    Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton5_Click")));
     if (proc.test(100, [&] { return creatingList; }))
         return;
     proc.step(102, [&] { creatingList = true; });
@@ -166,7 +167,7 @@ std::string_view NameList::at(int index) const
     return std::string_view(m_bytes).substr(begin, m_ends[std::size_t(index)] - begin);
 }
 
-QString FolderPath(const QString& entry, PathStyle style)
+QString folderPath(const QString& entry, PathStyle style)
 {
     if (entry.isEmpty())
         throw Failure(QStringLiteral("The folder entry is empty."));
@@ -200,7 +201,7 @@ NameList ListFilesInFolder(FileSystem& files, QString folder, const QString& pat
         if (wanted.matches(name))
             names.add(name);
         if (painting && ++read % 1024 == 0)
-            painting->PaintOnly();
+            painting->paintOnly();
     });
     return names;
 }

@@ -34,7 +34,7 @@ private:
 
 // The folder path of a folder pane entry: one trailing separator removed. An empty entry has none and
 // throws a Failure.
-QString FolderPath(const QString& entry, PathStyle style = kNativePathStyle);
+QString folderPath(const QString& entry, PathStyle style = kNativePathStyle);
 
 // Whether the listing takes a file name as the file system gives it: a name that is not UTF-8 has no path the
 // program can write, so it names nothing. The folder walk's rule for subfolder names is HasUnsafeNameChars.

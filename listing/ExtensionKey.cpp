@@ -8,7 +8,7 @@ QString ExtensionKey(const QString& path)
     return dot >= 1 ? path.mid(dot + 1) : path;
 }
 
-bool ExtensionMatches(std::string_view utf8Prefix, std::string_view utf8Name, const QString& lowerFilter)
+bool extensionMatches(std::string_view utf8Prefix, std::string_view utf8Name, const QString& lowerFilter)
 {
     const std::size_t dot = utf8Name.rfind('.');
     if (dot == std::string_view::npos || (utf8Prefix.empty() && dot == 0)) {

@@ -11,4 +11,4 @@ QString ExtensionKey(const QString& path);
 // Whether the extension key of the line prefix + name, lower-cased, equals the filter already lower-cased:
 // the same answer as ExtensionKey(line).toLower() == lowerFilter, without making a string of the line for
 // the usual name that holds a ".".
-bool ExtensionMatches(std::string_view utf8Prefix, std::string_view utf8Name, const QString& lowerFilter);
+bool extensionMatches(std::string_view utf8Prefix, std::string_view utf8Name, const QString& lowerFilter);

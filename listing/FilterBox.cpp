@@ -9,6 +9,6 @@ void Text1_Change(SettingsStorage& settings, const TextBox& filter)
 
 void PushButton15_Click(Reporter& reporter, TextBox& filter)
 {
-    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton15_Click")));
+    Procedure proc(reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton15_Click")));
     proc.step(100, [&] { filter.setText(QStringLiteral("*")); });
 }

@@ -28,7 +28,7 @@ protected:
 
 } // namespace
 
-void QtYield::PaintOnly()
+void QtYield::paintOnly()
 {
     if (m_closed)
         return;

@@ -15,7 +15,7 @@ public:
     static constexpr qint64 kIntervalNs = 4'000'000;
 
     void DoEvents() override;
-    void PaintOnly() override;
+    void paintOnly() override;
     // After the window has closed, every yield ends the running command: none resumes.
     void close() { m_closed = true; }
     bool closed() const { return m_closed; }

@@ -9,5 +9,5 @@ public:
     virtual void DoEvents() = 0;
     // Lets the window repaint during work that must not yield: no input is taken and no command can start,
     // so nothing the work depends on changes. Calls that come fast return at once.
-    virtual void PaintOnly() {}
+    virtual void paintOnly() {}
 };

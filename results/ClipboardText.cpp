@@ -80,7 +80,7 @@ void ListPaneSource::appendCellUtf8(TextBuilder& text, int row, int column) cons
     }
 }
 
-std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield)
+std::optional<QByteArray> copyText(const PaneSource& pane, Yield& yield)
 {
     // Every yield may run a command that changes the pane. A row that is gone fails at its read; a removal
     // that left the position filled (rows taken out, others appended) fails at the check after the read.
@@ -177,7 +177,7 @@ bool ClipboardSetText(Clipboard& clipboard, const QByteArray& utf8, int format)
 
 void ListViewToClipboard(const PaneSource& pane, Yield& yield, Clipboard& clipboard)
 {
-    const std::optional<QByteArray> text = CopyText(pane, yield);
+    const std::optional<QByteArray> text = copyText(pane, yield);
     if (!text)
         return;
     ClipboardClear(clipboard);

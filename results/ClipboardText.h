@@ -111,7 +111,7 @@ constexpr int kClipboardAttempts = 1000;
 // widths pass, once per row of the text pass and once per cell of a checked row; a row that vanished
 // meanwhile, or any removal from the pane during those yields, throws a Failure: the text is always the
 // list of one moment. Rows appended meanwhile past the count already read are simply not part of it.
-std::optional<QByteArray> CopyText(const PaneSource& pane, Yield& yield);
+std::optional<QByteArray> copyText(const PaneSource& pane, Yield& yield);
 
 // Empties the clipboard, retrying while it refuses; never fails.
 void ClipboardClear(Clipboard& clipboard);

@@ -58,7 +58,7 @@ std::optional<DraggedResults> draggedResults(const ListPane& results, PathStyle 
     const DraggedRows rows(results, selected);
     NoYield noYield;
     DraggedResults dragged;
-    dragged.text = CopyText(rows, noYield).value_or(QByteArray());
+    dragged.text = copyText(rows, noYield).value_or(QByteArray());
     for (int row = 1; row <= results.count(); ++row) {
         if (rows.checked(row))
             dragged.uriList += fileUri(results.text(row), style) + "\r\n";

@@ -51,7 +51,7 @@ qint64 ResultsFileWriter::bytesFor(const ListPane& pane, int count, Yield& paint
     qint64 bytes = 2 * qint64(count);
     for (int i = 1; i <= count; ++i) {
         if (i % 4096 == 0)
-            painting.PaintOnly(); // millions of rows take a while: the window goes on painting
+            painting.paintOnly(); // millions of rows take a while: the window goes on painting
         if (m_utf8) {
             const ListPane::Utf8Text entry = pane.utf8(i);
             bytes += qint64(entry.prefix.size() + entry.name.size());

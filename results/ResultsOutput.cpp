@@ -7,31 +7,31 @@
 #include <memory>
 #include <optional>
 
-QString CopiedMessage()
+QString copiedMessage()
 {
     return QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you normally type "
                           "and press Ctrl+V to paste the clipboard.");
 }
 
-QString OverwriteQuestion(const QString& path)
+QString overwriteQuestion(const QString& path)
 {
     return QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?");
 }
 
 void PushButton1_Click(const CommandTools& tools, Clipboard& clipboard, const ListPane& results)
 {
-    Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton1_Click")));
+    Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton1_Click")));
     proc.step(104, [&] { tools.pointer.setValue(Pointer::Busy); });
     // The message tells the user the text is there to paste: not after a copy that failed.
     const bool copied = proc.step(106, [&] { ListViewToClipboard(ListPaneSource(results), tools.yield, clipboard); });
     if (copied)
-        proc.step(108, [&] { tools.ask.MsgBox(CopiedMessage(), MsgBoxCode::OkOnly); });
+        proc.step(108, [&] { tools.ask.MsgBox(copiedMessage(), MsgBoxCode::OkOnly); });
     proc.step(108, [&] { tools.pointer.setValue(Pointer::Default); });
 }
 
 void PushButton7_Click(const CommandTools& tools, const ListPane& results)
 {
-    Procedure proc(tools.reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton7_Click")));
+    Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton7_Click")));
 
     // 106 to 112 prepare the dialog: no proposed name (never the previous one), the title and the filters.
     // The dialog itself asks nothing about overwriting and adds no extension.
@@ -48,7 +48,7 @@ void PushButton7_Click(const CommandTools& tools, const ListPane& results)
 
     int answer = 0;
     if (proc.test(120, [&] { return tools.files.PathExists(path); }))
-        proc.step(122, [&] { answer = tools.ask.MsgBox(OverwriteQuestion(path), MsgBoxCode::YesNo); });
+        proc.step(122, [&] { answer = tools.ask.MsgBox(overwriteQuestion(path), MsgBoxCode::YesNo); });
     else
         proc.step(124, [&] { answer = MsgBoxAnswer::Yes; });
     if (proc.test(126, [&] { return answer != MsgBoxAnswer::Yes; }))

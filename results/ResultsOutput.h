@@ -8,6 +8,6 @@ void PushButton1_Click(const CommandTools& tools, Clipboard& clipboard, const Li
 void PushButton7_Click(const CommandTools& tools, const ListPane& results);
 
 // The message that follows a copy.
-QString CopiedMessage();
+QString copiedMessage();
 // The question before a file is replaced.
-QString OverwriteQuestion(const QString& path);
+QString overwriteQuestion(const QString& path);

@@ -10,6 +10,6 @@ void ListView2_KeyDown(const PointerState& pointer, ListPane& results, int keyCo
 
 void PushButton8_Click(Reporter& reporter, ListPane& results)
 {
-    Procedure proc(reporter, ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton8_Click")));
+    Procedure proc(reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton8_Click")));
     proc.step(100, [&] { results.clear(); });
 }

@@ -9,7 +9,7 @@
 // and Main belong to kProgramProject; the folder walk, module AddFolder, belongs to kWalkProject.
 inline const QString kProgramProject = QStringLiteral("Foldlister2021/08/31");
 inline const QString kWalkProject = QStringLiteral("Brenwick2021/08/31");
-inline QString ProcedureText(const QString& module, const QString& procedure, const QString& project = kProgramProject)
+inline QString procedureText(const QString& module, const QString& procedure, const QString& project = kProgramProject)
 {
     return QStringLiteral("in ") + project + u'.' + module + u'.' + procedure + u' ';
 }

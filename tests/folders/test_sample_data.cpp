@@ -59,9 +59,9 @@ private Q_SLOTS:
         qunsetenv("ProgramFiles");
         qputenv("TMPDIR", temporary.path().toLocal8Bit());
         SystemEnvironment system;
-        QCOMPARE(SampleFolder(system, QStringLiteral("TEMP")), temporary.path());
-        QCOMPARE(SampleFolder(system, QStringLiteral("ProgramFiles")), QStringLiteral("/usr/bin"));
-        QCOMPARE(SampleFolder(system, QStringLiteral("OTHER_UNDEFINED")), QString());
+        QCOMPARE(sampleFolder(system, QStringLiteral("TEMP")), temporary.path());
+        QCOMPARE(sampleFolder(system, QStringLiteral("ProgramFiles")), QStringLiteral("/usr/bin"));
+        QCOMPARE(sampleFolder(system, QStringLiteral("OTHER_UNDEFINED")), QString());
     }
 };
 

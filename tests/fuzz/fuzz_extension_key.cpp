@@ -21,11 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QByteArray line(prefix.data(), qsizetype(prefix.size()));
     line.append(name.data(), qsizetype(name.size()));
     const bool byRule = ExtensionKey(QString::fromUtf8(line)).toLower() == filter;
-    if (ExtensionMatches(prefix, name, filter) != byRule)
+    if (extensionMatches(prefix, name, filter) != byRule)
         std::abort();
     // Whatever filter is given, the key of a line itself always matches it.
     const QString ownKey = ExtensionKey(QString::fromUtf8(line)).toLower();
-    if (!ExtensionMatches(prefix, name, ownKey))
+    if (!extensionMatches(prefix, name, ownKey))
         std::abort();
     return 0;
 }

@@ -169,7 +169,7 @@ private Q_SLOTS:
         QFETCH(bool, accepted);
         const QByteArray p = prefix.toUtf8(), n = name.toUtf8();
         QCOMPARE(ExtensionKey(prefix + name).toLower() == filter.toLower(), accepted);
-        QCOMPARE(ExtensionMatches(std::string_view(p.constData(), std::size_t(p.size())),
+        QCOMPARE(extensionMatches(std::string_view(p.constData(), std::size_t(p.size())),
                                   std::string_view(n.constData(), std::size_t(n.size())), filter.toLower()),
                  accepted);
     }
@@ -208,13 +208,13 @@ private Q_SLOTS:
         QFETCH(int, style);
         QFETCH(QString, entry);
         QFETCH(QString, folder);
-        QCOMPARE(FolderPath(entry, PathStyle(style)), folder);
+        QCOMPARE(folderPath(entry, PathStyle(style)), folder);
     }
 
     void emptyEntryHasNoFolderPath()
     {
         for (PathStyle style : {PathStyle::Posix, PathStyle::Windows})
-            QVERIFY_THROWS_EXCEPTION(Failure, FolderPath(QString(), style));
+            QVERIFY_THROWS_EXCEPTION(Failure, folderPath(QString(), style));
     }
 
     void namePatternMatches_data()

@@ -105,7 +105,7 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         const TablePane pane = table(columns, rows);
         ScriptedYield yield;
-        const std::optional<QByteArray> text = CopyText(pane, yield);
+        const std::optional<QByteArray> text = copyText(pane, yield);
         QVERIFY(text.has_value());
         QCOMPARE(*text, expected.toUtf8());
     }
@@ -114,7 +114,7 @@ private Q_SLOTS:
     {
         TablePane pane;
         ScriptedYield yield;
-        QVERIFY(!CopyText(pane, yield).has_value());
+        QVERIFY(!copyText(pane, yield).has_value());
         FakeClipboard clipboard;
         clipboard.text = QStringLiteral("earlier");
         ListViewToClipboard(pane, yield, clipboard);
@@ -225,7 +225,7 @@ private Q_SLOTS:
         QCOMPARE(form.MousePointer.value(), int(Pointer::Default));
         if (report.isEmpty()) {
             QCOMPARE(h.dialogs.calls().size(), std::size_t(1));
-            QCOMPARE(h.dialogs.calls()[0].text, CopiedMessage());
+            QCOMPARE(h.dialogs.calls()[0].text, copiedMessage());
             QCOMPARE(h.dialogs.calls()[0].buttons, int(MsgBoxCode::OkOnly));
             QCOMPARE(h.dialogs.calls()[0].title, QStringLiteral("Tallyfold"));
         } else {
@@ -236,7 +236,7 @@ private Q_SLOTS:
 
     void theMessageIsJoinedByTwoBareCarriageReturns()
     {
-        QCOMPARE(CopiedMessage(),
+        QCOMPARE(copiedMessage(),
                  QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you normally "
                                 "type and press Ctrl+V to paste the clipboard."));
     }
@@ -321,7 +321,7 @@ private Q_SLOTS:
         pane.append(longest);
         pane.setChecked(1, true);
         ScriptedYield yield;
-        const std::optional<QByteArray> text = CopyText(ListPaneSource(pane), yield);
+        const std::optional<QByteArray> text = copyText(ListPaneSource(pane), yield);
         QVERIFY(text.has_value());
         QCOMPARE(*text,
                  (QStringLiteral("/\u00e9") + QString(width - 2, QChar(u' ')) + QStringLiteral("\t\r\n")).toUtf8());
@@ -355,7 +355,7 @@ private Q_SLOTS:
                             std::string_view(name.constData(), std::size_t(name.size())));
         pane.setChecked(1, true);
         ScriptedYield yield;
-        const std::optional<QByteArray> text = CopyText(ListPaneSource(pane), yield);
+        const std::optional<QByteArray> text = copyText(ListPaneSource(pane), yield);
         QVERIFY(text.has_value());
         QCOMPARE(*text, (QString::fromUtf8(prefix) + QString::fromUtf8(name) + QStringLiteral("\r\n")).toUtf8());
     }
@@ -422,7 +422,7 @@ private Q_SLOTS:
             QCOMPARE(reportLines(h), QStringList{"Form1.PushButton1_Click 106: The list was changed during the copy; "
                                                  "nothing was copied"});
         } else {
-            QCOMPARE(h.dialogs.calls()[0].text, CopiedMessage());
+            QCOMPARE(h.dialogs.calls()[0].text, copiedMessage());
         }
     }
 };

@@ -287,7 +287,7 @@ private Q_SLOTS:
             QCOMPARE(paneEntries(paneOf(h, inner)), expected(inner));
         QVERIFY(h.dialogs.messages().isEmpty());
         QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
-        QVERIFY(!RemovalScanning(h.form().ListView1) && !RemovalScanning(h.form().ListView2));
+        QVERIFY(!removalScanning(h.form().ListView1) && !removalScanning(h.form().ListView2));
     }
 
     // The real input box: empty each time, whatever was typed before; Cancel answers "".

@@ -61,13 +61,13 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < 200)
-            yield.PaintOnly();
+            yield.paintOnly();
         QVERIFY2(widget.paints - paintsBefore >= 10, qPrintable(QString::number(widget.paints - paintsBefore)));
         QCOMPARE(widget.drops, 0);
         drop(); // outside the yield, the same drop is taken
         QCOMPARE(widget.drops, 1);
         yield.close();
-        yield.PaintOnly(); // a closing window ends no read: nothing is thrown
+        yield.paintOnly(); // a closing window ends no read: nothing is thrown
         QVERIFY_THROWS_EXCEPTION(ProgramClosing, yield.DoEvents());
     }
 };

@@ -125,7 +125,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(QString, title);
-        QCOMPARE(ApplicationTitleFor(name), title);
+        QCOMPARE(applicationTitleFor(name), title);
     }
 
     void withoutSkinTheWindowStaysWhite()

@@ -24,7 +24,7 @@ struct RecordingReporter : Reporter
     }
 };
 
-const QString kProc = ProcedureText(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
+const QString kProc = procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
 
 // A called procedure without a report of its own.
 void failsHalfway(QStringList& done)
@@ -52,7 +52,7 @@ private Q_SLOTS:
                               "Please email screenshot of this message to support@quillmark.example");
         QTest::newRow("empty description keeps the line break")
             << QString()
-            << ProcedureText(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"), kWalkProject) << 150
+            << procedureText(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"), kWalkProject) << 150
             << QStringLiteral("\r\nin Brenwick2021/08/31.AddFolder.GetSubDirectories2016 at line 150\r\r"
                               "Please email screenshot of this message to support@quillmark.example");
     }
@@ -62,7 +62,7 @@ private Q_SLOTS:
         QFETCH(QString, procedure);
         QFETCH(int, label);
         QFETCH(QString, expected);
-        QCOMPARE(ErrorReportText(description, procedure, label), expected);
+        QCOMPARE(errorReportText(description, procedure, label), expected);
     }
 
     void reportBoxHasItsOwnTitleAndTheExclamation()

@@ -92,7 +92,7 @@ private Q_SLOTS:
             QCOMPARE(Utf8::asciiLower(char(byte)), char(byte));
     }
 
-    void procedureText_data()
+    void procedureTexts_data()
     {
         QTest::addColumn<QString>("module");
         QTest::addColumn<QString>("procedure");
@@ -111,13 +111,13 @@ private Q_SLOTS:
                                   << "in Brenwick2021/08/31.AddFolder.GetSubDirectories2016 ";
     }
 
-    void procedureText()
+    void procedureTexts()
     {
         QFETCH(QString, module);
         QFETCH(QString, procedure);
         QFETCH(QString, project);
         QFETCH(QString, text);
-        QCOMPARE(project.isEmpty() ? ProcedureText(module, procedure) : ProcedureText(module, procedure, project),
+        QCOMPARE(project.isEmpty() ? procedureText(module, procedure) : procedureText(module, procedure, project),
                  text);
     }
 };

@@ -214,7 +214,7 @@ void InterleavingDriver::prepareRemoval(Run& run, int pane, bool containing)
     ListPane& target = pane == 1 ? m_h.form().ListView1 : m_h.form().ListView2;
     run.pane = pane;
     // A removal started on a pane that another one is scanning asks nothing: no answer to prime.
-    if (RemovalScanning(target)) {
+    if (removalScanning(target)) {
         run.refused = true;
     } else {
         run.text = pick<QString>({"txt", "TXT", "old", "~", "music/", "a", " txt", "zz", "", "/", "docs"});
@@ -225,7 +225,7 @@ void InterleavingDriver::prepareRemoval(Run& run, int pane, bool containing)
     run.description = QStringLiteral("remove from pane %1 entries %2containing \"%3\"%4")
                           .arg(pane)
                           .arg(containing ? QString() : QStringLiteral("not "), run.text,
-                               RemovalScanning(target) ? QStringLiteral(", refused") : QString());
+                               removalScanning(target) ? QStringLiteral(", refused") : QString());
 }
 
 // The user clicks a row (or beside the rows) before pressing a key.
