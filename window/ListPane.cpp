@@ -87,13 +87,15 @@ std::size_t ListPane::findSegment(std::size_t index) const
 
 ListPane::Utf8Text ListPane::textOf(std::size_t index) const
 {
+    static constexpr char kNothing[] = ""; // an empty text still points somewhere, for memcpy's sake
     const std::size_t segment = segmentOf(index);
     const Segment& in = m_rows.segments[segment];
     const std::uint32_t start = m_rows.starts[index];
     const std::uint32_t end = index + 1 < segmentEnd(segment) ? m_rows.starts[index + 1] : in.bytes;
-    const std::string_view name(m_pool.data() + in.base + start, end - start);
+    const std::string_view name = end == start ? std::string_view(kNothing, 0)
+                                               : std::string_view(m_pool.data() + in.base + start, end - start);
     if (in.prefix == 0)
-        return {{}, name};
+        return {std::string_view(kNothing, 0), name};
     const std::uint64_t prefixStart = m_prefixEnds[std::size_t(in.prefix) - 1];
     return {std::string_view(m_prefixBytes.data() + prefixStart, m_prefixEnds[std::size_t(in.prefix)] - prefixStart),
             name};
@@ -331,7 +333,8 @@ std::uint64_t ListPane::copyRowsWithout(PositionIt gone, PositionIt goneEnd, Row
             }
             const char* name = m_pool.data() + segment.base + start;
             if (inPlace) {
-                std::memmove(m_pool.data() + kept.base + packed, name, length);
+                if (length > 0)
+                    std::memmove(m_pool.data() + kept.base + packed, name, length);
                 to.starts[write] = std::uint16_t(packed);
             } else {
                 pool.append(name, length);
