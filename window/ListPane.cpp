@@ -268,6 +268,23 @@ std::uint64_t ListPane::copyRowsWithout(PositionIt gone, PositionIt goneEnd, Row
     std::size_t writeSegment = firstSegment;
     std::uint64_t unheld = 0;
     const std::size_t segments = from.segments.size();
+    // Rows that lose nothing: their starts and ticks move down to `write`, their names stay.
+    auto moveWhole = [&](std::size_t first, std::size_t count) {
+        if (inPlace && write == first)
+            return;
+        if (inPlace)
+            std::memmove(to.starts.data() + write, from.starts.data() + first, count * sizeof(std::uint16_t));
+        else
+            to.starts.append(from.starts.data() + first, count);
+        copyBits(to.ticks.data(), write, from.ticks.data(), first, count);
+    };
+    auto putSegment = [&](const Segment& kept) {
+        if (inPlace)
+            to.segments[writeSegment] = kept;
+        else
+            to.segments.push_back(kept);
+        ++writeSegment;
+    };
     for (std::size_t s = firstSegment; s < segments; ++s) {
         if (gone == goneEnd && !newPool) {
             // The rest loses no rows: its starts and ticks move down at once, its names stay.
@@ -278,19 +295,11 @@ std::uint64_t ListPane::copyRowsWithout(PositionIt gone, PositionIt goneEnd, Row
                 writeSegment = segments;
                 break;
             }
-            if (inPlace)
-                std::memmove(to.starts.data() + write, from.starts.data() + first, rest * sizeof(std::uint16_t));
-            else
-                to.starts.append(from.starts.data() + first, rest);
-            copyBits(to.ticks.data(), write, from.ticks.data(), first, rest);
+            moveWhole(first, rest);
             for (; s < segments; ++s) {
                 Segment kept = from.segments[s];
                 kept.first -= std::int32_t(first - write);
-                if (inPlace)
-                    to.segments[writeSegment] = kept;
-                else
-                    to.segments.push_back(kept);
-                ++writeSegment;
+                putSegment(kept);
             }
             write += rest;
             break;
@@ -301,19 +310,8 @@ std::uint64_t ListPane::copyRowsWithout(PositionIt gone, PositionIt goneEnd, Row
         Segment kept = segment;
         kept.first = std::int32_t(write);
         if (!newPool && std::size_t(*gone - 1) >= end) {
-            // Whole: its starts and ticks move down, its names stay.
-            if (!inPlace || write != first) {
-                if (inPlace)
-                    std::memmove(to.starts.data() + write, from.starts.data() + first, (end - first) * sizeof(std::uint16_t));
-                else
-                    to.starts.append(from.starts.data() + first, end - first);
-                copyBits(to.ticks.data(), write, from.ticks.data(), first, end - first);
-            }
-            if (inPlace)
-                to.segments[writeSegment] = kept;
-            else
-                to.segments.push_back(kept);
-            ++writeSegment;
+            moveWhole(first, end - first);
+            putSegment(kept);
             write += end - first;
             if (between)
                 between(first);
@@ -348,11 +346,7 @@ std::uint64_t ListPane::copyRowsWithout(PositionIt gone, PositionIt goneEnd, Row
         if (write == keptFrom)
             continue; // every row of it went
         kept.bytes = packed;
-        if (inPlace)
-            to.segments[writeSegment] = kept;
-        else
-            to.segments.push_back(kept);
-        ++writeSegment;
+        putSegment(kept);
     }
     if (inPlace) {
         to.starts.truncate(write);
