@@ -53,9 +53,14 @@ def run():
     os.makedirs(config)
     environment = dict(os.environ, QT_QPA_PLATFORM="xcb", XDG_CONFIG_HOME=config,
                        TEMP=os.path.join(share, "answers"), ProgramFiles=os.path.join(share, "hung"))
-    tallyfold = start([program], env=environment, stderr=subprocess.DEVNULL)
+    errors = os.path.join(work, "errors.txt")
+    with open(errors, "w") as stream:
+        tallyfold = start([program], env=environment, stderr=stream)
 
     def window_id():
+        if tallyfold.poll() is not None:
+            with open(errors) as printed:
+                fail("the program ended before its window showed:\n" + printed.read())
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Tallyfold$"],
                                capture_output=True, text=True).stdout.split()
         return int(found[0]) if found else None

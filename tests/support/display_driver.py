@@ -32,10 +32,11 @@ def wait_for(what, probe, seconds=20, every=0.01):
 def start_display(size):
     """An Xvfb display of the given size ("1280x1024"), found free by Xvfb itself, made the one of DISPLAY."""
     read_end, write_end = os.pipe()
-    start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size + "x24", "-nolisten", "tcp"],
+    # Without -noreset the server resets whenever its last client leaves: a probe that comes and goes before the
+    # program connects makes the program's own connection fall into a reset, and it ends with "could not connect".
+    start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size + "x24", "-nolisten", "tcp", "-noreset"],
           pass_fds=(write_end,), stderr=subprocess.DEVNULL)
     os.close(write_end)
-    # The read end stays open: Xvfb writes the number again whenever it resets, and a closed pipe ends it.
     display = os.read(read_end, 64).decode().strip()
     os.environ["DISPLAY"] = ":" + display
     if "ASAN_OPTIONS" in os.environ:  # the X libraries pass strndup buffers without a NUL, as it allows
