@@ -1,9 +1,10 @@
 #include "app/Help.h"
 
-void PushButton11_Click(Reporter& reporter, const WindowDialogs& ask)
+void PushButton11_Click(const CommandTools& tools)
 {
-    Procedure proc(reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton11_Click")));
-    proc.step(100, [&] { ask.MsgBox(QStringLiteral("Questions? Please contact Team Quillmark at ") + kContactPage); });
+    Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton11_Click")));
+    proc.step(100,
+              [&] { tools.MsgBox(QStringLiteral("Questions? Please contact Team Quillmark at ") + kContactPage); });
 }
 
 QString filterHelpText()
@@ -16,8 +17,8 @@ QString filterHelpText()
                           "etc.");
 }
 
-void PushButton12_Click(Reporter& reporter, const WindowDialogs& ask)
+void PushButton12_Click(const CommandTools& tools)
 {
-    Procedure proc(reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton12_Click")));
-    proc.step(100, [&] { ask.MsgBox(filterHelpText()); });
+    Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton12_Click")));
+    proc.step(100, [&] { tools.MsgBox(filterHelpText()); });
 }

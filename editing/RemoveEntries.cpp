@@ -129,7 +129,7 @@ void runRemovalCommand(const RemovalCommand& command, const CommandTools& tools,
     Procedure proc(tools.reporter,
                    procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton%1_Click").arg(command.button)));
     QString x;
-    proc.step(100, [&] { x = tools.ask.InputBox(QString::fromLatin1(command.prompt)); });
+    proc.step(100, [&] { x = tools.InputBox(QString::fromLatin1(command.prompt)); });
     if (proc.test(102, [&] { return x.isEmpty(); }))
         return;
     proc.step(104, [&] { tools.pointer.setValue(Pointer::Busy); });

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "folders/UnsafeNames.h"
-#include "window/Form.h"
+#include "window/CommandTools.h"
 
 #include <QByteArray>
 #include <QString>

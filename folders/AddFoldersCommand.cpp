@@ -14,7 +14,7 @@ void PushButton6_Click(const CommandTools& tools, SettingsStorage& settings, Lis
     // A start folder that cannot be read stays as the last run left it.
     proc.step(100, [&] { startFolder = GetSetting(settings, Setting::StartFolder); });
     proc.step(100,
-              [&] { picked = PickFolder(tools.ask.dialogs, QStringLiteral("Please select folder:"), startFolder); });
+              [&] { picked = PickFolder(tools.dialogs, QStringLiteral("Please select folder:"), startFolder); });
     if (proc.test(102, [&] { return picked.isEmpty(); }))
         return;
     proc.step(104, [&] { tools.pointer.setValue(Pointer::Busy); });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Form.h"
+#include "window/CommandTools.h"
 
 // "1. Add Folders and Subfolders": the user picks a folder, and the folder pane gets that folder and every
 // usable folder below it, level by level, each ending in one separator.

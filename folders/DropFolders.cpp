@@ -74,7 +74,7 @@ private:
 
 CommandTools answeredBy(const CommandTools& tools, Dialogs& answers)
 {
-    return {tools.reporter, {answers, tools.ask.applicationTitle}, tools.pointer, tools.files, tools.yield};
+    return {tools.reporter, answers, tools.applicationTitle, tools.pointer, tools.files, tools.yield};
 }
 
 } // namespace
@@ -108,7 +108,7 @@ void dropOnFolders(const CommandTools& tools, SettingsStorage& settings, ListPan
     auto loadFiles = [&] {
         if (files.isEmpty())
             return;
-        DropAnswers answers(tools.ask.dialogs, QString(), std::exchange(files, {}));
+        DropAnswers answers(tools.dialogs, QString(), std::exchange(files, {}));
         PushButton2_Click(answeredBy(tools, answers), folders);
     };
     for (const QString& path : paths) {
@@ -117,7 +117,7 @@ void dropOnFolders(const CommandTools& tools, SettingsStorage& settings, ListPan
             continue;
         }
         loadFiles();
-        DropAnswers answers(tools.ask.dialogs, path, {});
+        DropAnswers answers(tools.dialogs, path, {});
         PushButton6_Click(answeredBy(tools, answers), settings, folders, startFolder);
     }
     loadFiles();

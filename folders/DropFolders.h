@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/PathStyle.h"
-#include "window/Form.h"
+#include "window/CommandTools.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -66,7 +66,7 @@ void FileToListbox(const CommandTools& tools, ListPane& pane, const QString& pat
 {
     Procedure proc(tools.reporter, procedureText(QStringLiteral("Main"), QStringLiteral("FileToListbox")));
     if (proc.test(100, [&] { return !tools.files.PathExists(path); })) {
-        proc.step(114, [&] { tools.ask.MsgBox(QStringLiteral("File not found")); });
+        proc.step(114, [&] { tools.MsgBox(QStringLiteral("File not found")); });
         return;
     }
     std::unique_ptr<QIODevice> file;
@@ -94,7 +94,7 @@ void PushButton2_Click(const CommandTools& tools, ListPane& folders)
     // Qt's dialog is set up afresh at every showing and returns full paths, one for each chosen file: there is
     // no name buffer to empty or overflow.
     QStringList chosen;
-    proc.step(108, [&] { chosen = tools.ask.dialogs.openFileNames(kDialogTitle, kTextFileFilters); });
+    proc.step(108, [&] { chosen = tools.dialogs.openFileNames(kDialogTitle, kTextFileFilters); });
     if (proc.test(110, [&] { return chosen.isEmpty(); }))
         return;
     proc.step(114, [&] { tools.pointer.setValue(Pointer::Busy); });

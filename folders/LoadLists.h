@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Form.h"
+#include "window/CommandTools.h"
 
 // "Load Folders From Text File": every line of every chosen list file becomes a folder pane entry.
 void PushButton2_Click(const CommandTools& tools, ListPane& folders);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Form.h"
+#include "window/CommandTools.h"
 
 // "Load Sample/Example Data": the temporary folder and the programs folder, as the environment names them.
 void PushButton3_Click(Reporter& reporter, Environment& environment, ListPane& folders);

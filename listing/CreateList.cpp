@@ -148,9 +148,9 @@ void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListP
             ListEntry(tools, proc, folders, results, filter, i);
         }
         proc.step(134, [&] { tools.pointer.setValue(Pointer::Default); });
-        proc.step(134, [&] { tools.ask.MsgBox(QStringLiteral("Done.")); });
+        proc.step(134, [&] { tools.MsgBox(QStringLiteral("Done.")); });
     } else {
-        proc.step(136, [&] { tools.ask.MsgBox(QStringLiteral("No folders added.")); });
+        proc.step(136, [&] { tools.MsgBox(QStringLiteral("No folders added.")); });
     }
     proc.step(138, [&] { creatingList = false; });
 }

@@ -25,7 +25,7 @@ void PushButton1_Click(const CommandTools& tools, Clipboard& clipboard, const Li
     // The message tells the user the text is there to paste: not after a copy that failed.
     const bool copied = proc.step(106, [&] { ListViewToClipboard(ListPaneSource(results), tools.yield, clipboard); });
     if (copied)
-        proc.step(108, [&] { tools.ask.MsgBox(copiedMessage(), MsgBoxCode::OkOnly); });
+        proc.step(108, [&] { tools.MsgBox(copiedMessage(), MsgBoxCode::OkOnly); });
     proc.step(108, [&] { tools.pointer.setValue(Pointer::Default); });
 }
 
@@ -40,7 +40,7 @@ void PushButton7_Click(const CommandTools& tools, const ListPane& results)
     QStringList filters;
     proc.step(110, [&] { title = QStringLiteral("Save"); });
     proc.step(112, [&] { filters = kTextFileFilters; });
-    proc.step(114, [&] { fileName = tools.ask.dialogs.saveFileName(title, filters); });
+    proc.step(114, [&] { fileName = tools.dialogs.saveFileName(title, filters); });
     QString path;
     proc.step(116, [&] { path = fileName; });
     if (proc.test(118, [&] { return path.isEmpty(); }))
@@ -48,7 +48,7 @@ void PushButton7_Click(const CommandTools& tools, const ListPane& results)
 
     int answer = 0;
     if (proc.test(120, [&] { return tools.files.PathExists(path); }))
-        proc.step(122, [&] { answer = tools.ask.MsgBox(overwriteQuestion(path), MsgBoxCode::YesNo); });
+        proc.step(122, [&] { answer = tools.MsgBox(overwriteQuestion(path), MsgBoxCode::YesNo); });
     else
         proc.step(124, [&] { answer = MsgBoxAnswer::Yes; });
     if (proc.test(126, [&] { return answer != MsgBoxAnswer::Yes; }))

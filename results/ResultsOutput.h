@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Form.h"
+#include "window/CommandTools.h"
 
 // "3. Copy Results To Clipboard": the checked results as text on the clipboard, then how to paste it.
 void PushButton1_Click(const CommandTools& tools, Clipboard& clipboard, const ListPane& results);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Form.h"
+#include "window/CommandTools.h"
 
 // The Delete key removes the selected result unless a command holds the window busy.
 void ListView2_KeyDown(const PointerState& pointer, ListPane& results, int keyCode, int shift);

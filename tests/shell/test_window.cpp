@@ -269,7 +269,7 @@ private Q_SLOTS:
         window.show();
         window.close();
         QVERIFY_THROWS_EXCEPTION(ProgramClosing, h.yield.DoEvents());
-        QVERIFY_THROWS_EXCEPTION(ProgramClosing, h.form().ask().MsgBox(QStringLiteral("never shown")));
+        QVERIFY_THROWS_EXCEPTION(ProgramClosing, h.form().tools().MsgBox(QStringLiteral("never shown")));
         QVERIFY(h.dialogs.calls().empty());
     }
 };
