@@ -30,34 +30,6 @@ bool wildcardMatch(QStringView name, QStringView pattern)
     return p == pattern.size();
 }
 
-// The filter as the command compares it: read afresh for every name, lower-cased only when it changed.
-class Filter
-{
-public:
-    explicit Filter(const TextBox& box) : m_box(box) {}
-    // Reads FilterExtension as it stands now.
-    void read() { m_text = m_box.text(); }
-    // Whether the text last read is "*" alone, which means every file.
-    bool everyFile() const { return m_text.size() == 1 && m_text.front() == u'*'; }
-    // The lower-cased form of the text last read.
-    const QString& lower()
-    {
-        if (!m_lowerValid || m_text != m_lowerOf) {
-            m_lowerOf = m_text;
-            m_lower = m_text.toLower();
-            m_lowerValid = true;
-        }
-        return m_lower;
-    }
-
-private:
-    const TextBox& m_box;
-    QString m_text;
-    QString m_lowerOf;
-    QString m_lower;
-    bool m_lowerValid = false;
-};
-
 // A results line: the folder path with its separator, and the file name.
 struct Line
 {
@@ -87,9 +59,9 @@ void appendLine(ListPane& results, const Line& line)
 }
 
 // One pass: the entry at `position` as it stands now, its folder enumerated, its accepted names appended.
-// A failure while the folder is prepared ends the pass without lines.
-void ListEntry(const CommandTools& tools, Procedure& proc, const ListPane& folders, ListPane& results, Filter& filter,
-               int position)
+// A failure while the folder is prepared ends the pass without lines; the filter box is read afresh for every name.
+void ListEntry(const CommandTools& tools, Procedure& proc, const ListPane& folders, ListPane& results,
+               const TextBox& filterBox, FileFilter& filter, int position)
 {
     QString entry, folder;
     NameList names;
@@ -113,11 +85,11 @@ void ListEntry(const CommandTools& tools, Procedure& proc, const ListPane& folde
                 line = Line{std::string_view(prefix.constData(), std::size_t(prefix.size())), name};
             });
             if (proc.test(124, [&] {
-                    filter.read();
+                    filter.read(filterBox.text());
                     return filter.everyFile();
                 })) {
                 proc.step(126, [&] { appendLine(results, line); });
-            } else if (proc.test(128, [&] { return extensionMatches(line.prefix, line.name, filter.lower()); })) {
+            } else if (proc.test(128, [&] { return filter.matchesExtension(line.prefix, line.name); })) {
                 proc.step(130, [&] { appendLine(results, line); });
             }
         }
@@ -135,7 +107,7 @@ void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListP
         return;
     proc.step(102, [&] { creatingList = true; });
     if (proc.test(104, [&] { return folders.count() > 0; })) {
-        Filter filter(filterBox);
+        FileFilter filter;
         // Entries appended during the run are not listed by it.
         int n = 0;
         proc.step(106, [&] { n = folders.count(); });
@@ -145,7 +117,7 @@ void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListP
             readAhead(folders, *ahead, i, hinted);
             proc.step(106, [&] { tools.pointer.setValue(Pointer::Busy); });
             proc.step(108, [&] { tools.yield.DoEvents(); });
-            ListEntry(tools, proc, folders, results, filter, i);
+            ListEntry(tools, proc, folders, results, filterBox, filter, i);
         }
         proc.step(134, [&] { tools.pointer.setValue(Pointer::Default); });
         proc.step(134, [&] { tools.MsgBox(QStringLiteral("Done.")); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listing/ExtensionKey.h"
+#include "listing/FileFilter.h"
 #include "platform/FileSystem.h"
 #include "platform/PathStyle.h"
 #include "window/Form.h"

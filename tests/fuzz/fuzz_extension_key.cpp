@@ -1,6 +1,7 @@
 // The listing's fast extension test agrees with the rule itself, the key of the whole line lower-cased, for
 // any folder prefix, name and filter.
 #include "listing/ExtensionKey.h"
+#include "listing/FileFilter.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -17,15 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view name = rest.substr(0, second);
     const std::string_view filterBytes = rest.substr(std::min(second + 1, rest.size()));
 
-    const QString filter = QString::fromUtf8(filterBytes.data(), qsizetype(filterBytes.size())).toLower();
+    const QString filter = QString::fromUtf8(filterBytes.data(), qsizetype(filterBytes.size()));
     QByteArray line(prefix.data(), qsizetype(prefix.size()));
     line.append(name.data(), qsizetype(name.size()));
-    const bool byRule = ExtensionKey(QString::fromUtf8(line)).toLower() == filter;
-    if (extensionMatches(prefix, name, filter) != byRule)
+    const QString key = ExtensionKey(QString::fromUtf8(line));
+    FileFilter given;
+    given.read(filter);
+    if (given.matchesExtension(prefix, name) != (key.toLower() == filter.toLower()))
         std::abort();
-    // Whatever filter is given, the key of a line itself always matches it.
-    const QString ownKey = ExtensionKey(QString::fromUtf8(line)).toLower();
-    if (!extensionMatches(prefix, name, ownKey))
+    // Whatever filter was read before, the key of the line itself, read next, always matches it.
+    given.read(key);
+    if (!given.matchesExtension(prefix, name))
         std::abort();
     return 0;
 }

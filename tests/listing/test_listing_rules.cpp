@@ -81,8 +81,9 @@ private Q_SLOTS:
         QCOMPARE(ExtensionKey(path), key);
     }
 
-    // The fast comparison must give the answer of the rule itself: lower-cased key equals lower-cased filter.
-    void filterComparisonFollowsTheKeyRule_data()
+    // The filter read from the box, then asked about a line: "*" alone takes every file; any other text takes
+    // the lines whose lower-cased key equals it lower-cased, also where the fast comparison takes a shortcut.
+    void filterTakesWhatTheRuleTakes_data()
     {
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<QString>("name");
@@ -160,18 +161,31 @@ private Q_SLOTS:
         QTest::newRow("no prefix, leading dot, extension") << ""
                                                            << ".profile"
                                                            << "profile" << false;
+        QTest::newRow("star: a name without a dot") << "/d/" << "README" << "*" << true;
+        QTest::newRow("star: a dot file") << "/d/" << ".profile" << "*" << true;
+        QTest::newRow("star dot star is a key") << "/d/" << "a.txt" << "*.*" << false;
+        QTest::newRow("star dot star, its own key") << "/d/" << "a.*.*" << "*.*" << false;
+        QTest::newRow("two stars") << "/d/" << "a.txt" << "**" << false;
+        QTest::newRow("star after a blank") << "/d/" << "a.txt" << " *" << false;
+        QTest::newRow("star as the key") << "/d/" << "a.*" << "*" << true;
     }
-    void filterComparisonFollowsTheKeyRule()
+    void filterTakesWhatTheRuleTakes()
     {
         QFETCH(QString, prefix);
         QFETCH(QString, name);
         QFETCH(QString, filter);
         QFETCH(bool, accepted);
+        if (filter != u"*")
+            QCOMPARE(ExtensionKey(prefix + name).toLower() == filter.toLower(), accepted);
         const QByteArray p = prefix.toUtf8(), n = name.toUtf8();
-        QCOMPARE(ExtensionKey(prefix + name).toLower() == filter.toLower(), accepted);
-        QCOMPARE(extensionMatches(std::string_view(p.constData(), std::size_t(p.size())),
-                                  std::string_view(n.constData(), std::size_t(n.size())), filter.toLower()),
-                 accepted);
+        const std::string_view linePrefix(p.constData(), std::size_t(p.size())), lineName(n.constData(), std::size_t(n.size()));
+        // The box as the listing reads it, once per name: another text before, then this one twice.
+        FileFilter box;
+        for (const QString& text : {QStringLiteral("Zz"), QStringLiteral("*"), filter, filter}) {
+            box.read(text);
+            if (text == filter)
+                QCOMPARE(box.everyFile() || box.matchesExtension(linePrefix, lineName), accepted);
+        }
     }
 
     void folderPathDropsOneTrailingSeparator_data()
