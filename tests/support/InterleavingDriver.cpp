@@ -71,8 +71,6 @@ QStringList InterleavingDriver::run(Command outer)
     m_stack = {&m_idle};
     m_snapshot[1] = m_h.folderEntries();
     m_snapshot[2] = m_h.resultEntries();
-    m_removals[1] = m_h.form().ListView1.removals();
-    m_removals[2] = m_h.form().ListView2.removals();
     m_h.yield.every([this] { onYield(); });
     fire(outer);
     m_h.yield.every({});
@@ -115,16 +113,20 @@ void InterleavingDriver::changeFilter(const QString& text)
     m_h.window().Text1()->setText(text);
 }
 
-// The stretch since the last observation belongs to the innermost command that has not returned.
+// The stretch since the last observation belongs to the innermost command that has not returned. It is that
+// command's code between two yields, which either takes rows out or appends them, never both: a pane that no
+// longer begins with what it held lost rows in it.
 void InterleavingDriver::observe()
 {
     const QStringList now[3] = {{}, m_h.folderEntries(), m_h.resultEntries()};
-    const std::uint64_t removals[3] = {0, m_h.form().ListView1.removals(), m_h.form().ListView2.removals()};
     const QString filter = m_h.window().Text1()->text();
     for (int pane = 1; pane <= 2; ++pane) {
-        m_faults += m_model.checkStretch(*m_stack.back(), pane, m_snapshot[pane], now[pane], m_removals[pane], filter);
+        const QStringList& before = m_snapshot[pane];
+        const std::uint64_t removalsBefore = m_removals[pane];
+        if (now[pane].size() < before.size() || !std::equal(before.begin(), before.end(), now[pane].begin()))
+            ++m_removals[pane];
+        m_faults += m_model.checkStretch(*m_stack.back(), pane, before, now[pane], removalsBefore, filter);
         m_snapshot[pane] = now[pane];
-        m_removals[pane] = removals[pane];
     }
 }
 

@@ -71,7 +71,7 @@ private:
     Run m_idle;
     std::vector<Run*> m_stack;
     QStringList m_snapshot[3];
-    std::uint64_t m_removals[3] = {};
+    std::uint64_t m_removals[3] = {}; // the stretches that took rows out of each pane
     QStringList m_faults;
     QStringList m_log;
     int m_fired = 0;

@@ -72,8 +72,9 @@ struct Run
     bool filterChanged = false;
     bool ticked = false;
     QStringList start[3];
-    // The panes' removal counts at the start. Two looks at a pane cannot tell a row removed and the same line
-    // appended again from no change at all, and whether anything was removed decides what a run must have done.
+    // How many stretches had taken rows out of each pane when the run started. Two looks at a pane from far
+    // apart cannot tell a row removed and the same line appended again from no change at all, and whether
+    // anything was removed decides what a run must have done; the stretches in between tell.
     std::uint64_t removals[3] = {};
     QStringList appended[3];
     QStringList lastBefore[3]; // each pane as the last stretch of the run found it
