@@ -63,21 +63,27 @@ PaneSource::CellSize ListPaneSource::cellSize(int row, int column) const
             qsizetype(cell.prefix.size() + cell.name.size())};
 }
 
+qsizetype ListPaneSource::cellBytes(int row, int column) const
+{
+    const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
+    return column == 1 ? qsizetype(cell.prefix.size() + cell.name.size()) : 0;
+}
+
 void ListPaneSource::appendCellUtf8(TextBuilder& text, int row, int column) const
 {
     const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
     if (column != 1)
         return;
-    const Part& prefix = prefixPart(cell.prefix);
-    for (const auto& [part, valid] :
-         {std::pair(cell.prefix, prefix.wellFormed), std::pair(cell.name, Utf8::isValid(cell.name))}) {
-        if (valid) {
+    const auto append = [&text](std::string_view part, bool wellFormed) {
+        if (wellFormed) {
             text.append(part);
         } else { // bytes that are not UTF-8 become the replacement character, as on the screen
             const QByteArray replaced = QString::fromUtf8(part.data(), qsizetype(part.size())).toUtf8();
             text.append(std::string_view(replaced.constData(), std::size_t(replaced.size())));
         }
-    }
+    };
+    append(cell.prefix, prefixPart(cell.prefix).wellFormed);
+    append(cell.name, Utf8::isValid(cell.name));
 }
 
 std::optional<QByteArray> copyText(const PaneSource& pane, Yield& yield)
@@ -94,9 +100,12 @@ std::optional<QByteArray> copyText(const PaneSource& pane, Yield& yield)
     for (int column = 1; column <= columns; ++column) {
         qsizetype width = 0, bytes = 0, lengths = 0;
         const int rows = pane.rowCount();
+        // The last column's width is never used: a column count grown since fails the copy at its new column.
+        const bool padded = column < columns;
         for (int row = 1; row <= rows; ++row) {
             yield.DoEvents();
-            const PaneSource::CellSize size = pane.cellSize(row, column);
+            const PaneSource::CellSize size =
+                padded ? pane.cellSize(row, column) : PaneSource::CellSize{0, pane.cellBytes(row, column)};
             rowsLost.check();
             width = std::max(width, size.units);
             lengths += size.units;

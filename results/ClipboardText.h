@@ -63,6 +63,8 @@ public:
         const QString cell = cellText(row, column);
         return {cell.size(), cell.toUtf8().size()};
     }
+    // The cell's size in bytes alone, for the last column, which is never padded.
+    virtual qsizetype cellBytes(int row, int column) const { return cellSize(row, column).bytes; }
     virtual void appendCellUtf8(TextBuilder& text, int row, int column) const
     {
         const QByteArray cell = cellText(row, column).toUtf8();
@@ -83,6 +85,7 @@ public:
     QString cellText(int row, int column) const override;
     bool checked(int row) const override { return m_pane.checked(row); }
     CellSize cellSize(int row, int column) const override;
+    qsizetype cellBytes(int row, int column) const override;
     void appendCellUtf8(TextBuilder& text, int row, int column) const override;
     std::uint64_t removals() const override { return m_pane.removals(); }
 
