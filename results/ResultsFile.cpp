@@ -41,23 +41,30 @@ void ResultsFileWriter::writeEntry(const ListPane& pane, int position)
     }
     // The pane's own bytes are already the file's: no decoding and encoding again.
     const ListPane::Utf8Text entry = pane.utf8(position);
-    append(entry.prefix);
-    append(entry.name);
-    append("\r\n");
+    const qsizetype size = qsizetype(entry.prefix.size() + entry.name.size()) + 2;
+    if (m_used + size > m_block.size()) {
+        append(entry.prefix);
+        append(entry.name);
+        append("\r\n");
+        return;
+    }
+    char* at = m_block.data() + m_used;
+    std::memcpy(at, entry.prefix.data(), entry.prefix.size());
+    std::memcpy(at + entry.prefix.size(), entry.name.data(), entry.name.size());
+    std::memcpy(at + size - 2, "\r\n", 2);
+    m_used += size;
 }
 
-qint64 ResultsFileWriter::bytesFor(const ListPane& pane, int count, Yield& painting)
+qint64 ResultsFileWriter::bytesFor(const ListPane& pane, Yield& painting)
 {
+    const int count = pane.count();
+    if (m_utf8)
+        return 2 * qint64(count) + qint64(pane.utf8Bytes());
     qint64 bytes = 2 * qint64(count);
     for (int i = 1; i <= count; ++i) {
         if (i % 4096 == 0)
             painting.paintOnly(); // millions of rows take a while: the window goes on painting
-        if (m_utf8) {
-            const ListPane::Utf8Text entry = pane.utf8(i);
-            bytes += qint64(entry.prefix.size() + entry.name.size());
-        } else {
-            bytes += QByteArray(m_encoder.encode(pane.text(i))).size();
-        }
+        bytes += QByteArray(m_encoder.encode(pane.text(i))).size();
     }
     return bytes;
 }

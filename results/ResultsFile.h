@@ -26,9 +26,10 @@ public:
     void writeEntry(const ListPane& pane, int position);
     // Hands what is gathered to the device. Throws a Failure like writeLine.
     void flush();
-    // The bytes that the pane's first `count` entries take as lines of the file. The window goes on painting
-    // meanwhile through `painting`, taking no input.
-    qint64 bytesFor(const ListPane& pane, int count, Yield& painting);
+    // The bytes that the pane's entries take as lines of the file. Where they are written as the pane keeps
+    // them, the pane counts them at once; otherwise each is encoded, and the window goes on painting meanwhile
+    // through `painting`, taking no input.
+    qint64 bytesFor(const ListPane& pane, Yield& painting);
 
 private:
     void append(std::string_view bytes);

@@ -63,7 +63,7 @@ void PushButton7_Click(const CommandTools& tools, const ListPane& results)
     if (proc.step(130, [&] {
             target = tools.files.openSave(path);
             writer.emplace(target->device());
-            target->reserve(writer->bytesFor(results, results.count(), tools.yield));
+            target->reserve(writer->bytesFor(results, tools.yield));
         })) {
         int count = 0;
         proc.step(132, [&] { count = results.count(); });

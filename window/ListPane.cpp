@@ -85,6 +85,20 @@ std::size_t ListPane::findSegment(std::size_t index) const
     return m_lastSegment = std::size_t(after - segments.begin()) - 1;
 }
 
+std::uint64_t ListPane::utf8Bytes() const
+{
+    std::uint64_t bytes = 0;
+    for (std::size_t segment = 0; segment < m_rows.segments.size(); ++segment) {
+        const Segment& in = m_rows.segments[segment];
+        const std::size_t first = std::size_t(in.first), rows = segmentEnd(segment) - first;
+        // The names lie packed from the first row's start to the segment's end.
+        bytes += in.bytes - m_rows.starts[first];
+        if (in.prefix != 0)
+            bytes += rows * (m_prefixEnds[std::size_t(in.prefix)] - m_prefixEnds[std::size_t(in.prefix) - 1]);
+    }
+    return bytes;
+}
+
 ListPane::Utf8Text ListPane::textOf(std::size_t index) const
 {
     static constexpr char kNothing[] = ""; // an empty text still points somewhere, for memcpy's sake

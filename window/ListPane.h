@@ -42,6 +42,8 @@ public:
         std::string_view name;
     };
     Utf8Text utf8(int position) const;
+    // The bytes of every row's prefix and name together, counted by segment rather than by row.
+    std::uint64_t utf8Bytes() const;
     bool checked(int position) const;
     void setChecked(int position, bool checked);
     void append(const QString& text);

@@ -15,6 +15,15 @@ QStringList entries(const ListPane& pane)
         all.append(pane.text(i));
     return all;
 }
+
+// What the texts take as UTF-8, counted apart from the pane.
+std::uint64_t utf8Size(const QStringList& texts)
+{
+    std::uint64_t bytes = 0;
+    for (const QString& text : texts)
+        bytes += std::uint64_t(text.toUtf8().size());
+    return bytes;
+}
 } // namespace
 
 class TestListPane : public QObject
@@ -116,6 +125,8 @@ private Q_SLOTS:
         pane.append(QStringLiteral("/loose"));
         QCOMPARE(entries(pane), QStringList({QStringLiteral("/data/a.txt"), QStringLiteral("/data/b.TXT"),
                                              QStringLiteral("/other/c"), QStringLiteral("/loose")}));
+        pane.appendInFolder(pane.addPrefix("/home/zo\u00eb/"), "na\u00efve");
+        QCOMPARE(pane.utf8Bytes(), utf8Size(entries(pane)));
     }
 
     // Removing many positions at once must leave what removing them one by one, highest first, leaves.
@@ -192,6 +203,8 @@ private Q_SLOTS:
         ticks << false << false;
         QCOMPARE(entries(batch), texts);
         QCOMPARE(entries(single), texts);
+        QCOMPARE(batch.utf8Bytes(), utf8Size(texts));
+        QCOMPARE(single.utf8Bytes(), utf8Size(texts));
         for (int position = 1; position <= batch.count(); ++position) {
             QCOMPARE(batch.checked(position), ticks[position - 1]);
             QCOMPARE(single.checked(position), ticks[position - 1]);
@@ -226,6 +239,7 @@ private Q_SLOTS:
         for (auto it = everyOther.rbegin(); it != everyOther.rend(); ++it)
             expected.removeAt(*it - 1);
         QCOMPARE(entries(pane), expected);
+        QCOMPARE(pane.utf8Bytes(), utf8Size(expected));
     }
 
     void theSelectionIsTheSelectedRow()
