@@ -9,6 +9,10 @@
 #include <cstring>
 
 namespace {
+
+// An empty text still points somewhere, for memcpy's sake.
+constexpr char kNothing[] = "";
+
 bool bitAt(const MappedVector<std::uint64_t>& bits, std::size_t i)
 {
     return (bits[i / 64] >> (i % 64)) & 1;
@@ -92,27 +96,28 @@ std::uint64_t ListPane::utf8Bytes() const
         const Segment& in = m_rows.segments[segment];
         const std::size_t first = std::size_t(in.first), rows = segmentEnd(segment) - first;
         // The names lie packed from the first row's start to the segment's end.
-        bytes += in.bytes - m_rows.starts[first];
-        if (in.prefix != 0)
-            bytes += rows * (m_prefixEnds[std::size_t(in.prefix)] - m_prefixEnds[std::size_t(in.prefix) - 1]);
+        bytes += in.bytes - m_rows.starts[first] + rows * prefixText(in.prefix).size();
     }
     return bytes;
 }
 
+std::string_view ListPane::prefixText(std::int32_t prefix) const
+{
+    if (prefix == 0)
+        return std::string_view(kNothing, 0);
+    const std::uint64_t start = m_prefixEnds[std::size_t(prefix) - 1];
+    return std::string_view(m_prefixBytes.data() + start, m_prefixEnds[std::size_t(prefix)] - start);
+}
+
 ListPane::Utf8Text ListPane::textOf(std::size_t index) const
 {
-    static constexpr char kNothing[] = ""; // an empty text still points somewhere, for memcpy's sake
     const std::size_t segment = segmentOf(index);
     const Segment& in = m_rows.segments[segment];
     const std::uint32_t start = m_rows.starts[index];
     const std::uint32_t end = index + 1 < segmentEnd(segment) ? m_rows.starts[index + 1] : in.bytes;
     const std::string_view name = end == start ? std::string_view(kNothing, 0)
                                                : std::string_view(m_pool.data() + in.base + start, end - start);
-    if (in.prefix == 0)
-        return {std::string_view(kNothing, 0), name};
-    const std::uint64_t prefixStart = m_prefixEnds[std::size_t(in.prefix) - 1];
-    return {std::string_view(m_prefixBytes.data() + prefixStart, m_prefixEnds[std::size_t(in.prefix)] - prefixStart),
-            name};
+    return {prefixText(in.prefix), name};
 }
 
 QString ListPane::textAt(std::size_t index) const
@@ -162,11 +167,8 @@ int ListPane::addPrefix(std::string_view utf8Prefix)
     if (utf8Prefix.empty())
         return 0;
     const std::size_t last = m_prefixEnds.size() - 1;
-    if (last > 0) {
-        const std::uint64_t start = m_prefixEnds[last - 1];
-        if (std::string_view(m_prefixBytes.data() + start, m_prefixEnds[last] - start) == utf8Prefix)
-            return int(last);
-    }
+    if (last > 0 && prefixText(std::int32_t(last)) == utf8Prefix)
+        return int(last);
     if (last >= std::size_t(INT32_MAX))
         throw Failure(QStringLiteral("Out of memory"));
     m_prefixBytes.append(utf8Prefix.data(), utf8Prefix.size());

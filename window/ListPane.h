@@ -115,6 +115,7 @@ private:
     }
     std::size_t findSegment(std::size_t index) const;
     Utf8Text textOf(std::size_t index) const;
+    std::string_view prefixText(std::int32_t prefix) const; // prefix 0 is the empty text
     QString textAt(std::size_t index) const;
     void scheduleAnnouncement();
     using PositionIt = std::vector<int>::const_iterator;
