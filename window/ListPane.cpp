@@ -51,7 +51,7 @@ void truncateBits(MappedVector<std::uint64_t>& bits, std::size_t count)
 
 void ListPane::Rows::swap(Rows& other) noexcept
 {
-    starts.swap(other.starts);
+    lengths.swap(other.lengths);
     segments.swap(other.segments);
     ticks.swap(other.ticks);
 }
@@ -94,9 +94,8 @@ std::uint64_t ListPane::utf8Bytes() const
     std::uint64_t bytes = 0;
     for (std::size_t segment = 0; segment < m_rows.segments.size(); ++segment) {
         const Segment& in = m_rows.segments[segment];
-        const std::size_t first = std::size_t(in.first), rows = segmentEnd(segment) - first;
-        // The names lie packed from the first row's start to the segment's end.
-        bytes += in.bytes - m_rows.starts[first] + rows * prefixText(in.prefix).size();
+        const std::size_t rows = segmentEnd(segment) - std::size_t(in.first);
+        bytes += in.bytes + rows * prefixText(in.prefix).size();
     }
     return bytes;
 }
@@ -109,14 +108,28 @@ std::string_view ListPane::prefixText(std::int32_t prefix) const
     return std::string_view(m_prefixBytes.data() + start, m_prefixEnds[std::size_t(prefix)] - start);
 }
 
+std::uint32_t ListPane::startOf(std::size_t index, std::size_t first) const
+{
+    std::size_t from = first;
+    std::uint32_t start = 0;
+    if (m_lastStartRow != SIZE_MAX && first <= m_lastStartRow && m_lastStartRow <= index) {
+        from = m_lastStartRow;
+        start = m_lastStart;
+    }
+    for (; from < index; ++from)
+        start += m_rows.lengths[from];
+    m_lastStartRow = index;
+    m_lastStart = start;
+    return start;
+}
+
 ListPane::Utf8Text ListPane::textOf(std::size_t index) const
 {
-    const std::size_t segment = segmentOf(index);
-    const Segment& in = m_rows.segments[segment];
-    const std::uint32_t start = m_rows.starts[index];
-    const std::uint32_t end = index + 1 < segmentEnd(segment) ? m_rows.starts[index + 1] : in.bytes;
-    const std::string_view name = end == start ? std::string_view(kNothing, 0)
-                                               : std::string_view(m_pool.data() + in.base + start, end - start);
+    const Segment& in = m_rows.segments[segmentOf(index)];
+    const std::uint32_t length = lengthOf(index, in);
+    const std::string_view name =
+        length == 0 ? std::string_view(kNothing, 0)
+                    : std::string_view(m_pool.data() + in.base + startOf(index, std::size_t(in.first)), length);
     return {prefixText(in.prefix), name};
 }
 
@@ -180,18 +193,18 @@ void ListPane::appendInFolder(int prefix, std::string_view utf8Name)
 {
     if (utf8Name.size() > UINT32_MAX || count() == INT_MAX)
         throw Failure(QStringLiteral("Out of memory"));
-    const std::size_t index = m_rows.starts.size();
+    const std::size_t index = m_rows.lengths.size();
     const auto length = std::uint32_t(utf8Name.size());
+    const bool isLong = length >= kLongName;
     MappedVector<Segment>& segments = m_rows.segments;
     Segment* last = segments.empty() ? nullptr : &segments[segments.size() - 1];
-    if (last && last->prefix == prefix && last->base + last->bytes == m_pool.size() &&
-        std::uint64_t(last->bytes) + length <= kSegmentBytes) {
-        m_rows.starts.push_back(std::uint16_t(last->bytes));
+    if (!isLong && last && last->prefix == prefix && last->base + last->bytes == m_pool.size() &&
+        index - std::size_t(last->first) < kSegmentRows && m_rows.lengths[index - 1] != kLongName) {
         last->bytes += length;
     } else {
         segments.push_back(Segment{m_pool.size(), length, std::int32_t(prefix), std::int32_t(index)});
-        m_rows.starts.push_back(0);
     }
+    m_rows.lengths.push_back(isLong ? kLongName : std::uint8_t(length));
     m_pool.append(utf8Name.data(), utf8Name.size());
     if (index % 64 == 0)
         m_rows.ticks.push_back(0);
@@ -284,14 +297,14 @@ std::uint64_t ListPane::copyRowsWithout(PositionIt gone, PositionIt goneEnd, Row
     std::size_t writeSegment = firstSegment;
     std::uint64_t unheld = 0;
     const std::size_t segments = from.segments.size();
-    // Rows that lose nothing: their starts and ticks move down to `write`, their names stay.
+    // Rows that lose nothing: their lengths and ticks move down to `write`, their names stay.
     auto moveWhole = [&](std::size_t first, std::size_t count) {
         if (inPlace && write == first)
             return;
         if (inPlace)
-            std::memmove(to.starts.data() + write, from.starts.data() + first, count * sizeof(std::uint16_t));
+            std::memmove(to.lengths.data() + write, from.lengths.data() + first, count);
         else
-            to.starts.append(from.starts.data() + first, count);
+            to.lengths.append(from.lengths.data() + first, count);
         copyBits(to.ticks.data(), write, from.ticks.data(), first, count);
     };
     auto putSegment = [&](const Segment& kept) {
@@ -303,9 +316,9 @@ std::uint64_t ListPane::copyRowsWithout(PositionIt gone, PositionIt goneEnd, Row
     };
     for (std::size_t s = firstSegment; s < segments; ++s) {
         if (gone == goneEnd && !newPool) {
-            // The rest loses no rows: its starts and ticks move down at once, its names stay.
+            // The rest loses no rows: its lengths and ticks move down at once, its names stay.
             const std::size_t first = std::size_t(from.segments[s].first);
-            const std::size_t rest = from.starts.size() - first;
+            const std::size_t rest = from.lengths.size() - first;
             if (inPlace && write == first) {
                 write += rest;
                 writeSegment = segments;
@@ -336,23 +349,24 @@ std::uint64_t ListPane::copyRowsWithout(PositionIt gone, PositionIt goneEnd, Row
         kept.base = inPlace ? segment.base : pool.size();
         std::uint32_t packed = 0;
         const std::size_t keptFrom = write;
-        for (std::size_t i = first; i < end; ++i) {
+        for (std::size_t i = first, start = 0; i < end; ++i) {
             if (between)
                 between(i);
-            const std::uint32_t start = from.starts[i];
-            const std::uint32_t length = (i + 1 < end ? from.starts[i + 1] : segment.bytes) - start;
+            const std::uint8_t lengthByte = from.lengths[i];
+            const std::uint32_t length = lengthOf(i, segment);
+            const char* name = m_pool.data() + segment.base + start;
+            start += length;
             if (gone != goneEnd && std::size_t(*gone - 1) == i) {
                 ++gone;
                 continue;
             }
-            const char* name = m_pool.data() + segment.base + start;
             if (inPlace) {
                 if (length > 0)
                     std::memmove(m_pool.data() + kept.base + packed, name, length);
-                to.starts[write] = std::uint16_t(packed);
+                to.lengths[write] = lengthByte;
             } else {
                 pool.append(name, length);
-                to.starts.push_back(std::uint16_t(packed));
+                to.lengths.push_back(lengthByte);
             }
             copyBits(to.ticks.data(), write, from.ticks.data(), i, 1);
             packed += length;
@@ -365,7 +379,7 @@ std::uint64_t ListPane::copyRowsWithout(PositionIt gone, PositionIt goneEnd, Row
         putSegment(kept);
     }
     if (inPlace) {
-        to.starts.truncate(write);
+        to.lengths.truncate(write);
         to.segments.truncate(writeSegment);
         truncateBits(to.ticks, write);
     }
@@ -377,6 +391,7 @@ void ListPane::eraseRows(PositionIt first, PositionIt last)
     if (first == last)
         return;
     m_poolGarbage += copyRowsWithout(first, last, m_rows, m_pool, {});
+    m_lastStartRow = SIZE_MAX;
 }
 
 void ListPane::replaceWithout(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting)
@@ -401,8 +416,8 @@ void ListPane::replaceWithout(const std::vector<int>& ascendingPositions, const 
     }
     const bool compact = mostlyGarbage(m_poolGarbage + rewritten);
     Rows kept;
-    const std::size_t keptRows = m_rows.starts.size() - ascendingPositions.size();
-    kept.starts.reserve(keptRows);
+    const std::size_t keptRows = m_rows.lengths.size() - ascendingPositions.size();
+    kept.lengths.reserve(keptRows);
     kept.ticks.growZeroed((keptRows + 63) / 64);
     MappedVector<char> newPool;
     if (compact)
@@ -414,6 +429,7 @@ void ListPane::replaceWithout(const std::vector<int>& ascendingPositions, const 
     const auto firstUnannounced = std::upper_bound(ascendingPositions.begin(), ascendingPositions.end(), m_announced);
     beginResetModel();
     m_rows.swap(kept);
+    m_lastStartRow = SIZE_MAX; // the views read the old rows while they stayed
     if (compact) {
         m_pool.swap(newPool);
         m_poolGarbage = 0;
@@ -428,7 +444,8 @@ void ListPane::clear()
 {
     ++m_removals;
     beginResetModel();
-    m_rows.starts.clear();
+    m_rows.lengths.clear();
+    m_lastStartRow = SIZE_MAX;
     m_rows.segments.clear();
     m_rows.ticks.clear();
     m_pool.clear();

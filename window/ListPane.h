@@ -17,7 +17,7 @@
 //
 // Rows are numbered from 1, as the commands count them. A row is a folder prefix, kept once for all rows
 // that share it, and a name, kept as UTF-8 bytes in one pool. Rows under one prefix form segments whose names
-// lie packed in row order, so a row takes 2 bytes beside its name and a bit for its check mark. Appended rows
+// lie packed in row order, so a row takes a byte beside its name and a bit for its check mark. Appended rows
 // are counted at once but announced to the views in one batch when the event loop next runs, so a command may
 // append a million rows without one signal per row.
 class ListPane : public QAbstractTableModel
@@ -32,7 +32,7 @@ public:
     int columnHeaderCount() const { return int(m_headers.size()); }
 
     // Rows, by 1-based position. Reading or removing a position that holds no row throws a Failure.
-    int count() const { return int(m_rows.starts.size()); }
+    int count() const { return int(m_rows.lengths.size()); }
     QString text(int position) const;
     // The row's text as the pane keeps it: a folder prefix and a name, both UTF-8. Valid until the pane
     // next changes.
@@ -79,9 +79,9 @@ public:
 
 private:
     // A run of rows under one prefix whose names lie packed, in row order, from `base` in the pool. A row
-    // keeps where its name starts within its segment; the name ends where the next row's starts, or at the
-    // segment's end. Rows join a segment while it holds at most kSegmentBytes, so that start fits 16 bits;
-    // a longer name has a segment to itself.
+    // keeps the length of its name in a byte, so its name starts where the lengths of the rows before it in
+    // the segment add up to. A name of kLongName bytes or more has a segment to itself and takes all of its
+    // bytes. A segment holds at most kSegmentRows rows, which keeps that sum short.
     struct Segment
     {
         std::uint64_t base;
@@ -89,10 +89,11 @@ private:
         std::int32_t prefix; // 0 for none
         std::int32_t first;  // the index of its first row
     };
-    static constexpr std::uint32_t kSegmentBytes = UINT16_MAX;
+    static constexpr std::uint8_t kLongName = UINT8_MAX;
+    static constexpr std::size_t kSegmentRows = 128;
     struct Rows
     {
-        MappedVector<std::uint16_t> starts;
+        MappedVector<std::uint8_t> lengths;
         MappedVector<Segment> segments;
         MappedVector<std::uint64_t> ticks; // a bit a row
         void swap(Rows& other) noexcept;
@@ -102,7 +103,7 @@ private:
     std::size_t segmentEnd(std::size_t segment) const // the index after its last row
     {
         return segment + 1 < m_rows.segments.size() ? std::size_t(m_rows.segments[segment + 1].first)
-                                                    : m_rows.starts.size();
+                                                    : m_rows.lengths.size();
     }
     // Rows are mostly read in order, so the segment last found usually holds the row.
     std::size_t segmentOf(std::size_t index) const
@@ -114,6 +115,11 @@ private:
         return findSegment(index);
     }
     std::size_t findSegment(std::size_t index) const;
+    std::uint32_t lengthOf(std::size_t index, const Segment& in) const
+    {
+        return m_rows.lengths[index] == kLongName ? in.bytes : m_rows.lengths[index];
+    }
+    std::uint32_t startOf(std::size_t index, std::size_t first) const;
     Utf8Text textOf(std::size_t index) const;
     std::string_view prefixText(std::int32_t prefix) const; // prefix 0 is the empty text
     QString textAt(std::size_t index) const;
@@ -132,6 +138,10 @@ private:
     MappedVector<char> m_pool;
     std::uint64_t m_poolGarbage = 0; // bytes of the pool no segment holds
     mutable std::size_t m_lastSegment = 0;
+    // The row whose start was last worked out, and that start: rows read in order take one addition each.
+    // Any removal forgets it.
+    mutable std::size_t m_lastStartRow = SIZE_MAX;
+    mutable std::uint32_t m_lastStart = 0;
     std::uint64_t m_removals = 0;
     MappedVector<char> m_prefixBytes;
     MappedVector<std::uint64_t> m_prefixEnds; // prefix i (from 1) ends at [i] and starts at [i - 1]

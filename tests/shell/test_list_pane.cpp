@@ -136,12 +136,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("announced");
         QTest::addColumn<int>("percent");
         QTest::addColumn<quint32>("seed");
-        QTest::newRow("few ranges, all shown") << 200 << 200 << 3 << 1u;
-        QTest::newRow("scattered, all shown") << 2000 << 2000 << 40 << 2u;
-        QTest::newRow("some rows still pending") << 500 << 300 << 30 << 3u;
-        QTest::newRow("everything") << 100 << 100 << 100 << 4u;
-        QTest::newRow("nothing") << 100 << 100 << 0 << 5u;
-        QTest::newRow("many, painted meanwhile") << 150000 << 150000 << 60 << 6u;
+        QTest::addColumn<int>("perFolder");
+        QTest::newRow("few ranges, all shown") << 200 << 200 << 3 << 1u << 40;
+        QTest::newRow("scattered, all shown") << 2000 << 2000 << 40 << 2u << 40;
+        QTest::newRow("some rows still pending") << 500 << 300 << 30 << 3u << 40;
+        QTest::newRow("everything") << 100 << 100 << 100 << 4u << 40;
+        QTest::newRow("nothing") << 100 << 100 << 0 << 5u << 40;
+        QTest::newRow("many, painted meanwhile") << 150000 << 150000 << 60 << 6u << 40;
+        QTest::newRow("one big folder, scattered") << 5000 << 5000 << 35 << 7u << 5000;
     }
     void removingPositionsEqualsRemovingOneByOne()
     {
@@ -149,22 +151,26 @@ private Q_SLOTS:
         QFETCH(int, announced);
         QFETCH(int, percent);
         QFETCH(quint32, seed);
+        QFETCH(int, perFolder);
         ListPane batch(true), single(true);
         QStringList texts; // and ticks: the same list kept plainly
         QList<bool> ticks;
         QAbstractItemModelTester tester(&batch, QAbstractItemModelTester::FailureReportingMode::QtTest);
         batch.addColumn(QStringLiteral("h"));
         QRandomGenerator random(seed);
-        // Loose rows and runs under folders, some names long enough to fill a folder's share of storage.
+        // Loose rows and runs under folders; a few names of 253 to 256 bytes, around the longest a row keeps
+        // beside others, and a few long enough to fill a folder's share of storage.
         for (int i = 0; i < rows; ++i) {
-            const QByteArray name = QByteArray(random.bounded(100) == 0 ? 20000 : 1, 'n') +
-                                    QByteArray::number(random.bounded(50));
+            static constexpr int kRareLengths[] = {20000, 251, 252, 253, 254};
+            const int rare = int(random.bounded(100));
+            const QByteArray name =
+                QByteArray(rare < 5 ? kRareLengths[rare] : 1, 'n') + QByteArray::number(random.bounded(50) + 50);
             if (random.bounded(4) == 0) {
                 batch.append(QString::fromUtf8(name));
                 single.append(QString::fromUtf8(name));
                 texts.append(QString::fromUtf8(name));
             } else {
-                const QByteArray folder = "/d" + QByteArray::number(i / 40) + '/';
+                const QByteArray folder = "/d" + QByteArray::number(i / perFolder) + '/';
                 batch.appendInFolder(batch.addPrefix(folder.toStdString()), name.toStdString());
                 single.appendInFolder(single.addPrefix(folder.toStdString()), name.toStdString());
                 texts.append(QString::fromUtf8(folder + name));
@@ -218,7 +224,7 @@ private Q_SLOTS:
     {
         ListPane pane(true);
         QStringList expected;
-        const int lengths[] = {0, 1, 127, 128, 129, 16383, 16384, 70000};
+        const int lengths[] = {0, 1, 127, 128, 129, 254, 255, 256, 16383, 16384, 70000};
         for (int round = 0; round < 40; ++round)
             for (const int length : lengths) {
                 const QString text = QString(length, QChar(u'a' + round % 26)) + QString::number(round);
@@ -240,6 +246,29 @@ private Q_SLOTS:
             expected.removeAt(*it - 1);
         QCOMPARE(entries(pane), expected);
         QCOMPARE(pane.utf8Bytes(), utf8Size(expected));
+    }
+
+    // A row read while a long removal repaints is read in the old list; a row read after it, in the new one,
+    // starts where the new list says, whatever was read before.
+    void rowsReadDuringARemovalDoNotMisplaceTheRowsAfter()
+    {
+        ListPane pane(true);
+        QStringList expected;
+        const int folder = pane.addPrefix("/one/");
+        for (int i = 0; i < 70000; ++i) {
+            const std::string name = std::string(std::size_t(i % 7 + 1), 'x') + std::to_string(i);
+            pane.appendInFolder(folder, name);
+            expected.append(QStringLiteral("/one/") + QString::fromStdString(name));
+        }
+        pane.announce();
+        std::vector<int> everyThird;
+        for (int position = 1; position <= pane.count(); position += 3)
+            everyThird.push_back(position);
+        pane.removePositions(everyThird, [&] { QCOMPARE(pane.text(100), expected[99]); });
+        for (auto it = everyThird.rbegin(); it != everyThird.rend(); ++it)
+            expected.removeAt(*it - 1);
+        QCOMPARE(pane.text(120), expected[119]);
+        QCOMPARE(entries(pane), expected);
     }
 
     void theSelectionIsTheSelectedRow()
