@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 #include <vector>
 
 qint64 residentBytes()
@@ -97,20 +96,30 @@ qsizetype countLines(const QByteArray& text)
 
 bool sameLines(const QString& first, const QString& second, bool crlf)
 {
-    auto lines = [](const QString& path, bool dropCr) {
+    // Each file's non-empty lines as sorted 64-bit hashes, read from the mapped file: ten million lines take
+    // 80 MB here rather than gigabytes of separate lines, which the kernel would hand back only to give out
+    // again, slowly, to the figures that follow.
+    auto hashes = [](const QString& path, bool dropCr) {
+        std::vector<std::size_t> all;
         QFile file(path);
-        std::unordered_map<QByteArray, int> counts;
         if (!file.open(QIODevice::ReadOnly))
-            return counts;
-        for (QByteArray line : file.readAll().split('\n')) {
-            if (dropCr && line.endsWith('\r'))
-                line.chop(1);
-            if (!line.isEmpty())
-                ++counts[line];
+            return all;
+        const qint64 size = file.size();
+        const char* data = size > 0 ? reinterpret_cast<const char*>(file.map(0, size)) : "";
+        for (qint64 at = 0; at < size;) {
+            const char* end = static_cast<const char*>(std::memchr(data + at, '\n', std::size_t(size - at)));
+            const qint64 next = end ? end - data + 1 : size;
+            qint64 length = (end ? end - data : size) - at;
+            if (dropCr && length > 0 && data[at + length - 1] == '\r')
+                --length;
+            if (length > 0)
+                all.push_back(qHash(QByteArrayView(data + at, length)));
+            at = next;
         }
-        return counts;
+        std::sort(all.begin(), all.end());
+        return all;
     };
-    return lines(first, crlf) == lines(second, false);
+    return hashes(first, crlf) == hashes(second, false);
 }
 
 StallMeter::StallMeter()
