@@ -247,27 +247,36 @@ void ListPane::remove(int position)
 
 void ListPane::removePositions(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting)
 {
-    for (std::size_t i = 0; i < ascendingPositions.size(); ++i) {
-        toIndex(ascendingPositions[i]);
-        if (i > 0 && ascendingPositions[i] <= ascendingPositions[i - 1])
-            throw Failure(QStringLiteral("Invalid procedure call or argument"));
-    }
     if (ascendingPositions.empty())
         return;
+    // Positions that ascend are within the pane when the first and the last are. Of positions that do not,
+    // the failure is the one met first in order: a position outside the pane up to the first that does not
+    // ascend, else that one.
+    const auto unordered =
+        std::adjacent_find(ascendingPositions.begin(), ascendingPositions.end(), std::greater_equal<int>());
+    toIndex(ascendingPositions.front());
+    if (unordered == ascendingPositions.end()) {
+        toIndex(ascendingPositions.back());
+    } else {
+        toIndex(*unordered);
+        toIndex(*(unordered + 1));
+        throw Failure(QStringLiteral("Invalid procedure call or argument"));
+    }
     ++m_removals;
     const auto firstUnannounced = std::upper_bound(ascendingPositions.begin(), ascendingPositions.end(), m_announced);
-    std::vector<std::pair<PositionIt, PositionIt>> ranges; // runs of adjacent announced rows
-    for (auto position = ascendingPositions.begin(); position != firstUnannounced; ++position) {
-        if (!ranges.empty() && *(ranges.back().second - 1) == *position - 1)
-            ranges.back().second = position + 1;
-        else
-            ranges.emplace_back(position, position + 1);
-    }
-    // A few ranges are told to the views one by one, the highest first; a scattered removal resets them.
+    // A few runs of adjacent announced rows are told to the views one by one, the highest first; a scattered
+    // removal resets them, and is known as such from its first runs.
     constexpr std::size_t kMostRangesToTell = 64;
-    if (ranges.size() > kMostRangesToTell) {
-        replaceWithout(ascendingPositions, keepPainting);
-        return;
+    std::vector<std::pair<PositionIt, PositionIt>> ranges;
+    for (auto position = ascendingPositions.begin(); position != firstUnannounced; ++position) {
+        if (!ranges.empty() && *(ranges.back().second - 1) == *position - 1) {
+            ranges.back().second = position + 1;
+        } else if (ranges.size() == kMostRangesToTell) {
+            replaceWithout(ascendingPositions, keepPainting);
+            return;
+        } else {
+            ranges.emplace_back(position, position + 1);
+        }
     }
     // Rows the views have not been told of yet go silently.
     eraseRows(firstUnannounced, ascendingPositions.end());

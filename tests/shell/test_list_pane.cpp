@@ -78,6 +78,9 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(Failure, pane.text(position));
         QVERIFY_THROWS_EXCEPTION(Failure, pane.remove(position));
         QVERIFY_THROWS_EXCEPTION(Failure, pane.checked(position));
+        // A batch with such a position, or out of order, removes nothing.
+        QVERIFY_THROWS_EXCEPTION(Failure, pane.removePositions({1, position}));
+        QVERIFY_THROWS_EXCEPTION(Failure, pane.removePositions({2, 1}));
         QCOMPARE(pane.count(), 2);
     }
 
