@@ -57,6 +57,9 @@ void removeEntries(Yield& yield, ListPane& pane, const QString& text, bool remov
     {
         ScanGuard guard(pane);
         const int n = pane.count();
+        // Room for every row at once: the pages are only taken as positions fill them, and a vector that
+        // doubled would copy millions of positions at one go.
+        positions.reserve(std::size_t(n));
         const RowLossCheck rowsLost(pane,
                                     QStringLiteral("The list was changed during the search; nothing was removed"));
         for (int i = 1; i <= n; ++i) {

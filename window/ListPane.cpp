@@ -405,7 +405,7 @@ void ListPane::eraseRows(PositionIt first, PositionIt last)
 
 void ListPane::replaceWithout(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting)
 {
-    constexpr std::size_t kRowsBetweenPaints = 1 << 16;
+    constexpr std::size_t kRowsBetweenPaints = 1 << 12; // the painting itself is held to its own pace
     std::size_t painted = 0;
     auto paintNow = [&](std::size_t row) {
         if (keepPainting && row >= painted + kRowsBetweenPaints) {

@@ -197,7 +197,8 @@ private Q_SLOTS:
             ++paints;
             QCOMPARE(entries(batch), before);
         });
-        QCOMPARE(paints > 1, rows > 65536 && positions.size() > 64);
+        if (rows > 65536 && positions.size() > 64)
+            QVERIFY(paints > 1);
         for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
             single.remove(*it);
             texts.removeAt(*it - 1);
