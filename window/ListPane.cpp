@@ -110,26 +110,23 @@ std::string_view ListPane::prefixText(std::int32_t prefix) const
 
 std::uint32_t ListPane::startOf(std::size_t index, std::size_t first) const
 {
-    std::size_t from = first;
     std::uint32_t start = 0;
-    if (m_lastStartRow != SIZE_MAX && first <= m_lastStartRow && m_lastStartRow <= index) {
-        from = m_lastStartRow;
-        start = m_lastStart;
-    }
-    for (; from < index; ++from)
-        start += m_rows.lengths[from];
-    m_lastStartRow = index;
-    m_lastStart = start;
+    for (std::size_t i = first; i < index; ++i)
+        start += m_rows.lengths[i];
     return start;
 }
 
 ListPane::Utf8Text ListPane::textOf(std::size_t index) const
 {
     const Segment& in = m_rows.segments[segmentOf(index)];
+    const std::size_t first = std::size_t(in.first);
     const std::uint32_t length = lengthOf(index, in);
+    // A row read right after the one before it in its segment starts where that one ended.
+    const std::uint32_t start = index == m_nextRow && index > first ? m_nextStart : startOf(index, first);
+    m_nextRow = index + 1;
+    m_nextStart = start + length;
     const std::string_view name =
-        length == 0 ? std::string_view(kNothing, 0)
-                    : std::string_view(m_pool.data() + in.base + startOf(index, std::size_t(in.first)), length);
+        length == 0 ? std::string_view(kNothing, 0) : std::string_view(m_pool.data() + in.base + start, length);
     return {prefixText(in.prefix), name};
 }
 
@@ -400,7 +397,7 @@ void ListPane::eraseRows(PositionIt first, PositionIt last)
     if (first == last)
         return;
     m_poolGarbage += copyRowsWithout(first, last, m_rows, m_pool, {});
-    m_lastStartRow = SIZE_MAX;
+    m_nextRow = SIZE_MAX;
 }
 
 void ListPane::replaceWithout(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting)
@@ -438,7 +435,7 @@ void ListPane::replaceWithout(const std::vector<int>& ascendingPositions, const 
     const auto firstUnannounced = std::upper_bound(ascendingPositions.begin(), ascendingPositions.end(), m_announced);
     beginResetModel();
     m_rows.swap(kept);
-    m_lastStartRow = SIZE_MAX; // the views read the old rows while they stayed
+    m_nextRow = SIZE_MAX; // the views read the old rows while they stayed
     if (compact) {
         m_pool.swap(newPool);
         m_poolGarbage = 0;
@@ -454,7 +451,7 @@ void ListPane::clear()
     ++m_removals;
     beginResetModel();
     m_rows.lengths.clear();
-    m_lastStartRow = SIZE_MAX;
+    m_nextRow = SIZE_MAX;
     m_rows.segments.clear();
     m_rows.ticks.clear();
     m_pool.clear();

@@ -119,7 +119,7 @@ private:
     {
         return m_rows.lengths[index] == kLongName ? in.bytes : m_rows.lengths[index];
     }
-    std::uint32_t startOf(std::size_t index, std::size_t first) const;
+    std::uint32_t startOf(std::size_t index, std::size_t first) const; // the lengths before it in its segment
     Utf8Text textOf(std::size_t index) const;
     std::string_view prefixText(std::int32_t prefix) const; // prefix 0 is the empty text
     QString textAt(std::size_t index) const;
@@ -138,10 +138,10 @@ private:
     MappedVector<char> m_pool;
     std::uint64_t m_poolGarbage = 0; // bytes of the pool no segment holds
     mutable std::size_t m_lastSegment = 0;
-    // The row whose start was last worked out, and that start: rows read in order take one addition each.
-    // Any removal forgets it.
-    mutable std::size_t m_lastStartRow = SIZE_MAX;
-    mutable std::uint32_t m_lastStart = 0;
+    // The row after the one last read, and where in its segment that one ended: rows read in order find
+    // their start there. Any removal forgets it.
+    mutable std::size_t m_nextRow = SIZE_MAX;
+    mutable std::uint32_t m_nextStart = 0;
     std::uint64_t m_removals = 0;
     MappedVector<char> m_prefixBytes;
     MappedVector<std::uint64_t> m_prefixEnds; // prefix i (from 1) ends at [i] and starts at [i - 1]
