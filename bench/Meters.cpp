@@ -105,7 +105,12 @@ bool sameLines(const QString& first, const QString& second, bool crlf)
         if (!file.open(QIODevice::ReadOnly))
             return all;
         const qint64 size = file.size();
+        QByteArray read; // where the file cannot be mapped
         const char* data = size > 0 ? reinterpret_cast<const char*>(file.map(0, size)) : "";
+        if (!data) {
+            read = file.readAll();
+            data = read.constData();
+        }
         for (qint64 at = 0; at < size;) {
             const char* end = static_cast<const char*>(std::memchr(data + at, '\n', std::size_t(size - at)));
             const qint64 next = end ? end - data + 1 : size;
