@@ -451,9 +451,9 @@ void ListPane::clear()
     ++m_removals;
     beginResetModel();
     m_rows.lengths.clear();
-    m_nextRow = SIZE_MAX;
     m_rows.segments.clear();
     m_rows.ticks.clear();
+    m_nextRow = SIZE_MAX;
     m_pool.clear();
     m_poolGarbage = 0;
     m_prefixBytes.clear();
