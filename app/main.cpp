@@ -20,7 +20,7 @@ int main(int argc, char* argv[])
     PosixFileSystem files;
     QtCallWaiter waiter; // for the calls into shares, which may hang
     files.setWaiter(&waiter);
-    QtClipboard clipboard;
+    QtClipboard clipboard(&yield);
     IniSettingsStorage settings;
     SystemEnvironment environment;
     Services services{dialogs,

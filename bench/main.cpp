@@ -41,6 +41,7 @@ namespace {
 class BenchClipboard : public QtClipboard
 {
 public:
+    using QtClipboard::QtClipboard;
     bool refusing = false;
     int offers = 0;
 
@@ -133,7 +134,7 @@ int main(int argc, char* argv[])
     PosixFileSystem files;
     QtCallWaiter waiter; // as the program has it, for the calls into shares
     files.setWaiter(&waiter);
-    BenchClipboard clipboard;
+    BenchClipboard clipboard(&yield);
     IniSettingsStorage settings(scratch + QStringLiteral("/config"));
     SystemEnvironment environment;
     Services services{dialogs, yield, files, clipboard, settings, environment, scratch};

@@ -1,6 +1,8 @@
 #include "platform/QtClipboard.h"
 
 #include "platform/Failure.h"
+#include "platform/LargeBuffers.h"
+#include "platform/Yield.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -26,6 +28,7 @@ class CopyOffer : public QMimeData
 public:
     CopyOffer(QByteArray utf8, std::uint64_t number) : m_utf8(std::move(utf8)), m_number(number) {}
     std::uint64_t number() const { return m_number; }
+    const QByteArray& utf8() const { return m_utf8; }
 
     QStringList formats() const override { return {kUtf8Text, kPlainText}; }
     bool hasFormat(const QString& mimeType) const override { return mimeType == kUtf8Text || mimeType == kPlainText; }
@@ -48,7 +51,16 @@ private:
 
 void QtClipboard::Clear()
 {
-    systemClipboard().clear();
+    QClipboard& clipboard = systemClipboard();
+    // The last copy's text goes with its offer, unless a client still holds it: freed here, a slice at a time.
+    QByteArray last;
+    if (const auto* offer = dynamic_cast<const CopyOffer*>(clipboard.mimeData()))
+        last = offer->utf8();
+    clipboard.clear();
+    releaseInSlices(std::move(last), [this] {
+        if (m_painting)
+            m_painting->paintOnly();
+    });
 }
 
 void QtClipboard::place(QClipboard& clipboard, QMimeData* offer)

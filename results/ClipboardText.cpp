@@ -1,6 +1,7 @@
 #include "results/ClipboardText.h"
 
 #include "platform/Failure.h"
+#include "platform/LargeBuffers.h"
 #include "platform/Utf8.h"
 
 #include <cstdint>
@@ -186,10 +187,13 @@ bool ClipboardSetText(Clipboard& clipboard, const QByteArray& utf8, int format)
 
 void ListViewToClipboard(const PaneSource& pane, Yield& yield, Clipboard& clipboard)
 {
-    const std::optional<QByteArray> text = copyText(pane, yield);
+    std::optional<QByteArray> text = copyText(pane, yield);
     if (!text)
         return;
     ClipboardClear(clipboard);
-    if (!ClipboardSetText(clipboard, *text, 0))
+    const bool placed = ClipboardSetText(clipboard, *text, 0);
+    // A text the clipboard did not keep is freed here, with the window painting meanwhile.
+    releaseInSlices(std::move(*text), [&yield] { yield.paintOnly(); });
+    if (!placed)
         throw Failure(QStringLiteral("The clipboard could not be opened."));
 }

@@ -10,6 +10,8 @@
 #include <QtTest>
 
 #include <climits>
+#include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -48,6 +50,15 @@ TablePane table(int columns, const QStringList& rows)
         pane.rows.push_back(cells);
     }
     return pane;
+}
+
+// What the kernel counts as the process's memory in use.
+qint64 residentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    qint64 pages = 0;
+    statm >> pages >> pages;
+    return pages * ::sysconf(_SC_PAGESIZE);
 }
 
 // The system clipboard, taken over by another program right after each of the first `refusals` offers.
@@ -299,6 +310,48 @@ private Q_SLOTS:
         QCOMPARE(offer->data(QStringLiteral("text/plain;charset=utf-8")), expected.toUtf8());
         QCOMPARE(offer->data(QStringLiteral("text/plain")), expected.toUtf8());
         QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+    }
+
+    // A text of tens of megabytes is freed a slice at a time when the next copy clears it: a client that took
+    // it keeps every byte, and the memory of a text nobody holds goes back while the window may paint.
+    void aLargeTextIsFreedWithoutTouchingWhatAClientHolds()
+    {
+        ListPane pane(true);
+        pane.addColumn(QStringLiteral("Results (List of Files)"));
+        const QString folder = QLatin1Char('/') + QString(100, QLatin1Char('d')) + QLatin1Char('/');
+        QByteArray expected;
+        for (int row = 1; row <= 400'000; ++row) { // 45 MB of text
+            const QString entry = folder + QString::number(row);
+            pane.append(entry);
+            pane.setChecked(row, true);
+            expected += entry.toUtf8() + "\r\n";
+        }
+        struct MemoryAtPaints : ScriptedYield
+        {
+            std::vector<qint64> resident;
+            void paintOnly() override { resident.push_back(residentBytes()); }
+        } yield;
+        QtClipboard clipboard(&yield);
+        const QString utf8 = QStringLiteral("text/plain;charset=utf-8");
+
+        ListViewToClipboard(ListPaneSource(pane), yield, clipboard);
+        const QByteArray held = QGuiApplication::clipboard()->mimeData()->data(utf8);
+        pane.setChecked(1, false);
+        ListViewToClipboard(ListPaneSource(pane), yield, clipboard);
+        QCOMPARE(held, expected);
+        const qsizetype firstLine = expected.indexOf('\n') + 1;
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(utf8), expected.mid(firstLine));
+
+        yield.resident.clear();
+        const qint64 before = residentBytes();
+        clipboard.Clear();
+        const QMimeData* left = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(!left || left->data(utf8).isEmpty());
+        QVERIFY(!yield.resident.empty());
+        QVERIFY2(yield.resident.back() < before - 30'000'000,
+                 qPrintable(QStringLiteral("%1 MB before, %2 MB at the last paint")
+                                .arg(before >> 20)
+                                .arg(yield.resident.back() >> 20)));
     }
 
     void thePanesWidthsCountUtf16UnitsOfItsBytes_data()
