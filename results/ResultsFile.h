@@ -13,8 +13,8 @@
 // Writes the results file's lines to a device: each line's text in the locale's 8-bit encoding, unchanged,
 // followed by CR LF. No byte-order mark. Lines are gathered and handed to the device in blocks of a quarter
 // megabyte: a million lines cost a few hundred writes, and a write into memory that the kernel must first
-// find (up to 16 us a page on a virtual machine that gave it back to its host) still holds the window for
-// only a few milliseconds.
+// find (a megabyte took 15 to 25 ms on a virtual machine that had given it back to its host) still holds the
+// window for only a few milliseconds.
 class ResultsFileWriter
 {
 public:
