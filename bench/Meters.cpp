@@ -13,15 +13,6 @@
 #include <cstring>
 #include <vector>
 
-qint64 residentBytes()
-{
-    QFile status(QStringLiteral("/proc/self/statm"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = status.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLongLong() * 4096 : 0;
-}
-
 qint64 peakResidentBytes()
 {
     QFile status(QStringLiteral("/proc/self/status"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ResidentMemory.h"
+
 #include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
@@ -10,8 +12,7 @@
 class QAbstractItemView;
 class QWidget;
 
-// The resident memory of this process, in bytes, and the most it has held.
-qint64 residentBytes();
+// The most memory this process has held resident, in bytes, since it started or since the last reset.
 qint64 peakResidentBytes();
 void resetPeakResidentBytes();
 // Writes what the kernel holds back to the disk and empties its caches of file contents, folders and

@@ -1,5 +1,6 @@
 // The copy text of a pane, the clipboard's retries, and the copy command in the window.
 #include "ErrorReports.h"
+#include "ResidentMemory.h"
 #include "ScriptedYield.h"
 #include "platform/QtClipboard.h"
 #include "results/ClipboardText.h"
@@ -10,8 +11,6 @@
 #include <QtTest>
 
 #include <climits>
-#include <fstream>
-#include <unistd.h>
 
 namespace {
 
@@ -50,15 +49,6 @@ TablePane table(int columns, const QStringList& rows)
         pane.rows.push_back(cells);
     }
     return pane;
-}
-
-// What the kernel counts as the process's memory in use.
-qint64 residentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    qint64 pages = 0;
-    statm >> pages >> pages;
-    return pages * ::sysconf(_SC_PAGESIZE);
 }
 
 // The system clipboard, taken over by another program right after each of the first `refusals` offers.
