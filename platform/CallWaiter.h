@@ -9,7 +9,12 @@
 class CallWaiter
 {
 public:
+    // What a close of the window does to a call in progress. A read or a listing is abandoned: the program
+    // ends without it. A call that writes or removes the user's data is let finish first, so that no file is
+    // left half-written and no temporary file stays behind.
+    enum class OnClose { Abandon, Finish };
+
     virtual ~CallWaiter() = default;
     // Runs `call` to its end and rethrows what it threw.
-    virtual void wait(const std::function<void()>& call) = 0;
+    virtual void wait(const std::function<void()>& call, OnClose onClose = OnClose::Abandon) = 0;
 };

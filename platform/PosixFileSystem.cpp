@@ -179,7 +179,7 @@ protected:
     qint64 writeData(const char* data, qint64 size) override
     {
         qint64 done = -1;
-        m_waiter.wait([&] { done = m_device.write(data, size); });
+        m_waiter.wait([&] { done = m_device.write(data, size); }, CallWaiter::OnClose::Finish);
         if (done < 0)
             setErrorString(m_device.errorString());
         return done;
@@ -201,16 +201,16 @@ public:
     {}
     ~WaitingSaveTarget() override
     {
-        m_waiter.wait([&] { m_target.reset(); });
+        m_waiter.wait([&] { m_target.reset(); }, CallWaiter::OnClose::Finish);
     }
     QIODevice& device() override { return m_device; }
     void reserve(qint64 size) override
     {
-        m_waiter.wait([&] { m_target->reserve(size); });
+        m_waiter.wait([&] { m_target->reserve(size); }, CallWaiter::OnClose::Finish);
     }
     void commit() override
     {
-        m_waiter.wait([&] { m_target->commit(); });
+        m_waiter.wait([&] { m_target->commit(); }, CallWaiter::OnClose::Finish);
     }
 
 private:
@@ -231,7 +231,7 @@ public:
     void reserve(qint64 size) override { m_target->reserve(size); }
     void commit() override
     {
-        m_waiter.wait([&] { m_target->commit(); });
+        m_waiter.wait([&] { m_target->commit(); }, CallWaiter::OnClose::Finish);
     }
 
 private:
@@ -674,6 +674,6 @@ std::unique_ptr<SaveTarget> PosixFileSystem::openSave(const QString& path)
         return std::make_unique<CommitWaitingSaveTarget>(*m_waiter, std::move(target));
     }
     std::unique_ptr<SaveTarget> target;
-    m_waiter->wait([&] { target = openPosixSaveTarget(name); });
+    m_waiter->wait([&] { target = openPosixSaveTarget(name); }, CallWaiter::OnClose::Finish);
     return std::make_unique<WaitingSaveTarget>(*m_waiter, std::move(target));
 }

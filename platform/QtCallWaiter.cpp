@@ -93,7 +93,7 @@ QtCallWaiter::~QtCallWaiter()
     m_worker->wake.notify_all();
 }
 
-void QtCallWaiter::wait(const std::function<void()>& call)
+void QtCallWaiter::wait(const std::function<void()>& call, OnClose)
 {
     if (m_closed)
         leave();

@@ -25,7 +25,7 @@ public:
     QtCallWaiter();
     ~QtCallWaiter() override;
 
-    void wait(const std::function<void()>& call) override;
+    void wait(const std::function<void()>& call, OnClose onClose = OnClose::Abandon) override;
     // The window has closed: a wait in progress, or any later one, ends the program.
     void close();
 
