@@ -3,6 +3,7 @@
 #include "app/Help.h"
 #include "app/PaneView.h"
 #include "app/StartUp.h"
+#include "editing/RemoveEntries.h"
 #include "folders/AddFoldersCommand.h"
 #include "folders/DropFolders.h"
 #include "folders/FolderPaneEditing.h"
@@ -10,8 +11,8 @@
 #include "folders/SampleData.h"
 #include "listing/CreateList.h"
 #include "listing/FilterBox.h"
+#include "platform/CommandGate.h"
 #include "results/DragResults.h"
-#include "editing/RemoveEntries.h"
 #include "results/ResultsOutput.h"
 #include "results/ResultsPaneEditing.h"
 #include "settings/SettingsStore.h"
@@ -115,12 +116,17 @@ void setColours(QWidget* widget, const QColor& background, const QColor& text)
 
 } // namespace
 
-MainWindow::MainWindow(Services& services, QWidget* parent)
+MainWindow::MainWindow(Services& services, CommandGate& gate, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_sys(services), m_report(services.dialogs),
-      m_form{.ListView1 = m_folders, .ListView2 = m_results, .Text1 = m_filterBox, .MousePointer = m_pointer,
-             .reporter = m_report, .sys = services, .applicationTitle = QString(), .StartFolder = QString()}
+      m_sys(services), m_gate(gate), m_report(services.dialogs), m_form{.ListView1 = m_folders,
+                                                                        .ListView2 = m_results,
+                                                                        .Text1 = m_filterBox,
+                                                                        .MousePointer = m_pointer,
+                                                                        .reporter = m_report,
+                                                                        .sys = services,
+                                                                        .applicationTitle = QString(),
+                                                                        .StartFolder = QString()}
 {
     createControls();
     connectCommands();
@@ -227,54 +233,60 @@ QPushButton* MainWindow::PushButton(int number) const
     return number >= 1 && number <= 15 ? m_buttons[number] : nullptr;
 }
 
-template <class Handler> void MainWindow::handle(Handler&& handler)
+template <class Handler> void MainWindow::startCommand(Handler handler)
 {
-    try {
-        handler();
-    } catch (const ProgramClosing&) {
-        // The window has closed while the command waited: it does not resume.
-    } catch (const std::exception& error) {
-        // A handler without an error report of its own: its failure ends it and goes no further.
-        qWarning("Tallyfold: %s", error.what());
-    }
+    m_gate.start([handler = std::move(handler)] {
+        try {
+            handler();
+        } catch (const ProgramClosing&) {
+            // The window has closed while the command waited: it does not resume.
+        } catch (const std::exception& error) {
+            // A handler without an error report of its own: its failure ends it and goes no further.
+            qWarning("Tallyfold: %s", error.what());
+        }
+    });
 }
 
 void MainWindow::connectCommands()
 {
     for (const Button& b : kButtons)
         connect(m_buttons[b.number], &QPushButton::clicked, this,
-                [this, command = b.command] { handle([&] { command(m_form); }); });
+                [this, command = b.command] { startCommand([this, command] { command(m_form); }); });
     connect(m_listView1, &PaneView::dblClick, this,
-            [this] { handle([&] { ListView1_DblClick(m_form.MousePointer, m_folders); }); });
+            [this] { startCommand([this] { ListView1_DblClick(m_form.MousePointer, m_folders); }); });
     connect(m_listView1, &PaneView::keyDown, this, [this](int key, int shift) {
-        handle([&] { ListView1_KeyDown(m_form.MousePointer, m_folders, key, shift); });
+        startCommand([=, this] { ListView1_KeyDown(m_form.MousePointer, m_folders, key, shift); });
     });
     connect(m_listView2, &PaneView::keyDown, this, [this](int key, int shift) {
-        handle([&] { ListView2_KeyDown(m_form.MousePointer, m_results, key, shift); });
+        startCommand([=, this] { ListView2_KeyDown(m_form.MousePointer, m_results, key, shift); });
     });
-    m_listView1->setDropTarget([this](const QMimeData& data) { return folderPaneTakes(data); },
-                               [this](const QMimeData& data) { dropOnFolderPane(data); });
+    for (PaneView* view : {m_listView1, m_listView2})
+        view->setActionStarter([this](std::function<void()> action) { startCommand(std::move(action)); });
+    m_listView1->setDropTarget([this](const QMimeData& data) { return droppedFolders(data); },
+                               [this](const QStringList& paths) { dropOnFolderPane(paths); });
     m_listView2->setDragSource([this] { return draggedResults(); });
-    connect(m_text1, &QLineEdit::textChanged, this, [this] { handle([&] { Text1_Change(m_sys.settings, m_filterBox); }); });
+    connect(m_text1, &QLineEdit::textChanged, this,
+            [this] { startCommand([this] { Text1_Change(m_sys.settings, m_filterBox); }); });
 }
 
 namespace {
 const QString kUriList = QStringLiteral("text/uri-list");
 }
 
-bool MainWindow::folderPaneTakes(const QMimeData& data) const
+// The folders a drag carries, read once as it enters: nothing when the folder pane refuses it. The gate refuses
+// every drop while a command runs or the window takes no input.
+std::optional<QStringList> MainWindow::droppedFolders(const QMimeData& data) const
 {
-    return folderPaneTakesDrops(m_form.MousePointer) && data.hasFormat(kUriList) &&
-           droppedPaths(data.data(kUriList)).has_value();
+    if (!data.hasFormat(kUriList))
+        return std::nullopt;
+    return droppedPaths(data.data(kUriList));
 }
 
-// The folders are added as the drop comes, like a click's command: only where the window takes input, never
-// inside a wait or a repaint that takes none, which refuse drops.
-void MainWindow::dropOnFolderPane(const QMimeData& data)
+// The folders are added as the drop comes, like a click's command.
+void MainWindow::dropOnFolderPane(const QStringList& paths)
 {
-    const std::optional<QStringList> paths = droppedPaths(data.data(kUriList));
-    if (paths)
-        handle([&] { dropOnFolders(m_form.tools(), m_sys.settings, m_folders, m_form.StartFolder, *paths); });
+    startCommand(
+        [this, paths] { dropOnFolders(m_form.tools(), m_sys.settings, m_folders, m_form.StartFolder, paths); });
 }
 
 QMimeData* MainWindow::draggedResults() const
@@ -337,7 +349,7 @@ void MainWindow::FilterBox::setText(const QString& text)
     // The box raises no change of its own for the text it already shows, yet every set is a change: "All
     // Files" on a box showing "*" still stores "*" over whatever the store holds.
     if (m_window.m_text1->text() == text)
-        m_window.handle([&] { Text1_Change(m_window.m_sys.settings, *this); });
+        m_window.startCommand([this] { Text1_Change(m_window.m_sys.settings, *this); });
     else
         m_window.m_text1->setText(text);
 }

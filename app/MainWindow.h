@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+class CommandGate;
 class PaneView;
 class QMimeData;
 class QGroupBox;
@@ -27,7 +28,8 @@ public:
     static constexpr int kTwipsPerPixel = 15;
     static constexpr int twips(int value) { return (value + kTwipsPerPixel / 2) / kTwipsPerPixel; }
 
-    explicit MainWindow(Services& services, QWidget* parent = nullptr);
+    // Every command starts through `gate`: a click, a key, a drop, an assistive tool's action.
+    MainWindow(Services& services, CommandGate& gate, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The start-up sequence; the window is shown after it.
@@ -85,15 +87,17 @@ private:
     void createControls();
     void applyColours();
     QMimeData* draggedResults() const;
-    bool folderPaneTakes(const QMimeData& data) const;
-    void dropOnFolderPane(const QMimeData& data);
+    std::optional<QStringList> droppedFolders(const QMimeData& data) const;
+    void dropOnFolderPane(const QStringList& paths);
     void connectCommands();
-    template <class Handler> void handle(Handler&& handler);
+    // Starts a command through the gate; what it lets escape ends it there.
+    template <class Handler> void startCommand(Handler handler);
     void ApplySkin();
     void SetApplicationTitle();
     void Form_Unload();
 
     Services& m_sys;
+    CommandGate& m_gate;
     ListPane m_folders{false};
     ListPane m_results{true};
     ErrorReportBox m_report;

@@ -114,16 +114,27 @@ public:
         return names;
     }
 
+    // An assistive tool's action starts as a click's command does: where none may start, it waits its turn.
     void doAction(const QString& name) override
     {
         if (!isValid())
             return;
+        const QPointer<PaneView> view = m_view;
+        const QPersistentModelIndex index = m_index;
         if (name == toggleAction() && checkable()) {
-            const bool checked = m_index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
-            m_view->model()->setData(QModelIndex(m_index), checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+            m_view->startAction([view, index] {
+                if (!view || !index.isValid())
+                    return;
+                const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+                view->model()->setData(QModelIndex(index), checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+            });
         } else if (name == setFocusAction()) {
-            m_view->setFocus(Qt::OtherFocusReason);
-            m_view->selectRow(m_index.row() + 1);
+            m_view->startAction([view, index] {
+                if (!view || !index.isValid())
+                    return;
+                view->setFocus(Qt::OtherFocusReason);
+                view->selectRow(index.row() + 1);
+            });
         }
     }
 
@@ -327,7 +338,11 @@ public:
     {
         if (row < 0 || row >= rowCount())
             return false;
-        view()->selectRow(row + 1);
+        const QPersistentModelIndex index = view()->model()->index(row, 0);
+        view()->startAction([view = QPointer<PaneView>(view()), index] {
+            if (view && index.isValid())
+                view->selectRow(index.row() + 1);
+        });
         return true;
     }
 
@@ -335,8 +350,12 @@ public:
     {
         if (row < 0 || row >= rowCount())
             return false;
-        view()->selectionModel()->select(view()->model()->index(row, 0),
-                                         QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        const QPersistentModelIndex index = view()->model()->index(row, 0);
+        view()->startAction([view = QPointer<PaneView>(view()), index] {
+            if (view && index.isValid())
+                view->selectionModel()->select(QModelIndex(index),
+                                               QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        });
         return true;
     }
 

@@ -389,7 +389,8 @@ void PaneView::mouseReleaseEvent(QMouseEvent* event)
     QAbstractItemView::mouseReleaseEvent(event);
 }
 
-void PaneView::setDropTarget(std::function<bool(const QMimeData&)> takes, std::function<void(const QMimeData&)> drop)
+void PaneView::setDropTarget(std::function<std::optional<QStringList>(const QMimeData&)> takes,
+                             std::function<void(const QStringList&)> drop)
 {
     m_takesDrop = std::move(takes);
     m_drop = std::move(drop);
@@ -397,12 +398,19 @@ void PaneView::setDropTarget(std::function<bool(const QMimeData&)> takes, std::f
     viewport()->setAcceptDrops(true);
 }
 
+void PaneView::startAction(std::function<void()> action)
+{
+    if (m_startAction)
+        m_startAction(std::move(action));
+    else
+        action();
+}
+
 // Takes the drop as a copy (the files stay where they are) where the source offers that, else as a link.
 bool PaneView::judgeDrop(QDropEvent* event)
 {
     const Qt::DropActions offered = event->possibleActions();
-    if (!m_takesDrop || !event->mimeData() || !(offered & (Qt::CopyAction | Qt::LinkAction)) ||
-        !m_takesDrop(*event->mimeData())) {
+    if (!m_dragged || !(offered & (Qt::CopyAction | Qt::LinkAction))) {
         event->ignore();
         return false;
     }
@@ -411,8 +419,10 @@ bool PaneView::judgeDrop(QDropEvent* event)
     return true;
 }
 
+// What a drag carries is read once, as it enters: a move over the pane only looks at that verdict.
 void PaneView::dragEnterEvent(QDragEnterEvent* event)
 {
+    m_dragged = m_takesDrop && event->mimeData() ? m_takesDrop(*event->mimeData()) : std::nullopt;
     judgeDrop(event);
 }
 
@@ -421,8 +431,14 @@ void PaneView::dragMoveEvent(QDragMoveEvent* event)
     judgeDrop(event);
 }
 
+void PaneView::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    m_dragged.reset();
+    QAbstractItemView::dragLeaveEvent(event);
+}
+
 void PaneView::dropEvent(QDropEvent* event)
 {
     if (judgeDrop(event))
-        m_drop(*event->mimeData());
+        m_drop(*std::exchange(m_dragged, std::nullopt));
 }

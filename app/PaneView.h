@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemView>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -34,9 +35,13 @@ public:
     // offered for copying or linking. The pane itself never changes by it.
     void setDragSource(std::function<QMimeData*()> source) { m_dragSource = std::move(source); }
     const std::function<QMimeData*()>& dragSource() const { return m_dragSource; }
-    // Dropping in: the pane takes a drop that `takes` accepts, with the copying cursor, and hands it to
-    // `drop`; it refuses any other before the drop, with the refusing cursor.
-    void setDropTarget(std::function<bool(const QMimeData&)> takes, std::function<void(const QMimeData&)> drop);
+    // Dropping in: the pane takes a drag whose data `takes` turns into paths, as it enters, with the copying
+    // cursor, and hands the paths to `drop`; it refuses any other with the refusing cursor.
+    void setDropTarget(std::function<std::optional<QStringList>(const QMimeData&)> takes,
+                       std::function<void(const QStringList&)> drop);
+    // What an assistive tool asks of the pane (a tick, a selection) starts through `starter`, as a command does.
+    void setActionStarter(std::function<void(std::function<void()>)> starter) { m_startAction = std::move(starter); }
+    void startAction(std::function<void()> action);
 
     QRect visualRect(const QModelIndex& index) const override;
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
@@ -64,6 +69,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
@@ -81,6 +87,8 @@ private:
     int m_hoverRow = -1;
     std::function<QMimeData*()> m_dragSource;
     std::optional<QPoint> m_dragStart;
-    std::function<bool(const QMimeData&)> m_takesDrop;
-    std::function<void(const QMimeData&)> m_drop;
+    std::function<std::optional<QStringList>(const QMimeData&)> m_takesDrop;
+    std::function<void(const QStringList&)> m_drop;
+    std::optional<QStringList> m_dragged; // what the drag over the pane carries, as it entered
+    std::function<void(std::function<void()>)> m_startAction;
 };

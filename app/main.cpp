@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "platform/CommandGate.h"
 #include "platform/IniSettingsStorage.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/QtCallWaiter.h"
@@ -15,10 +16,11 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("tallyfold"));
 
-    QtDialogs dialogs;
-    QtYield yield;
+    CommandGate gate; // where every command starts, or waits to
+    QtDialogs dialogs(gate);
+    QtYield yield(gate);
     PosixFileSystem files;
-    QtCallWaiter waiter; // for the calls into shares, which may hang
+    QtCallWaiter waiter(gate); // for the calls into shares, which may hang
     files.setWaiter(&waiter);
     QtClipboard clipboard(&yield);
     IniSettingsStorage settings;
@@ -31,7 +33,7 @@ int main(int argc, char* argv[])
                       environment,
                       QDir::toNativeSeparators(QCoreApplication::applicationDirPath())};
 
-    MainWindow window(services);
+    MainWindow window(services, gate);
     dialogs.setOwner(&window);
     window.setUnloadHandler([&] {
         yield.close();

@@ -10,6 +10,7 @@
 
 #include "app/MainWindow.h"
 #include "app/PaneView.h"
+#include "platform/CommandGate.h"
 #include "platform/IniSettingsStorage.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/QtCallWaiter.h"
@@ -130,15 +131,16 @@ int main(int argc, char* argv[])
     const bool everyFigureCold = parser.isSet(coldOption);
 
     BenchDialogs dialogs;
-    QtYield yield;
+    CommandGate gate;
+    QtYield yield(gate);
     PosixFileSystem files;
-    QtCallWaiter waiter; // as the program has it, for the calls into shares
+    QtCallWaiter waiter(gate); // as the program has it, for the calls into shares
     files.setWaiter(&waiter);
     BenchClipboard clipboard(&yield);
     IniSettingsStorage settings(scratch + QStringLiteral("/config"));
     SystemEnvironment environment;
     Services services{dialogs, yield, files, clipboard, settings, environment, scratch};
-    MainWindow window(services);
+    MainWindow window(services, gate);
     window.setUnloadHandler([&] { yield.close(); });
     window.Form_Load();
     window.show();

@@ -96,11 +96,6 @@ std::optional<QStringList> droppedPaths(const QByteArray& uriList, PathStyle sty
     return paths;
 }
 
-bool folderPaneTakesDrops(const PointerState& pointer)
-{
-    return !pointer.isBusy();
-}
-
 void dropOnFolders(const CommandTools& tools, SettingsStorage& settings, ListPane& folders, QString& startFolder,
                    const QStringList& paths)
 {

@@ -15,10 +15,6 @@
 // hold no more than the folder walk lists them. Such a drop is refused whole, before it is made.
 std::optional<QStringList> droppedPaths(const QByteArray& uriList, PathStyle style = kNativePathStyle);
 
-// Whether the folder pane takes a drop now: not while a command holds the window busy, as its editing
-// commands do not act then.
-bool folderPaneTakesDrops(const PointerState& pointer);
-
 // Adds what was dropped onto the folder pane, one by one in the order dropped: a folder as "1. Add Folders
 // and Subfolders" adds the folder the user picked, and the files that follow one another as "Load Folders
 // From Text File" loads the files picked in its dialog. The dropped paths are the dialogs' answers; the

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <mutex>
 #include <optional>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -106,6 +107,43 @@ int linkDescriptor(int fd, const QByteArray& name)
     return ::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0 ? 0 : errno;
 }
 
+// The named temporary files of saves under way. They are made and removed on whichever thread the save runs.
+class Temporaries
+{
+public:
+    static Temporaries& ofThisProcess()
+    {
+        static Temporaries temporaries;
+        return temporaries;
+    }
+    void add(const QByteArray& name)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_names.push_back(name);
+    }
+    void forget(const QByteArray& name)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_names.erase(std::remove(m_names.begin(), m_names.end(), name), m_names.end());
+    }
+    void removeAll()
+    {
+        const std::lock_guard lock(m_mutex);
+        for (const QByteArray& name : std::exchange(m_names, {}))
+            ::unlink(name.constData());
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<QByteArray> m_names;
+};
+
+void removeTemporary(const QByteArray& name)
+{
+    ::unlink(name.constData());
+    Temporaries::ofThisProcess().forget(name);
+}
+
 // A short name beside the target that nothing holds yet: six letters and digits after ".tallyfold-".
 QByteArray temporaryName(const QByteArray& folder)
 {
@@ -142,6 +180,7 @@ public:
             fail(error);
         if (!m_temporary.isEmpty() && ::rename(m_temporary.constData(), m_target.constData()) != 0)
             fail(errno);
+        Temporaries::ofThisProcess().forget(m_temporary);
         m_done = true;
         if (const int error = syncFolder(folderOf(m_target)))
             throw Failure::fromErrno(error);
@@ -158,6 +197,8 @@ private:
             m_temporary = temporaryName(folderOf(m_target));
             error = linkDescriptor(m_device.descriptor(), m_temporary);
         }
+        if (error == 0)
+            Temporaries::ofThisProcess().add(m_temporary);
         if (error != 0) {
             m_temporary.clear();
             fail(error);
@@ -169,7 +210,7 @@ private:
             return;
         m_device.closeDescriptor();
         if (!m_temporary.isEmpty())
-            ::unlink(m_temporary.constData());
+            removeTemporary(m_temporary);
         m_done = true;
     }
     [[noreturn]] void fail(int error)
@@ -295,6 +336,7 @@ int newFile(const QByteArray& folder, QByteArray& temporary)
         temporary.clear();
         return -1;
     }
+    Temporaries::ofThisProcess().add(temporary);
     const mode_t mask = ::umask(0);
     ::umask(mask);
     (void)::fchmod(named, 0666 & ~mask);
@@ -390,12 +432,17 @@ std::unique_ptr<SaveTarget> openExisting(const QByteArray& target, const QByteAr
         if (replacement >= 0)
             ::close(replacement);
         if (!temporary.isEmpty())
-            ::unlink(temporary.constData());
+            removeTemporary(temporary);
     }
     return std::make_unique<InPlaceTarget>(fd);
 }
 
 } // namespace
+
+void removeUnfinishedSaves()
+{
+    Temporaries::ofThisProcess().removeAll();
+}
 
 std::unique_ptr<SaveTarget> openPosixSaveTarget(const QByteArray& path)
 {

@@ -17,3 +17,7 @@
 // A symbolic link is followed, so its target is saved and the link stays. A FIFO or a device is written
 // directly and stays what it is; a FIFO nobody reads is refused, not waited for.
 std::unique_ptr<SaveTarget> openPosixSaveTarget(const QByteArray& path);
+
+// Removes the temporary files that saves under way have made beside their targets: for a program that ends
+// in the middle of a save without undoing it.
+void removeUnfinishedSaves();

@@ -1,5 +1,8 @@
 #include "platform/QtCallWaiter.h"
 
+#include "platform/CommandGate.h"
+#include "platform/PosixSaveTarget.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -49,38 +52,7 @@ struct QtCallWaiter::Worker
     }
 };
 
-namespace {
-
-bool isUserInput(QEvent::Type type)
-{
-    switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonRelease:
-    case QEvent::NonClientAreaMouseButtonDblClick:
-    case QEvent::NonClientAreaMouseMove:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TouchCancel:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::TabletRelease: return true;
-    default: return false;
-    }
-}
-
-} // namespace
-
-QtCallWaiter::QtCallWaiter() : m_worker(std::make_shared<Worker>())
+QtCallWaiter::QtCallWaiter(CommandGate& gate) : m_gate(gate), m_worker(std::make_shared<Worker>())
 {
     // Detached: a thread held by a file system that never answers must not hold the program when it ends.
     std::thread([worker = m_worker] { worker->run(); }).detach();
@@ -93,10 +65,13 @@ QtCallWaiter::~QtCallWaiter()
     m_worker->wake.notify_all();
 }
 
-void QtCallWaiter::wait(const std::function<void()>& call, OnClose)
+void QtCallWaiter::wait(const std::function<void()>& call, OnClose onClose)
 {
-    if (m_closed)
-        leave();
+    if (m_closed) {
+        if (onClose == OnClose::Abandon)
+            leave();
+        return call(); // nothing is on the screen any more to keep painting
+    }
     // A wait inside a wait has no thread to run on; nothing in the program makes one, as no command starts
     // inside a wait.
     if (m_waiting)
@@ -118,19 +93,18 @@ void QtCallWaiter::wait(const std::function<void()>& call, OnClose)
     };
     if (!answered()) {
         m_waiting = true;
-        QCoreApplication::instance()->installEventFilter(this);
-        while (!answered()) {
+        const CommandGate::Scope waiting(m_gate, CommandGate::Moment::Waiting);
+        while (!answered() && !m_closed)
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-            if (m_closed)
-                leave();
+        if (m_closed && onClose == OnClose::Abandon)
+            leave();
+        if (m_closed) {
+            // A write is let finish, out of sight.
+            hideWindows();
+            std::unique_lock lock(worker.mutex);
+            worker.answered.wait(lock, [&] { return worker.done; });
         }
-        QCoreApplication::instance()->removeEventFilter(this);
         m_waiting = false;
-        // The input that came meanwhile, in its order, after the call as if it had come a moment later.
-        for (auto& [receiver, event] : std::exchange(m_heldInput, {})) {
-            if (receiver)
-                QCoreApplication::postEvent(receiver, event.release());
-        }
     }
     std::exception_ptr error;
     {
@@ -146,25 +120,16 @@ void QtCallWaiter::close()
     m_closed = true;
 }
 
-bool QtCallWaiter::eventFilter(QObject* watched, QEvent* event)
-{
-    if (m_waiting &&
-        (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove || event->type() == QEvent::Drop)) {
-        // A drop cannot wait: what it carries goes with the drag. It is refused, as a busy pane refuses it.
-        event->ignore();
-        return true;
-    }
-    // Input posted again after an earlier wait is held again: it runs only where a command may start.
-    if (!m_waiting || !isUserInput(event->type()))
-        return QObject::eventFilter(watched, event);
-    m_heldInput.emplace_back(watched, event->clone());
-    return true;
-}
-
-void QtCallWaiter::leave()
+void QtCallWaiter::hideWindows()
 {
     for (QWindow* window : QGuiApplication::topLevelWindows())
         window->hide();
     QGuiApplication::sync();
+}
+
+void QtCallWaiter::leave()
+{
+    hideWindows();
+    removeUnfinishedSaves();
     std::_Exit(0);
 }

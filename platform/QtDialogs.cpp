@@ -1,5 +1,6 @@
 #include "platform/QtDialogs.h"
 
+#include "platform/CommandGate.h"
 #include "platform/Failure.h"
 
 #include <QDir>
@@ -12,6 +13,12 @@ void QtDialogs::throwIfClosed() const
 {
     if (m_closed)
         throw ProgramClosing{};
+}
+
+int QtDialogs::ask(QDialog& box)
+{
+    const CommandGate::Scope asking(m_gate, CommandGate::Moment::Asking, &box);
+    return box.exec();
 }
 
 QString QtDialogs::displayText(const QString& text)
@@ -39,7 +46,7 @@ int QtDialogs::messageBox(const QString& text, int buttons, const QString& title
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
-    const int answer = box.exec();
+    const int answer = ask(box);
     throwIfClosed();
     if (yesNo)
         return answer == QMessageBox::Yes ? MsgBoxAnswer::Yes : MsgBoxAnswer::No;
@@ -54,7 +61,7 @@ QString QtDialogs::inputBox(const QString& prompt, const QString& title)
     box.setLabelText(displayText(prompt));
     box.setTextValue(QString());
     box.setInputMode(QInputDialog::TextInput);
-    const bool accepted = box.exec() == QDialog::Accepted;
+    const bool accepted = ask(box) == QDialog::Accepted;
     throwIfClosed();
     return accepted ? box.textValue() : QString();
 }
@@ -63,8 +70,12 @@ QString QtDialogs::pickFolder(const QString& prompt, const QString& startFolder)
 {
     throwIfClosed();
     const QString start = !startFolder.isEmpty() && QFileInfo(startFolder).isDir() ? startFolder : QString();
-    QString chosen = QFileDialog::getExistingDirectory(m_owner, prompt, start, QFileDialog::ShowDirsOnly);
+    QFileDialog dialog(m_owner, prompt, start);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    const bool accepted = ask(dialog) == QDialog::Accepted;
     throwIfClosed();
+    QString chosen = accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().constFirst() : QString();
     if (chosen.isEmpty() || !QFileInfo(chosen).isDir())
         return QString();
     chosen = QDir::toNativeSeparators(chosen);
@@ -97,7 +108,7 @@ QStringList QtDialogs::openFileNames(const QString& title, const QStringList& fi
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(nameFilters(filters));
-    const bool accepted = dialog.exec() == QDialog::Accepted;
+    const bool accepted = ask(dialog) == QDialog::Accepted;
     throwIfClosed();
     QStringList chosen;
     if (accepted)
@@ -115,7 +126,7 @@ QString QtDialogs::saveFileName(const QString& title, const QStringList& filters
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setDefaultSuffix(QString());
     dialog.setNameFilters(nameFilters(filters));
-    const bool accepted = dialog.exec() == QDialog::Accepted;
+    const bool accepted = ask(dialog) == QDialog::Accepted;
     throwIfClosed();
     if (!accepted || dialog.selectedFiles().isEmpty())
         return QString();

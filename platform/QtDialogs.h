@@ -5,10 +5,14 @@
 #include <QPointer>
 #include <QWidget>
 
+class CommandGate;
+class QDialog;
+
 // The program's modal pieces as Qt dialogs owned by the main window.
 class QtDialogs : public Dialogs
 {
 public:
+    explicit QtDialogs(CommandGate& gate) : m_gate(gate) {}
     void setOwner(QWidget* owner) { m_owner = owner; }
     // After the window has closed, every further dialog ends the running command instead of showing.
     void close() { m_closed = true; }
@@ -26,7 +30,10 @@ public:
 
 private:
     void throwIfClosed() const;
+    // Shows the box modally; while it is open, only its own input comes through and no command starts.
+    int ask(QDialog& box);
 
+    CommandGate& m_gate;
     QPointer<QWidget> m_owner;
     bool m_closed = false;
 };

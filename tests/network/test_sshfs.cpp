@@ -117,7 +117,7 @@ private Q_SLOTS:
             QSKIP("no SFTP share can be mounted here: it needs root, /dev/fuse, openssh-server and sshfs");
         const QString top = share.path("top");
         WindowHarness h;
-        QtCallWaiter waiter;
+        QtCallWaiter waiter(h.gate);
         h.files.setWaiter(&waiter);
         h.start();
         h.dialogs.folderNext(top);

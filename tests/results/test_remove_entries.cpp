@@ -3,11 +3,15 @@
 #include "PaneLines.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"
-#include "platform/QtDialogs.h"
 #include "editing/RemoveEntries.h"
+#include "platform/CommandGate.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtYield.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QInputDialog>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -290,10 +294,45 @@ private Q_SLOTS:
         QVERIFY(!removalScanning(h.form().ListView1) && !removalScanning(h.form().ListView2));
     }
 
+    // An assistive tool presses the results' "Clear List" while a removal takes scattered rows out of a large
+    // pane and repaints: the clearing waits for the removal. (It ran inside the repaint, and cleared the rows
+    // the removal was still copying.)
+    void aPressWhileARemovalRepaintsWaitsForIt()
+    {
+        WindowHarness h;
+        h.start();
+        ListPane& results = h.form().ListView2;
+        QStringList kept;
+        for (int i = 0; i < 30000; ++i) {
+            const QString row = QStringLiteral("/data/%1/file%2.%3").arg(i % 7).arg(i).arg(i % 3 ? "txt" : "md");
+            results.append(row);
+            if (i % 3)
+                kept.append(row);
+        }
+        QTRY_COMPARE(results.rowCount(), 30000); // the view is told of them: their removal repaints it
+        QtYield painting(h.gate);
+        QPushButton* clear = h.window().PushButton(8);
+        QSignalSpy clicked(clear, &QPushButton::clicked);
+        h.yield.atPaint([&] {
+            QAccessible::queryAccessibleInterface(clear)->actionInterface()->doAction(
+                QAccessibleActionInterface::pressAction());
+            QElapsedTimer waited;
+            waited.start();
+            while (clicked.isEmpty() && waited.elapsed() < 5000)
+                painting.paintOnly();
+        });
+        h.dialogs.inputNext(QStringLiteral(".md"));
+        h.click(4);
+        QCOMPARE(clicked.count(), 1); // the press came while the removal repainted
+        QCOMPARE(h.resultEntries(), kept);
+        QTRY_VERIFY(h.resultEntries().isEmpty());
+    }
+
     // The real input box: empty each time, whatever was typed before; Cancel answers "".
     void inputBoxStartsEmpty()
     {
-        QtDialogs dialogs;
+        CommandGate gate;
+        QtDialogs dialogs(gate);
         QStringList seen;
         auto answer = [&](const QString& typed, bool accept) {
             QTimer::singleShot(0, [&seen, typed, accept] {

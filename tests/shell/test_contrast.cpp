@@ -179,7 +179,7 @@ private Q_SLOTS:
             }
 
             // The program's message box and input box, over the window.
-            QtDialogs dialogs;
+            QtDialogs dialogs(harness.gate);
             dialogs.setOwner(&window);
             auto measureAndClose = [&](const QString& what) {
                 QTimer::singleShot(50, [&, what] {

@@ -1,14 +1,22 @@
 // The yield of a read that must not yield: the window repaints and timers run, a drop is refused (it cannot
-// wait as a click does), and a window that closes meanwhile does not end the read.
+// wait as a click does), a window that closes meanwhile does not end the read, and input held during a wait
+// stays held there.
+#include "platform/CommandGate.h"
 #include "platform/Failure.h"
+#include "platform/QtCallWaiter.h"
 #include "platform/QtYield.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -56,7 +64,8 @@ private Q_SLOTS:
         };
         QTimer::singleShot(50, drop);
 
-        QtYield yield;
+        CommandGate gate;
+        QtYield yield(gate);
         const int paintsBefore = widget.paints;
         QElapsedTimer clock;
         clock.start();
@@ -69,6 +78,63 @@ private Q_SLOTS:
         yield.close();
         yield.paintOnly(); // a closing window ends no read: nothing is thrown
         QVERIFY_THROWS_EXCEPTION(ProgramClosing, yield.DoEvents());
+    }
+
+    // A click held during a wait, and an assistive tool's press that comes during one, start their command
+    // only at a yield that lets the user in: a yield that only repaints holds them again. (The held click was
+    // posted again after the wait and ran inside the next repaint.)
+    void heldInputStartsOnlyWhereTheUserIsLetIn()
+    {
+        CommandGate gate;
+        QtYield yield(gate);
+        QtCallWaiter waiter(gate);
+        QPushButton button(QStringLiteral("Start"));
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        int started = 0;
+        std::atomic<int> clicks = 0;
+        connect(&button, &QPushButton::clicked, [&] {
+            ++clicks;
+            gate.start([&] { ++started; });
+        });
+        const auto waitTill = [&](const std::function<bool()>& done) {
+            waiter.wait([&] {
+                while (!done())
+                    std::this_thread::yield();
+            });
+        };
+        const auto repaintFor50ms = [&] {
+            QElapsedTimer clock;
+            clock.start();
+            while (clock.elapsed() < 50)
+                yield.paintOnly();
+        };
+        const auto yieldUntilStarted = [&](int count) {
+            QElapsedTimer clock;
+            clock.start();
+            while (started < count && clock.elapsed() < 5000)
+                yield.DoEvents();
+        };
+
+        std::atomic<bool> clickMade = false;
+        QTimer::singleShot(20, [&] {
+            QTest::mouseClick(&button, Qt::LeftButton);
+            clickMade = true;
+        });
+        waitTill([&] { return clickMade.load(); });
+        QCOMPARE(clicks, 0); // the click itself is held
+        repaintFor50ms();
+        QCOMPARE(started, 0);
+        yieldUntilStarted(1);
+        QCOMPARE(started, 1);
+
+        QAccessible::queryAccessibleInterface(&button)->actionInterface()->doAction(
+            QAccessibleActionInterface::pressAction());
+        waitTill([&] { return clicks == 2; }); // the press clicks the button inside the wait
+        repaintFor50ms();
+        QCOMPARE(started, 1);
+        yieldUntilStarted(2);
+        QCOMPARE(started, 2);
     }
 };
 

@@ -24,9 +24,17 @@ void ScriptedYield::DoEvents()
         throw ProgramClosing{};
 }
 
+void ScriptedYield::paintOnly()
+{
+    if (m_atPaint)
+        std::exchange(m_atPaint, {})();
+}
+
 QStringList ScriptedYield::problems() const
 {
     QStringList all;
+    if (m_atPaint)
+        all.append(QStringLiteral("the action for a repaint never ran"));
     for (const auto& [call, action] : m_actions)
         all.append(QStringLiteral("an action for yield %1 never ran (%2 yields)").arg(call).arg(m_calls));
     return all;

@@ -8,8 +8,8 @@ WindowHarness::WindowHarness(int readAheadThreads)
           QTest::qFail(qPrintable(QStringLiteral("scripted pieces left unused or unanswered:\n") + left.join(u'\n')),
                        __FILE__, __LINE__);
       }),
-      files(readAheadThreads), settings(m_config.path()),
-      services{dialogs, yield, files, clipboard, settings, environment, m_program.path()}
+      files(readAheadThreads),
+      settings(m_config.path()), services{dialogs, yield, files, clipboard, settings, environment, m_program.path()}
 {}
 
 WindowHarness::~WindowHarness()
@@ -22,7 +22,7 @@ WindowHarness::~WindowHarness()
 
 MainWindow& WindowHarness::start()
 {
-    m_window = std::make_unique<MainWindow>(services);
+    m_window = std::make_unique<MainWindow>(services, gate);
     m_window->setUnloadHandler([this] {
         yield.close();
         dialogs.close();

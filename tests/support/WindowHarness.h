@@ -7,6 +7,7 @@
 #include "ScriptedDialogs.h"
 #include "ScriptedYield.h"
 #include "app/MainWindow.h"
+#include "platform/CommandGate.h"
 
 #include <QTemporaryDir>
 
@@ -41,6 +42,7 @@ public:
     // What the destructor does with problems still left: fails the running test, unless replaced.
     std::function<void(const QStringList&)> onProblemsLeft;
 
+    CommandGate gate;
     QTemporaryDir m_program;
     QTemporaryDir m_config;
     ScriptedDialogs dialogs;

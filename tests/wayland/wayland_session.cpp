@@ -4,6 +4,7 @@
 // starts the compositor and sets the environment (QT_QPA_PLATFORM=wayland, TEMP, XDG_CONFIG_HOME).
 #include "app/MainWindow.h"
 #include "app/PaneView.h"
+#include "platform/CommandGate.h"
 #include "platform/IniSettingsStorage.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/QtCallWaiter.h"
@@ -110,10 +111,11 @@ class WaylandSession : public QObject
 {
     Q_OBJECT
 
-    QtDialogs m_dialogs;
-    QtYield m_yield;
+    CommandGate m_gate;
+    QtDialogs m_dialogs{m_gate};
+    QtYield m_yield{m_gate};
     PosixFileSystem m_files;
-    QtCallWaiter m_waiter;
+    QtCallWaiter m_waiter{m_gate};
     QtClipboard m_clipboard;
     IniSettingsStorage m_settings;
     SystemEnvironment m_environment;
@@ -132,7 +134,7 @@ private Q_SLOTS:
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
         QVERIFY2(!qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"), "the session must not touch the user's settings");
         m_files.setWaiter(&m_waiter);
-        m_window = std::make_unique<MainWindow>(m_services);
+        m_window = std::make_unique<MainWindow>(m_services, m_gate);
         m_dialogs.setOwner(m_window.get());
         m_window->setUnloadHandler([this] {
             m_yield.close();
