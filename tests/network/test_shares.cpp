@@ -11,13 +11,80 @@
 #include "app/PaneView.h"
 #include "platform/QtCallWaiter.h"
 
+#include <QAccessible>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
+#include <cstdio>
+#include <unistd.h>
+
 namespace {
+
+// The results a save writes in the close test, and the list file they make.
+constexpr int kSavedRows = 60000;
+QString savedRow(int i)
+{
+    return QStringLiteral("/data/folder%1/file%2.txt").arg(i % 97).arg(i);
+}
+QByteArray savedList()
+{
+    QByteArray list;
+    for (int i = 0; i < kSavedRows; ++i)
+        list += savedRow(i).toUtf8() + "\r\n";
+    return list;
+}
+
+QStringList temporariesIn(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".tallyfold-*")}, QDir::Files | QDir::Hidden);
+}
+
+// The program's side of the close test, in a process of its own as the close ends the program: a save onto
+// the share, and the window closed once the save writes there.
+void saveThenClose(const QString& target, const QString& sourceFile)
+{
+    WindowHarness h;
+    h.onProblemsLeft = [](const QStringList&) {};
+    QtCallWaiter waiter(h.gate);
+    h.files.setWaiter(&waiter);
+    h.start();
+    h.window().setUnloadHandler([&] {
+        h.yield.close();
+        h.dialogs.close();
+        waiter.close();
+    });
+    for (int i = 0; i < kSavedRows; ++i)
+        h.form().ListView2.append(savedRow(i));
+    h.dialogs.saveNext(target);
+    h.dialogs.answerNext(MsgBoxAnswer::Yes); // over the old file
+    const QFileInfo source(sourceFile);
+    QFile old(sourceFile);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    const QByteArray oldStart = old.read(64);
+    old.close();
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        // Replaced: the new file beside it has bytes. In place: the file's own bytes changed.
+        QDir folder = source.dir();
+        bool writing = false;
+        for (const QString& name : temporariesIn(folder.path()))
+            writing = writing || QFileInfo(folder.filePath(name)).size() > 0;
+        QFile now(sourceFile);
+        writing = writing || (now.open(QIODevice::ReadOnly) && now.read(64) != oldStart);
+        if (writing) {
+            watch.stop();
+            std::printf("closed in the middle of the save\n");
+            std::fflush(stdout);
+            h.window().close();
+        }
+    });
+    watch.start(1);
+    h.click(7);
+}
 
 #define SKIP_WITHOUT_SHARE(share)                                                                                      \
     if (!(share).isMounted())                                                                                          \
@@ -47,7 +114,7 @@ private Q_SLOTS:
         SKIP_WITHOUT_SHARE(share);
         const QString top = share.path(QStringLiteral("top"));
         WindowHarness h(readers);
-        QtCallWaiter waiter;
+        QtCallWaiter waiter(h.gate);
         h.files.setWaiter(&waiter);
         h.start();
         h.dialogs.folderNext(top);
@@ -68,7 +135,7 @@ private Q_SLOTS:
         LatencyShare share(tree.path(), 150);
         SKIP_WITHOUT_SHARE(share);
         WindowHarness h;
-        QtCallWaiter waiter;
+        QtCallWaiter waiter(h.gate);
         h.files.setWaiter(&waiter);
         h.start();
         h.form().ListView1.append(share.path("a"));
@@ -96,31 +163,89 @@ private Q_SLOTS:
         QCOMPARE(h.folderEntries(), (QStringList{share.path("a"), share.path("b")}));
     }
 
+    // The window closed in the middle of a save onto a share: the save's call is let finish or undone, never
+    // cut off by the program's end. The target holds its old bytes or the whole new list, and no temporary
+    // file stays. (The program ended inside the write: a temporary file as large as the list stayed beside
+    // the target, and a file written in place kept the new beginning over the old tail.)
+    void aCloseInTheMiddleOfASaveLeavesAWholeFile_data()
+    {
+        QTest::addColumn<bool>("secondLink");
+        QTest::newRow("replaced") << false;
+        QTest::newRow("written in place: a second hard link") << true;
+    }
+    void aCloseInTheMiddleOfASaveLeavesAWholeFile()
+    {
+        if (qEnvironmentVariableIsSet("TALLYFOLD_SAVE_TARGET"))
+            return saveThenClose(qEnvironmentVariable("TALLYFOLD_SAVE_TARGET"),
+                                 qEnvironmentVariable("TALLYFOLD_SAVE_SOURCE"));
+        QFETCH(bool, secondLink);
+        TestTree tree;
+        QByteArray oldBytes;
+        for (int i = 0; i < 100000; ++i)
+            oldBytes += "an older list, line " + QByteArray::number(i) + "\r\n";
+        tree.file(QStringLiteral("list.txt"), oldBytes);
+        if (secondLink)
+            QCOMPARE(::link(QFile::encodeName(tree.path("list.txt")), QFile::encodeName(tree.path("twin.txt"))), 0);
+        LatencyShare share(tree.path(), 10);
+        SKIP_WITHOUT_SHARE(share);
+
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TALLYFOLD_SAVE_TARGET"), share.path("list.txt"));
+        environment.insert(QStringLiteral("TALLYFOLD_SAVE_SOURCE"), tree.path("list.txt"));
+        program.setProcessEnvironment(environment);
+        program.start(QCoreApplication::applicationFilePath(),
+                      {QStringLiteral("aCloseInTheMiddleOfASaveLeavesAWholeFile:") + QTest::currentDataTag()});
+        QVERIFY(program.waitForFinished(60000));
+        const QByteArray printed = program.readAllStandardOutput();
+        QVERIFY2(printed.contains("closed in the middle of the save"), printed + program.readAllStandardError());
+
+        const QByteArray saved = tree.read(QStringLiteral("list.txt"));
+        QVERIFY2(saved == oldBytes || saved == savedList(),
+                 qPrintable(QStringLiteral("%1 bytes, neither the old %2 nor the new %3")
+                                .arg(saved.size())
+                                .arg(oldBytes.size())
+                                .arg(savedList().size())));
+        QCOMPARE(temporariesIn(tree.path()), QStringList());
+        if (secondLink)
+            QCOMPARE(tree.read(QStringLiteral("twin.txt")), saved);
+    }
+
     // A folder that never answers: the window's timers keep running while the listing waits, and dropping
-    // the share ends the wait with a report; the folders before it are listed.
+    // the share ends the wait with a report; the folders before it are listed. An assistive tool's press of
+    // "1. Add Folders and Subfolders" meanwhile starts that command only after the wait. (It ran inside the
+    // wait, on the thread that the listing's call was using.)
     void aHungFolderKeepsTheWindowLiveUntilTheShareIsDropped()
     {
-        TestTree tree({"a/one.txt", "hung/never.txt"});
+        TestTree tree({"a/one.txt", "hung/never.txt", "picked/"});
         LatencyShare share(tree.path(), 0, QStringLiteral("hung"));
         SKIP_WITHOUT_SHARE(share);
         // No readers ahead: one that looked up the hung folder first would hold the lookup of the folder
         // before it, as the kernel takes the lookups in one folder one at a time.
         WindowHarness h(0);
-        QtCallWaiter waiter;
+        QtCallWaiter waiter(h.gate);
         h.files.setWaiter(&waiter);
         h.start();
         h.form().ListView1.append(share.path("a"));
         h.form().ListView1.append(share.path("hung"));
+        const QStringList listed{share.path("a"), share.path("hung")};
+        h.dialogs.folderNext(tree.path("picked"));
+        QAccessibleInterface* add = QAccessible::queryAccessibleInterface(h.window().PushButton(6));
         QElapsedTimer sinceTick, waited;
         qint64 worstGap = 0;
         QTimer ticks;
-        bool dropped = false;
+        bool pressed = false, dropped = false;
+        QStringList foldersAtDrop;
         QObject::connect(&ticks, &QTimer::timeout, [&] {
             if (dropped)
                 return;
             worstGap = std::max(worstGap, sinceTick.restart());
-            if ((dropped = waited.elapsed() > 1000))
+            if (!pressed && (pressed = waited.elapsed() > 300))
+                add->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            if ((dropped = waited.elapsed() > 1000)) {
+                foldersAtDrop = h.folderEntries();
                 share.drop();
+            }
         });
         sinceTick.start();
         waited.start();
@@ -131,6 +256,8 @@ private Q_SLOTS:
         QVERIFY2(worstGap <= 100, qPrintable(QStringLiteral("the window waited %1 ms").arg(worstGap)));
         QCOMPARE(h.resultEntries(), QStringList{share.path("a/one.txt")});
         QCOMPARE(reportPlaces(h), QStringList{"PushButton5_Click 114"});
+        QCOMPARE(foldersAtDrop, listed);
+        QTRY_COMPARE(h.folderEntries(), listed + QStringList{tree.path("picked") + u'/'});
     }
 };
 
