@@ -50,8 +50,8 @@ public:
     FolderReadAhead& shareReaders();
     std::unique_ptr<QIODevice> openRead(const QString& path) override;
     std::unique_ptr<SaveTarget> openSave(const QString& path) override;
-    // Calls on paths that may hang (see MountTable) are made through the waiter, where there is one; on local
-    // disks only a save's commit is, which waits for the disk.
+    // Calls on paths that may hang, by where they lead (see MountTable), are made through the waiter, where there
+    // is one; on local disks only a save's commit is, which waits for the disk.
     void setWaiter(CallWaiter* waiter) { m_waiter = waiter; }
 
 private:
