@@ -51,7 +51,8 @@ public:
     std::unique_ptr<QIODevice> openRead(const QString& path) override;
     std::unique_ptr<SaveTarget> openSave(const QString& path) override;
     // Calls on paths that may hang, by where they lead (see MountTable), are made through the waiter, where there
-    // is one; on local disks only a save's commit is, which waits for the disk.
+    // is one; on local disks only a save's commit is, which waits for the disk, and the look at where a listed
+    // link leads onto a share.
     void setWaiter(CallWaiter* waiter) { m_waiter = waiter; }
 
 private:
@@ -63,8 +64,12 @@ private:
     // Whether a call on the path goes through the waiter; `guarded` makes it there or here.
     bool waitsFor(QByteArrayView path);
     template <typename Call> auto guarded(QByteArrayView path, Call&& call) -> decltype(call());
-    SubfolderListing subfoldersOf(const QByteArray& name);
-    void listFilesOf(const QByteArray& name, const NameSink& sink);
+    // A listing made on the program's thread, not the waiter's, looks up where a link among the entries leads
+    // through the waiter where it may lead onto a share.
+    SubfolderListing subfoldersOf(const QByteArray& name, bool onProgramThread);
+    void listFilesOf(const QByteArray& name, const NameSink& sink, bool onProgramThread);
+    // The type of what the entry `entry` of the folder `name`, open as `folder`, leads to.
+    bool followedType(int folder, const QByteArray& name, const char* entry, bool onProgramThread, mode_t& mode);
     std::unique_ptr<QFile> openReadOf(const QByteArray& name);
 
     // What a file system keeps of its folders' attributes.

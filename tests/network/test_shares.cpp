@@ -100,9 +100,9 @@ private Q_SLOTS:
         QCOMPARE(h.folderEntries(), (QStringList{share.path("a"), share.path("b")}));
     }
 
-    // A folder that never answers, named on the share or reached from the local disk through a link or "..":
-    // the window's timers keep running while the listing waits, and dropping the share ends the wait; the
-    // folders before it are listed.
+    // A folder that never answers, named on the share or reached from the local disk through a link or "..", or
+    // a link to it among a local folder's files: the window's timers keep running while the listing waits, and
+    // dropping the share ends the wait; the folders before it are listed.
     void aHungFolderKeepsTheWindowLiveUntilTheShareIsDropped_data()
     {
         QTest::addColumn<QString>("listed"); // in a local folder that holds the share's mount point, "mnt"
@@ -112,6 +112,8 @@ private Q_SLOTS:
         QTest::newRow("on the share") << "mnt/hung" << QStringList{"mnt/a/one.txt"} << shareReport;
         QTest::newRow("through a link") << "nas/hung" << QStringList{"mnt/a/one.txt"} << shareReport;
         QTest::newRow("through ..") << "local/../mnt/hung" << QStringList{"mnt/a/one.txt"} << shareReport;
+        QTest::newRow("a link among the files")
+            << "local" << QStringList{"mnt/a/one.txt", "local/kept.txt"} << QStringList{};
     }
     void aHungFolderKeepsTheWindowLiveUntilTheShareIsDropped()
     {
@@ -119,7 +121,7 @@ private Q_SLOTS:
         QFETCH(QStringList, results);
         QFETCH(QStringList, reports);
         TestTree tree({"a/one.txt", "hung/never.txt"});
-        TestTree local({"mnt/", "nas -> mnt", "local/"});
+        TestTree local({"mnt/", "nas -> mnt", "local/kept.txt", "local/hung -> ../mnt/hung"});
         LatencyShare share(tree.path(), 0, QStringLiteral("hung"), local.path("mnt"));
         SKIP_WITHOUT_SHARE(share);
         // A window frozen in the folder would wait for good: the share's server is ended after 5 s.
