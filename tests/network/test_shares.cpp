@@ -9,6 +9,7 @@
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"
+#include "platform/IniSettingsStorage.h"
 #include "platform/QtCallWaiter.h"
 
 #include <QElapsedTimer>
@@ -101,25 +102,28 @@ private Q_SLOTS:
     }
 
     // A folder that never answers, named on the share or reached from the local disk through a link or "..", or
-    // a link to it among a local folder's files: the window's timers keep running while the listing waits, and
-    // dropping the share ends the wait; the folders before it are listed.
+    // a link to it among a local folder's files, or the settings folder: the window's timers keep running while
+    // the listing or the storing waits, and dropping the share ends the wait; the folders before it are listed.
     void aHungFolderKeepsTheWindowLiveUntilTheShareIsDropped_data()
     {
         QTest::addColumn<QString>("listed"); // in a local folder that holds the share's mount point, "mnt"
         QTest::addColumn<QStringList>("results");
         QTest::addColumn<QStringList>("reports");
+        QTest::addColumn<bool>("storing"); // the filter, with `listed` as the settings folder
         const QStringList shareReport{"PushButton5_Click 114"};
-        QTest::newRow("on the share") << "mnt/hung" << QStringList{"mnt/a/one.txt"} << shareReport;
-        QTest::newRow("through a link") << "nas/hung" << QStringList{"mnt/a/one.txt"} << shareReport;
-        QTest::newRow("through ..") << "local/../mnt/hung" << QStringList{"mnt/a/one.txt"} << shareReport;
+        QTest::newRow("on the share") << "mnt/hung" << QStringList{"mnt/a/one.txt"} << shareReport << false;
+        QTest::newRow("through a link") << "nas/hung" << QStringList{"mnt/a/one.txt"} << shareReport << false;
+        QTest::newRow("through ..") << "local/../mnt/hung" << QStringList{"mnt/a/one.txt"} << shareReport << false;
         QTest::newRow("a link among the files")
-            << "local" << QStringList{"mnt/a/one.txt", "local/kept.txt"} << QStringList{};
+            << "local" << QStringList{"mnt/a/one.txt", "local/kept.txt"} << QStringList{} << false;
+        QTest::newRow("the settings through a link") << "nas/hung" << QStringList{} << QStringList{} << true;
     }
     void aHungFolderKeepsTheWindowLiveUntilTheShareIsDropped()
     {
         QFETCH(QString, listed);
         QFETCH(QStringList, results);
         QFETCH(QStringList, reports);
+        QFETCH(bool, storing);
         TestTree tree({"a/one.txt", "hung/never.txt"});
         TestTree local({"mnt/", "nas -> mnt", "local/kept.txt", "local/hung -> ../mnt/hung"});
         LatencyShare share(tree.path(), 0, QStringLiteral("hung"), local.path("mnt"));
@@ -135,6 +139,8 @@ private Q_SLOTS:
         WindowHarness h(0);
         QtCallWaiter waiter;
         h.files.setWaiter(&waiter);
+        IniSettingsStorage settings(local.path(listed));
+        settings.setWaiter(&waiter);
         h.start();
         h.form().ListView1.append(share.path("a"));
         h.form().ListView1.append(local.path(listed));
@@ -152,7 +158,10 @@ private Q_SLOTS:
         sinceTick.start();
         waited.start();
         ticks.start(5);
-        h.click(5);
+        if (storing)
+            QVERIFY_THROWS_EXCEPTION(Failure, settings.write("Quillmark", "Tallyfold", "Text1", "txt"));
+        else
+            h.click(5);
         ticks.stop();
         done.set_value();
         QVERIFY2(dropped, "the hung folder answered, or the window froze until its server was ended");
