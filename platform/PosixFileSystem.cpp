@@ -450,8 +450,12 @@ std::optional<int> PosixFileSystem::windowsAttributes(InFolder at, const QByteAr
         ::close(fd);
         errno = error;
     }
+    // Every bit counts, as the walk compares whole values: hidden + system (22) is left out, the same folder
+    // compressed or not content-indexed is not. Only NTFS's marks of a folder's indexes go, which Windows reports
+    // as the directory bit: the kernel's driver hands them out as they lie on the disk.
+    constexpr std::uint32_t kNtfsIndexes = 0x30000000;
     if (result == 0)
-        return int(bits & (Attribute::ReadOnly | Attribute::Hidden | Attribute::System | Attribute::Archive));
+        return int(bits & ~kNtfsIndexes);
     // A file system that turns out to keep no such bits (another FUSE file system without a subtype, a FAT
     // driver without the request) is not asked again.
     if (errno == ENOTSUP || errno == ENODATA || errno == ENOTTY || errno == EINVAL)

@@ -25,10 +25,9 @@
 // hidden + system (22), and a link to a folder is hidden + system + directory + link (1046), so a walk
 // neither enters the kernel's folders nor follows a link. The link the user picked is directory + link
 // (1040) instead, and leads to its folder. A Windows disk (NTFS through ntfs-3g or the kernel's driver, FAT,
-// exFAT) hands out the folder's own read-only, hidden, system and archive bits, which then count in place
-// of the name; what that costs is paid on such disks only. The root folders are "/" and the root of a
-// mounted Windows disk. Listing fails as permission denied for EACCES and EPERM, as path not found for
-// ENOENT and ENOTDIR.
+// exFAT) hands out the folder's own attribute bits, all of them, which then count in place of the name; what
+// that costs is paid on such disks only. The root folders are "/" and the root of a mounted Windows disk.
+// Listing fails as permission denied for EACCES and EPERM, as path not found for ENOENT and ENOTDIR.
 class PosixFileSystem : public FileSystem
 {
 public:
@@ -87,7 +86,7 @@ private:
         const char* name;
     };
     InFolder inFolder(const QByteArray& name);
-    // The read-only, hidden, system and archive bits a Windows disk keeps for the folder, where it keeps any.
+    // The attribute bits a Windows disk keeps for the folder, where it keeps any.
     std::optional<int> windowsAttributes(InFolder at, const QByteArray& name, Volume volume, dev_t device);
 
     class OpenFolder
