@@ -24,6 +24,7 @@ int main(int argc, char* argv[])
     files.setWaiter(&waiter);
     QtClipboard clipboard(&yield);
     IniSettingsStorage settings;
+    settings.setWaiter(&waiter);
     SystemEnvironment environment;
     Services services{dialogs,
                       yield,

@@ -19,7 +19,8 @@ std::optional<QString> localPath(const QByteArray& uri, PathStyle style)
         host = QByteArray::fromPercentEncoding(rest.mid(2, slash < 0 ? -1 : slash - 2)).toLower();
         rest = slash < 0 ? QByteArray() : rest.sliced(slash);
     }
-    if (rest.isEmpty() || rest.contains('?') || rest.contains('#'))
+    // A path that does not start at the root ("file:notes") would be taken in the working folder.
+    if (!rest.startsWith('/') || rest.contains('?') || rest.contains('#'))
         return std::nullopt;
     const QByteArray bytes = QByteArray::fromPercentEncoding(rest);
     if (bytes.contains('\0') || !Utf8::isValid(std::string_view(bytes.constData(), std::size_t(bytes.size()))))

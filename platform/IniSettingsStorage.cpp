@@ -54,9 +54,20 @@ QString IniSettingsStorage::fileName(const QString& application) const
     return m_folder + QStringLiteral("/") + application + QStringLiteral(".ini");
 }
 
+void IniSettingsStorage::guarded(const QString& fileName, CallWaiter::OnClose onClose,
+                                 const std::function<void()>& call)
+{
+    if (m_waiter && m_mounts.mayHang(QFile::encodeName(fileName)))
+        m_waiter->wait(call, onClose);
+    else
+        call();
+}
+
 std::optional<QString> IniSettingsStorage::read(const QString& application, const QString& section, const QString& key)
 {
-    const std::optional<QByteArray> text = content(fileName(application));
+    const QString name = fileName(application);
+    std::optional<QByteArray> text;
+    guarded(name, CallWaiter::OnClose::Abandon, [&] { text = content(name); });
     if (!text)
         return std::nullopt;
     return IniText::value(*text, section, key);
@@ -68,17 +79,19 @@ void IniSettingsStorage::write(const QString& application, const QString& sectio
     checkName(section);
     checkName(key);
     const QString name = fileName(application);
-    if (!QDir().mkpath(m_folder))
-        throw Failure(QStringLiteral("The folder %1 cannot be created.").arg(m_folder));
-    const std::optional<QByteArray> old = content(name); // what cannot be read is not replaced
+    guarded(name, CallWaiter::OnClose::Finish, [&] {
+        if (!QDir().mkpath(m_folder))
+            throw Failure(QStringLiteral("The folder %1 cannot be created.").arg(m_folder));
+        const std::optional<QByteArray> old = content(name); // what cannot be read is not replaced
 
-    struct stat info;
-    if (old && ::stat(QFile::encodeName(name).constData(), &info) == 0 && (info.st_mode & 0222) == 0)
-        throw Failure(QStringLiteral("The settings file %1 is read-only.").arg(name));
+        struct stat info;
+        if (old && ::stat(QFile::encodeName(name).constData(), &info) == 0 && (info.st_mode & 0222) == 0)
+            throw Failure(QStringLiteral("The settings file %1 is read-only.").arg(name));
 
-    const QByteArray text = IniText::withValue(old.value_or(QByteArray()), section, key, value);
-    std::unique_ptr<SaveTarget> target = openPosixSaveTarget(QFile::encodeName(name));
-    if (target->device().write(text) != text.size())
-        throw Failure(target->device().errorString());
-    target->commit();
+        const QByteArray text = IniText::withValue(old.value_or(QByteArray()), section, key, value);
+        std::unique_ptr<SaveTarget> target = openPosixSaveTarget(QFile::encodeName(name));
+        if (target->device().write(text) != text.size())
+            throw Failure(target->device().errorString());
+        target->commit();
+    });
 }

@@ -74,15 +74,16 @@ bool typeOf(int in, const char* name, int flags, mode_t& mode, dev_t* device = n
 
 // The existence test of a file listing: the entry exists and is not a folder. A link counts by what it
 // leads to: a link to a file (or pipe, device...) does, a link to a folder or a dangling link does not. Only
-// links and entries of unknown type cost a stat; the type of every other entry comes with its name.
-bool IsExistingFile(int folderFd, const dirent64& entry)
+// links and entries of unknown type are looked up (`followedType`); the type of every other entry comes with
+// its name.
+template <typename FollowedType> bool IsExistingFile(const dirent64& entry, FollowedType&& followedType)
 {
     if (entry.d_type == DT_DIR)
         return false;
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
         return true;
     mode_t mode;
-    return typeOf(folderFd, entry.d_name, 0, mode) && !S_ISDIR(mode);
+    return followedType(entry.d_name, mode) && !S_ISDIR(mode);
 }
 
 // A folder being listed, read straight from the kernel a buffer at a time: no stream of the C library, which
@@ -449,8 +450,12 @@ std::optional<int> PosixFileSystem::windowsAttributes(InFolder at, const QByteAr
         ::close(fd);
         errno = error;
     }
+    // Every bit counts, as the walk compares whole values: hidden + system (22) is left out, the same folder
+    // compressed or not content-indexed is not. Only NTFS's marks of a folder's indexes go, which Windows reports
+    // as the directory bit: the kernel's driver hands them out as they lie on the disk.
+    constexpr std::uint32_t kNtfsIndexes = 0x30000000;
     if (result == 0)
-        return int(bits & (Attribute::ReadOnly | Attribute::Hidden | Attribute::System | Attribute::Archive));
+        return int(bits & ~kNtfsIndexes);
     // A file system that turns out to keep no such bits (another FUSE file system without a subtype, a FAT
     // driver without the request) is not asked again.
     if (errno == ENOTSUP || errno == ENODATA || errno == ENOTTY || errno == EINVAL)
@@ -561,13 +566,27 @@ FileSystem::FolderInfo PosixFileSystem::GetFolder(const QString& path, Links lin
     return *info;
 }
 
+bool PosixFileSystem::followedType(int folder, const QByteArray& name, const char* entry, bool onProgramThread,
+                                   mode_t& mode)
+{
+    if (!onProgramThread || !m_waiter || !m_mounts.mayHang(name + '/' + entry))
+        return typeOf(folder, entry, 0, mode);
+    bool found = false;
+    m_waiter->wait([&] { found = typeOf(folder, entry, 0, mode); });
+    return found;
+}
+
 SubfolderListing PosixFileSystem::subfolders(const QString& path)
 {
     const QByteArray name = folderName(path);
-    return guarded(name, [&] { return subfoldersOf(name); });
+    if (!waitsFor(name))
+        return subfoldersOf(name, true);
+    SubfolderListing listing;
+    m_waiter->wait([&] { listing = subfoldersOf(name, false); });
+    return listing;
 }
 
-SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name)
+SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name, bool onProgramThread)
 {
     const InFolder at = inFolder(name);
     Folder folder(at.folder, at.name, m_asks, m_readsFromDisk);
@@ -580,7 +599,7 @@ SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name)
         bool isFolder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             mode_t mode;
-            isFolder = typeOf(folder.fd(), entry->d_name, 0, mode) && S_ISDIR(mode);
+            isFolder = followedType(folder.fd(), name, entry->d_name, onProgramThread, mode) && S_ISDIR(mode);
         }
         if (isFolder)
             listing.names.emplace_back(entry->d_name);
@@ -594,15 +613,18 @@ void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
 {
     const QByteArray name = folderName(folderPath);
     if (!waitsFor(name))
-        return listFilesOf(name, sink);
+        return listFilesOf(name, sink, true);
     // The names are read on the waiter's thread and handed to the command on its own: one pool of bytes, a
     // name after another, each behind its length.
     std::string pool;
     m_waiter->wait([&] {
-        listFilesOf(name, [&](std::string_view found) {
-            const std::uint32_t length = std::uint32_t(found.size());
-            pool.append(reinterpret_cast<const char*>(&length), sizeof length).append(found);
-        });
+        listFilesOf(
+            name,
+            [&](std::string_view found) {
+                const std::uint32_t length = std::uint32_t(found.size());
+                pool.append(reinterpret_cast<const char*>(&length), sizeof length).append(found);
+            },
+            false);
     });
     for (std::size_t at = 0; at < pool.size();) {
         std::uint32_t length;
@@ -612,7 +634,7 @@ void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
     }
 }
 
-void PosixFileSystem::listFilesOf(const QByteArray& name, const NameSink& sink)
+void PosixFileSystem::listFilesOf(const QByteArray& name, const NameSink& sink, bool onProgramThread)
 {
     const InFolder at = inFolder(name);
     Folder folder(at.folder, at.name, m_asks, m_readsFromDisk);
@@ -621,8 +643,11 @@ void PosixFileSystem::listFilesOf(const QByteArray& name, const NameSink& sink)
             return;
         throw Failure::fromErrno(errno);
     }
+    const auto followedTypeOf = [&](const char* entry, mode_t& mode) {
+        return followedType(folder.fd(), name, entry, onProgramThread, mode);
+    };
     while (dirent64* entry = folder.next()) {
-        if (isDotName(entry->d_name) || !IsExistingFile(folder.fd(), *entry))
+        if (isDotName(entry->d_name) || !IsExistingFile(*entry, followedTypeOf))
             continue;
         sink(std::string_view(entry->d_name));
     }

@@ -25,10 +25,9 @@
 // hidden + system (22), and a link to a folder is hidden + system + directory + link (1046), so a walk
 // neither enters the kernel's folders nor follows a link. The link the user picked is directory + link
 // (1040) instead, and leads to its folder. A Windows disk (NTFS through ntfs-3g or the kernel's driver, FAT,
-// exFAT) hands out the folder's own read-only, hidden, system and archive bits, which then count in place
-// of the name; what that costs is paid on such disks only. The root folders are "/" and the root of a
-// mounted Windows disk. Listing fails as permission denied for EACCES and EPERM, as path not found for
-// ENOENT and ENOTDIR.
+// exFAT) hands out the folder's own attribute bits, all of them, which then count in place of the name; what
+// that costs is paid on such disks only. The root folders are "/" and the root of a mounted Windows disk.
+// Listing fails as permission denied for EACCES and EPERM, as path not found for ENOENT and ENOTDIR.
 class PosixFileSystem : public FileSystem
 {
 public:
@@ -50,8 +49,9 @@ public:
     FolderReadAhead& shareReaders();
     std::unique_ptr<QIODevice> openRead(const QString& path) override;
     std::unique_ptr<SaveTarget> openSave(const QString& path) override;
-    // Calls on paths that may hang (see MountTable) are made through the waiter, where there is one; on local
-    // disks only a save's commit is, which waits for the disk.
+    // Calls on paths that may hang, by where they lead (see MountTable), are made through the waiter, where there
+    // is one; on local disks only a save's commit is, which waits for the disk, and the look at where a listed
+    // link leads onto a share.
     void setWaiter(CallWaiter* waiter) { m_waiter = waiter; }
 
 private:
@@ -63,8 +63,12 @@ private:
     // Whether a call on the path goes through the waiter; `guarded` makes it there or here.
     bool waitsFor(QByteArrayView path);
     template <typename Call> auto guarded(QByteArrayView path, Call&& call) -> decltype(call());
-    SubfolderListing subfoldersOf(const QByteArray& name);
-    void listFilesOf(const QByteArray& name, const NameSink& sink);
+    // A listing made on the program's thread, not the waiter's, looks up where a link among the entries leads
+    // through the waiter where it may lead onto a share.
+    SubfolderListing subfoldersOf(const QByteArray& name, bool onProgramThread);
+    void listFilesOf(const QByteArray& name, const NameSink& sink, bool onProgramThread);
+    // The type of what the entry `entry` of the folder `name`, open as `folder`, leads to.
+    bool followedType(int folder, const QByteArray& name, const char* entry, bool onProgramThread, mode_t& mode);
     std::unique_ptr<QFile> openReadOf(const QByteArray& name);
 
     // What a file system keeps of its folders' attributes.
@@ -82,7 +86,7 @@ private:
         const char* name;
     };
     InFolder inFolder(const QByteArray& name);
-    // The read-only, hidden, system and archive bits a Windows disk keeps for the folder, where it keeps any.
+    // The attribute bits a Windows disk keeps for the folder, where it keeps any.
     std::optional<int> windowsAttributes(InFolder at, const QByteArray& name, Volume volume, dev_t device);
 
     class OpenFolder

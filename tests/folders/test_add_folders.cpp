@@ -205,8 +205,9 @@ private Q_SLOTS:
     }
 
     // On a Windows disk a folder's own bits count, not its name: hidden + system (22) is neither listed nor
-    // entered, with the recycle bin's files below it; the same with the archive bit (54) or the read-only bit
-    // (23) is both, and so is a dot-name. The disk's root is entered though Windows marked it hidden + system.
+    // entered, with the recycle bin's files below it; the same with the archive bit (54), the read-only bit
+    // (23), compressed (2070) or not content-indexed (8214) is both, and so is a dot-name. The disk's root is
+    // entered though Windows marked it hidden + system.
     void windowsDiskKeepsItsAttributes()
     {
         TestTree folders;
@@ -214,12 +215,14 @@ private Q_SLOTS:
         if (!disk.isMounted())
             QSKIP("no NTFS volume can be mounted here: it needs root, /dev/fuse, mkntfs and ntfs-3g");
         folders.add({"System Volume Information/tracking/", "$RECYCLE.BIN/S-1-5-21/deleted.txt", "archived/inner/",
-                     "read-only/inner/", "plain/.dot/", "plain/kept.txt"});
+                     "read-only/inner/", "plain/.dot/", "plain/kept.txt", "compressed/inner/", "not indexed/inner/"});
         const QList<std::pair<QString, QString>> attributes{{"", "0x00000016"},
                                                             {"System Volume Information", "0x00000016"},
                                                             {"$RECYCLE.BIN", "0x00000016"},
                                                             {"archived", "0x00000036"},
-                                                            {"read-only", "0x00000017"}};
+                                                            {"read-only", "0x00000017"},
+                                                            {"compressed", "0x00000816"},
+                                                            {"not indexed", "0x00002016"}};
         for (const auto& [folder, value] : attributes) {
             QProcess setfattr;
             setfattr.start("setfattr", {"-n", "system.ntfs_attrib_be", "-v", value, folders.path(folder)});
@@ -231,7 +234,8 @@ private Q_SLOTS:
         h.click(6);
         QCOMPARE(h.folderEntries(), QStringList{folders.path() + u'/'} +
                                         under(folders, {"archived/", "read-only/", "plain/", "archived/inner/",
-                                                        "read-only/inner/", "plain/.dot/"}));
+                                                        "read-only/inner/", "plain/.dot/", "compressed/",
+                                                        "not indexed/", "compressed/inner/", "not indexed/inner/"}));
         h.click(5);
         QCOMPARE(h.resultEntries(), QStringList{folders.path("plain/kept.txt")});
         QCOMPARE(otherMessages(h), QStringList{"Done."});

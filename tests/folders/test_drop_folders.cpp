@@ -45,6 +45,8 @@ private Q_SLOTS:
         QTest::newRow("a folder between list files")
             << QStringList{"file://TOP/one.txt", "file://TOP/A", "file://TOP/two.txt"} << false
             << QStringList{"one", "A", "two"};
+        QTest::newRow("one slash after the scheme") << QStringList{"file:TOP/A"} << false << QStringList{"A"};
+        QTest::newRow("refused: a name in the working folder") << QStringList{"file:A"} << false << QStringList{};
         QTest::newRow("refused: the web") << QStringList{"https://example.com/A"} << false << QStringList{};
         QTest::newRow("refused: another host") << QStringList{"file://server/TOP/A"} << false << QStringList{};
         QTest::newRow("refused: one of two not local")

@@ -1,13 +1,16 @@
 #!/usr/bin/python3
 """Tallyfold on a share whose server stopped answering, as a person and the window system see it.
 
-Mounts the latency file system with one folder that never answers, makes that folder a sample folder, and runs
-the built program on a virtual display: "Load Sample/Example Data", then "2. Start Creating List", which waits
+Mounts the latency file system with one folder that never answers, makes a link on the local disk to that folder
+a sample folder (the other one is reached through ".."), and runs the built program on a virtual display: "Load
+Sample/Example Data", then "2. Start Creating List", which waits
 for the folder. Meanwhile the window must answer the window manager's pings (no gap over 100 ms: it keeps
 handling its events and painting), a close request must take the window off the screen within 2 s, and once
 the share is dropped the process must be gone. Prints the measured times.
 Usage: test_hung_share.py PROGRAM LATENCYFS
 """
+import contextlib
+import glob
 import os
 import shutil
 import signal
@@ -32,6 +35,16 @@ def mounted(point):
         return any(line.split()[4] == point for line in table)
 
 
+def holds_a_request(server):
+    """Whether a thread of the latency file system sits in pause(), where it holds a request for the hung folder."""
+    pause = {"x86_64": "34 ", "aarch64": "73 "}[os.uname().machine]  # aarch64's C library pauses in ppoll()
+    for call in glob.glob("/proc/%d/task/*/syscall" % server.pid):
+        with contextlib.suppress(OSError), open(call) as text:  # a thread may end meanwhile
+            if text.read().startswith(pause):
+                return True
+    return False
+
+
 def run():
     if not os.path.exists("/dev/fuse") or not os.path.exists(latencyfs):
         skip("no /dev/fuse or no latency file system (libfuse3-dev) here")
@@ -47,12 +60,13 @@ def run():
     open(os.path.join(source, "hung", "never.txt"), "w").close()
     server = start([latencyfs, source, share, "0", "hung"])
     wait_for("the share", lambda: mounted(share), 5)
+    os.symlink(os.path.join(share, "hung"), os.path.join(work, "programs"))
 
     start_display("1024x768")
     config = os.path.join(work, "config")
     os.makedirs(config)
     environment = dict(os.environ, QT_QPA_PLATFORM="xcb", XDG_CONFIG_HOME=config,
-                       TEMP=os.path.join(share, "answers"), ProgramFiles=os.path.join(share, "hung"))
+                       TEMP=work + "/source/../share/answers", ProgramFiles=os.path.join(work, "programs"))
     errors = os.path.join(work, "errors.txt")
     with open(errors, "w") as stream:
         tallyfold = start([program], env=environment, stderr=stream)
@@ -66,11 +80,9 @@ def run():
         return int(found[0]) if found else None
 
     window = wait_for("the window", window_id)
-    time.sleep(0.5)
     for x, y in ((400, 185), (268, 312)):  # "Load Sample/Example Data", "2. Start Creating List"
         subprocess.run(["xdotool", "mousemove", "--window", str(window), str(x), str(y), "click", "1"], check=True)
-        time.sleep(0.3)
-    time.sleep(0.5)  # the listing now waits for the hung folder
+    wait_for("the listing to reach the hung folder", lambda: holds_a_request(server), 5)
     if tallyfold.poll() is not None:
         fail("the program ended while it should wait")
 

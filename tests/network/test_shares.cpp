@@ -9,6 +9,7 @@
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"
+#include "platform/IniSettingsStorage.h"
 #include "platform/QtCallWaiter.h"
 
 #include <QAccessible>
@@ -19,7 +20,10 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <csignal>
 #include <cstdio>
+#include <future>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -211,25 +215,54 @@ private Q_SLOTS:
             QCOMPARE(tree.read(QStringLiteral("twin.txt")), saved);
     }
 
-    // A folder that never answers: the window's timers keep running while the listing waits, and dropping
-    // the share ends the wait with a report; the folders before it are listed. An assistive tool's press of
-    // "1. Add Folders and Subfolders" meanwhile starts that command only after the wait. (It ran inside the
-    // wait, on the thread that the listing's call was using.)
+    // A folder that never answers, named on the share or reached from the local disk through a link or "..", or
+    // a link to it among a local folder's files, or the settings folder: the window's timers keep running while
+    // the listing or the storing waits, and dropping the share ends the wait; the folders before it are listed.
+    // An assistive tool's press of "1. Add Folders and Subfolders" during the listing's wait starts that command
+    // only after the wait. (It ran inside the wait, on the thread that the listing's call was using.)
+    void aHungFolderKeepsTheWindowLiveUntilTheShareIsDropped_data()
+    {
+        QTest::addColumn<QString>("listed"); // in a local folder that holds the share's mount point, "mnt"
+        QTest::addColumn<QStringList>("results");
+        QTest::addColumn<QStringList>("reports");
+        QTest::addColumn<bool>("storing"); // the filter, with `listed` as the settings folder
+        const QStringList shareReport{"PushButton5_Click 114"};
+        QTest::newRow("on the share") << "mnt/hung" << QStringList{"mnt/a/one.txt"} << shareReport << false;
+        QTest::newRow("through a link") << "nas/hung" << QStringList{"mnt/a/one.txt"} << shareReport << false;
+        QTest::newRow("through ..") << "local/../mnt/hung" << QStringList{"mnt/a/one.txt"} << shareReport << false;
+        QTest::newRow("a link among the files")
+            << "local" << QStringList{"mnt/a/one.txt", "local/kept.txt"} << QStringList{} << false;
+        QTest::newRow("the settings through a link") << "nas/hung" << QStringList{} << QStringList{} << true;
+    }
     void aHungFolderKeepsTheWindowLiveUntilTheShareIsDropped()
     {
-        TestTree tree({"a/one.txt", "hung/never.txt", "picked/"});
-        LatencyShare share(tree.path(), 0, QStringLiteral("hung"));
+        QFETCH(QString, listed);
+        QFETCH(QStringList, results);
+        QFETCH(QStringList, reports);
+        QFETCH(bool, storing);
+        TestTree tree({"a/one.txt", "hung/never.txt"});
+        TestTree local({"mnt/", "nas -> mnt", "local/kept.txt", "local/hung -> ../mnt/hung", "picked/"});
+        LatencyShare share(tree.path(), 0, QStringLiteral("hung"), local.path("mnt"));
         SKIP_WITHOUT_SHARE(share);
+        // A window frozen in the folder would wait for good: the share's server is ended after 5 s.
+        std::promise<void> done;
+        std::jthread watchdog([server = share.serverPid(), ended = done.get_future()] {
+            if (ended.wait_for(std::chrono::seconds(5)) == std::future_status::timeout)
+                ::kill(pid_t(server), SIGKILL);
+        });
         // No readers ahead: one that looked up the hung folder first would hold the lookup of the folder
         // before it, as the kernel takes the lookups in one folder one at a time.
         WindowHarness h(0);
         QtCallWaiter waiter(h.gate);
         h.files.setWaiter(&waiter);
+        IniSettingsStorage settings(local.path(listed));
+        settings.setWaiter(&waiter);
         h.start();
         h.form().ListView1.append(share.path("a"));
-        h.form().ListView1.append(share.path("hung"));
-        const QStringList listed{share.path("a"), share.path("hung")};
-        h.dialogs.folderNext(tree.path("picked"));
+        h.form().ListView1.append(local.path(listed));
+        const QStringList folders = h.folderEntries();
+        if (!storing)
+            h.dialogs.folderNext(local.path("picked"));
         QAccessibleInterface* add = QAccessible::queryAccessibleInterface(h.window().PushButton(6));
         QElapsedTimer sinceTick, waited;
         qint64 worstGap = 0;
@@ -240,7 +273,7 @@ private Q_SLOTS:
             if (dropped)
                 return;
             worstGap = std::max(worstGap, sinceTick.restart());
-            if (!pressed && (pressed = waited.elapsed() > 300))
+            if (!storing && !pressed && (pressed = waited.elapsed() > 300))
                 add->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
             if ((dropped = waited.elapsed() > 1000)) {
                 foldersAtDrop = h.folderEntries();
@@ -250,14 +283,20 @@ private Q_SLOTS:
         sinceTick.start();
         waited.start();
         ticks.start(5);
-        h.click(5);
+        if (storing)
+            QVERIFY_THROWS_EXCEPTION(Failure, settings.write("Quillmark", "Tallyfold", "Text1", "txt"));
+        else
+            h.click(5);
         ticks.stop();
-        QVERIFY2(waited.elapsed() >= 1000, "the hung folder answered");
+        done.set_value();
+        QVERIFY2(dropped, "the hung folder answered, or the window froze until its server was ended");
         QVERIFY2(worstGap <= 100, qPrintable(QStringLiteral("the window waited %1 ms").arg(worstGap)));
-        QCOMPARE(h.resultEntries(), QStringList{share.path("a/one.txt")});
-        QCOMPARE(reportPlaces(h), QStringList{"PushButton5_Click 114"});
-        QCOMPARE(foldersAtDrop, listed);
-        QTRY_COMPARE(h.folderEntries(), listed + QStringList{tree.path("picked") + u'/'});
+        QCOMPARE(h.resultEntries().replaceInStrings(local.path() + u'/', QString()), results);
+        QCOMPARE(reportPlaces(h), reports);
+        if (!storing) {
+            QCOMPARE(foldersAtDrop, folders);
+            QTRY_COMPARE(h.folderEntries(), folders + QStringList{local.path("picked") + u'/'});
+        }
     }
 };
 

@@ -22,6 +22,8 @@ public:
     QString path(const QString& relative = {}) const;
     // Drops the mount at once, as a user does with fusermount -u -z; calls waiting on it fail.
     void drop();
+    // The server's process: ending it from any thread fails every call waiting on the share.
+    qint64 serverPid() const { return m_server.processId(); }
 
     static QString serverProgram();
 
