@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
+#include <poll.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -79,6 +81,22 @@ std::vector<MountTable::Mount> MountTable::current()
     return mounts;
 }
 
+MountTable::MountTable() : m_watch(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC)) {}
+
+MountTable::~MountTable()
+{
+    if (m_watch >= 0)
+        ::close(m_watch);
+}
+
+bool MountTable::isStale()
+{
+    // The kernel marks the open table with POLLPRI once a mount comes or goes, and clears the mark when asked.
+    pollfd watch{m_watch, POLLPRI, 0};
+    const bool changed = m_watch < 0 || (::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLPRI | POLLERR)));
+    return changed || !m_age.isValid() || m_age.elapsed() > 1000;
+}
+
 void MountTable::refresh()
 {
     m_mounts = current();
@@ -97,7 +115,7 @@ std::string MountTable::typeOf(dev_t device)
     const auto find = [&] {
         return std::find_if(m_mounts.rbegin(), m_mounts.rend(), [&](const Mount& m) { return m.device == device; });
     };
-    if (!m_age.isValid() || m_age.elapsed() > 1000 || find() == m_mounts.rend())
+    if (isStale() || find() == m_mounts.rend())
         refresh();
     const auto found = find();
     return found == m_mounts.rend() ? std::string() : found->type;
@@ -115,7 +133,7 @@ const MountTable::Mount* MountTable::mountOf(std::string_view path) const
 
 bool MountTable::mayHang(QByteArrayView path)
 {
-    if (!m_age.isValid() || m_age.elapsed() > 1000)
+    if (isStale())
         refresh();
     if (!m_anyHanging)
         return false;

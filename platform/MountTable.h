@@ -12,7 +12,8 @@
 // Tells, from the kernel's mount table and without touching any mount that may hang, which paths lead onto
 // file systems whose calls may wait for a server or another program for ever: network shares (NFS, SMB,
 // SSHFS...), FUSE file systems, automounted folders. Local disks and the kernel's own file systems do not.
-// The table is read again when it is a second old, as shares come and go.
+// The table is read again as soon as the kernel says it changed, so a share mounted a moment ago counts at
+// once, and when it is a second old, as links on local disks may change.
 //
 // A path's text does not say where it leads: a link on a local disk (`~/nas`) or a ".." (`/mnt/x/../nas`)
 // may take it onto a share. Where the machine has a mount that may hang, a path is therefore followed a part
@@ -30,6 +31,11 @@ public:
         std::string type;  // as the table names it: "ext4", "fuse.sshfs"...
         bool local;        // answers without a server of its own
     };
+    MountTable();
+    ~MountTable();
+    MountTable(const MountTable&) = delete;
+    MountTable& operator=(const MountTable&) = delete;
+
     // The kernel's table as it stands now, in its order (a later mount over the same point hides an earlier one).
     static std::vector<Mount> current();
 
@@ -42,6 +48,8 @@ public:
 
 private:
     void refresh();
+    // Whether the table was never read, is a second old, or the kernel changed it since.
+    bool isStale();
     // The mount that holds the path, as the table has it; null where none does.
     const Mount* mountOf(std::string_view path) const;
 
@@ -66,6 +74,7 @@ private:
     std::vector<Mount> m_mounts; // sorted by the length of the mount point
     bool m_anyHanging = false;
     QElapsedTimer m_age;
+    int m_watch = -1; // the kernel's table kept open: polling it tells whether a mount came or went
     std::unordered_map<std::string, Followed, Hash, std::equal_to<>> m_kept; // by the path as asked
     std::string m_lastPath; // the path asked last and its answer: a walk asks about one folder several times
     bool m_lastHangs = false;
