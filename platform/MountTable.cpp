@@ -121,6 +121,14 @@ std::string MountTable::typeOf(dev_t device)
     return found == m_mounts.rend() ? std::string() : found->type;
 }
 
+std::string MountTable::typeAt(std::string_view path)
+{
+    if (isStale())
+        refresh();
+    const Mount* mount = mountOf(path);
+    return mount ? mount->type : std::string();
+}
+
 const MountTable::Mount* MountTable::mountOf(std::string_view path) const
 {
     for (auto mount = m_mounts.rbegin(); mount != m_mounts.rend(); ++mount) {

@@ -45,6 +45,8 @@ public:
     // The type of the file system mounted from the device; the table is read again for a device it lacks,
     // one mounted a moment ago. "" where there is none.
     std::string typeOf(dev_t device);
+    // The type of the file system the absolute path lies on by its text, as the table has it now: "" for none.
+    std::string typeAt(std::string_view path);
 
 private:
     void refresh();

@@ -311,6 +311,10 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
             if (name.isEmpty())
                 return;
             if (m_files.m_mounts.mayHang(name)) {
+                // smbnetfs answers one request at a time and keeps no listing: a folder read ahead would only
+                // be read twice, the command's read waiting behind the reader's.
+                if (m_files.m_mounts.typeAt(name.toStdString()) == "fuse.smbnetfs")
+                    return;
                 m_reach = kShareReach;
                 m_files.shareReaders().want(name.toStdString(), m_subfolders);
                 return;
