@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <fcntl.h>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -140,7 +142,10 @@ private:
 
 void removeTemporary(const QByteArray& name)
 {
-    ::unlink(name.constData());
+    // smbnetfs fails every request with EIO for about 3 s after one has timed out (a question about extended
+    // attributes, there): the temporary is asked to go again for up to 10 s, not left on the share.
+    for (int waited = 0; ::unlink(name.constData()) != 0 && errno == EIO && waited < 10000; waited += 50)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     Temporaries::ofThisProcess().forget(name);
 }
 

@@ -59,6 +59,20 @@ private Q_SLOTS:
         QCOMPARE(listed, findListedFiles(top));
         QCOMPARE(listed.size(), files);
         QCOMPARE(otherMessages(h), QStringList{"Done."});
+
+        // The results saved over a file on the share: smbnetfs failed the removal of the save's temporary file
+        // for a moment, and it stayed on the share.
+        QFile old(tree.path("results.txt"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\n") == 4);
+        old.close();
+        h.dialogs.saveNext(share->path("results.txt"));
+        h.dialogs.answerNext(MsgBoxAnswer::Yes); // to the question whether to overwrite it
+        h.click(7);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QStringList saved = QString::fromUtf8(old.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        saved.sort();
+        QCOMPARE(saved, findListedFiles(top));
+        QCOMPARE(QDir(tree.path()).entryList({".tallyfold-*"}, QDir::Files | QDir::Hidden), QStringList());
     }
 };
 
