@@ -1,6 +1,6 @@
 #include "editing/RemoveEntries.h"
 
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
 #include <set>

@@ -2,7 +2,7 @@
 
 #include "folders/UnsafeNames.h"
 
-#include "platform/PathStyle.h"
+#include "base/PathStyle.h"
 
 #include <deque>
 

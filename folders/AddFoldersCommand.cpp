@@ -1,8 +1,8 @@
 #include "folders/AddFoldersCommand.h"
 
+#include "base/PathStyle.h"
 #include "folders/AddFolder.h"
 #include "folders/CollapseBackslashes.h"
-#include "platform/PathStyle.h"
 #include "settings/SettingsStore.h"
 
 #include <vector>

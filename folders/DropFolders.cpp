@@ -1,9 +1,9 @@
 #include "folders/DropFolders.h"
 
+#include "base/Utf8.h"
 #include "folders/AddFolder.h"
 #include "folders/AddFoldersCommand.h"
 #include "folders/LoadLists.h"
-#include "platform/Utf8.h"
 
 namespace {
 

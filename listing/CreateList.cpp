@@ -1,6 +1,6 @@
 #include "listing/CreateList.h"
 
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
 #include <memory>

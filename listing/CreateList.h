@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/PathStyle.h"
 #include "listing/ExtensionKey.h"
 #include "listing/FileFilter.h"
 #include "platform/FileSystem.h"
-#include "platform/PathStyle.h"
 #include "window/Form.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <QByteArray>
 #include <QIODevice>

@@ -1,6 +1,6 @@
 #include "platform/IniSettingsStorage.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/IniText.h"
 #include "platform/PosixSaveTarget.h"
 

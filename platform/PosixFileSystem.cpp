@@ -1,6 +1,6 @@
 #include "platform/PosixFileSystem.h"
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/FolderEntries.h"
 #include "platform/PosixSaveTarget.h"
 

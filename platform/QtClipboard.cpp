@@ -1,7 +1,7 @@
 #include "platform/QtClipboard.h"
 
-#include "platform/Failure.h"
-#include "platform/LargeBuffers.h"
+#include "base/Failure.h"
+#include "base/LargeBuffers.h"
 #include "platform/Yield.h"
 
 #include <QClipboard>

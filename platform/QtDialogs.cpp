@@ -1,7 +1,7 @@
 #include "platform/QtDialogs.h"
 
+#include "base/Failure.h"
 #include "platform/CommandGate.h"
-#include "platform/Failure.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,8 +1,8 @@
 #include "platform/QtYield.h"
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
+#include "base/Failure.h"
 #include "platform/CommandGate.h"
-#include "platform/Failure.h"
 
 #include <QCoreApplication>
 

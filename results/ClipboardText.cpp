@@ -1,8 +1,8 @@
 #include "results/ClipboardText.h"
 
-#include "platform/Failure.h"
-#include "platform/LargeBuffers.h"
-#include "platform/Utf8.h"
+#include "base/Failure.h"
+#include "base/LargeBuffers.h"
+#include "base/Utf8.h"
 
 #include <cstdint>
 #include <cstring>

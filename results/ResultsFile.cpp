@@ -1,6 +1,6 @@
 #include "results/ResultsFile.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <cstring>
 

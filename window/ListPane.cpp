@@ -1,6 +1,6 @@
 #include "window/ListPane.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <QByteArray>
 #include <QMetaObject>

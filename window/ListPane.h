@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Failure.h"
-#include "platform/MappedVector.h"
+#include "base/Failure.h"
+#include "base/MappedVector.h"
 
 #include <QAbstractTableModel>
 #include <QItemSelectionModel>

@@ -5,7 +5,7 @@
 #include "HostileNodes.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
-#include "platform/PathStyle.h"
+#include "base/PathStyle.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

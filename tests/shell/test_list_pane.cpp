@@ -1,5 +1,5 @@
 // The list pane: 1-based rows in insertion order, check marks, removal, batched announcements to the views.
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "window/ListPane.h"
 
 #include <QAbstractItemModelTester>

@@ -1,8 +1,8 @@
 // The yield of a read that must not yield: the window repaints and timers run, a drop is refused (it cannot
 // wait as a click does), a window that closes meanwhile does not end the read, and input held during a wait
 // stays held there.
+#include "base/Failure.h"
 #include "platform/CommandGate.h"
-#include "platform/Failure.h"
 #include "platform/QtCallWaiter.h"
 #include "platform/QtYield.h"
 

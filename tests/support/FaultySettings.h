@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/IniSettingsStorage.h"
 
 // The real INI store in a folder of the test's own, with reads or writes made to fail on demand.

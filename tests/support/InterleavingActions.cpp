@@ -2,7 +2,7 @@
 #include "InterleavingDriver.h"
 
 #include "app/PaneView.h"
-#include "platform/PathStyle.h"
+#include "base/PathStyle.h"
 #include "editing/RemoveEntries.h"
 
 #include <QDir>

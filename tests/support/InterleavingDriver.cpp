@@ -1,7 +1,7 @@
 #include "InterleavingDriver.h"
 
 #include "app/PaneView.h"
-#include "platform/PathStyle.h"
+#include "base/PathStyle.h"
 #include "editing/RemoveEntries.h"
 #include "settings/SettingsStore.h"
 

@@ -2,7 +2,7 @@
 
 #include "PaneLines.h"
 
-#include "platform/PathStyle.h"
+#include "base/PathStyle.h"
 
 #include <QDir>
 #include <QDirIterator>

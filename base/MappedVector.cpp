@@ -1,4 +1,4 @@
-#include "platform/MappedVector.h"
+#include "base/MappedVector.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

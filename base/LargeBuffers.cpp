@@ -1,4 +1,4 @@
-#include "platform/LargeBuffers.h"
+#include "base/LargeBuffers.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <cstring>
 
