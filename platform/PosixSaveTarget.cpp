@@ -1,5 +1,7 @@
 #include "platform/PosixSaveTarget.h"
 
+#include "base/Failure.h"
+
 #include <QBuffer>
 #include <QRandomGenerator>
 
