@@ -2,7 +2,7 @@
 
 #include "app/ErrorReport.h"
 #include "window/Form.h"
-#include "window/ListPane.h"
+#include "panes/PaneModel.h"
 
 #include <QCursor>
 #include <QWidget>
@@ -98,8 +98,8 @@ private:
 
     Services& m_sys;
     CommandGate& m_gate;
-    ListPane m_folders{false};
-    ListPane m_results{true};
+    PaneModel m_folders{false};
+    PaneModel m_results{true};
     ErrorReportBox m_report;
     std::optional<QCursor> m_customPointer;
     WindowPointer m_pointer{*this, m_customPointer};

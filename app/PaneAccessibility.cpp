@@ -1,7 +1,7 @@
 #include "app/PaneAccessibility.h"
 
 #include "app/PaneView.h"
-#include "window/ListPane.h"
+#include "panes/PaneModel.h"
 
 #include <QAccessibleWidget>
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/ListPane.h"
+#include "panes/PaneModel.h"
 #include "window/Pointer.h"
 
 // The key code of the Delete key, as the panes' key-down handlers compare it.
@@ -8,4 +8,4 @@ constexpr int kKeyDelete = 46;
 
 // Removes the selected entry of a pane, unless a command holds the window busy, the pane is empty or nothing
 // is selected. Only one entry goes.
-void removeSelectedEntry(const PointerState& pointer, ListPane& pane);
+void removeSelectedEntry(const PointerState& pointer, PaneModel& pane);

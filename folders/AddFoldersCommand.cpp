@@ -7,7 +7,7 @@
 
 #include <vector>
 
-void PushButton6_Click(const CommandTools& tools, SettingsStorage& settings, ListPane& folders, QString& startFolder)
+void PushButton6_Click(const CommandTools& tools, SettingsStorage& settings, PaneModel& folders, QString& startFolder)
 {
     Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click")));
     QString picked;

@@ -97,7 +97,7 @@ std::optional<QStringList> droppedPaths(const QByteArray& uriList, PathStyle sty
     return paths;
 }
 
-void dropOnFolders(const CommandTools& tools, SettingsStorage& settings, ListPane& folders, QString& startFolder,
+void dropOnFolders(const CommandTools& tools, SettingsStorage& settings, PaneModel& folders, QString& startFolder,
                    const QStringList& paths)
 {
     QStringList files;

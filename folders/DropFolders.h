@@ -20,5 +20,5 @@ std::optional<QStringList> droppedPaths(const QByteArray& uriList, PathStyle sty
 // and Subfolders" adds the folder the user picked, and the files that follow one another as "Load Folders
 // From Text File" loads the files picked in its dialog. The dropped paths are the dialogs' answers; the
 // commands' own steps and reports stay as they are.
-void dropOnFolders(const CommandTools& tools, SettingsStorage& settings, ListPane& folders, QString& startFolder,
+void dropOnFolders(const CommandTools& tools, SettingsStorage& settings, PaneModel& folders, QString& startFolder,
                    const QStringList& paths);

@@ -15,7 +15,7 @@
 
 // "2. Start Creating List": one line per accepted file of every folder in the folder pane, appended to the
 // results pane. Yields once per folder and once per name; a second click during a run does nothing.
-void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListPane& results, const TextBox& filterBox,
+void PushButton5_Click(const CommandTools& tools, const PaneModel& folders, PaneModel& results, const TextBox& filterBox,
                        bool& creatingList);
 
 // The names of one folder's files, kept in one byte buffer: a folder of a million files costs two

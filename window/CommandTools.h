@@ -6,7 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SettingsStorage.h"
 #include "platform/Yield.h"
-#include "window/ListPane.h"
+#include "panes/PaneModel.h"
 #include "window/Pointer.h"
 #include "window/Steps.h"
 

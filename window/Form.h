@@ -19,8 +19,8 @@ enum class Pane { Folders, Results };
 // The main window's state as the commands see it; the window hands each command the pieces it works on.
 struct Form
 {
-    ListPane& ListView1; // FolderList
-    ListPane& ListView2; // ResultList
+    PaneModel& ListView1; // FolderList
+    PaneModel& ListView2; // ResultList
     TextBox& Text1;      // FilterExtension
     PointerState& MousePointer;
     Reporter& reporter;
@@ -29,6 +29,6 @@ struct Form
     bool CreatingList = false;
     QString StartFolder; // the folder chooser's first selection, as "1. Add Folders and Subfolders" last read it
 
-    ListPane& pane(Pane which) { return which == Pane::Folders ? ListView1 : ListView2; }
+    PaneModel& pane(Pane which) { return which == Pane::Folders ? ListView1 : ListView2; }
     CommandTools tools() { return {reporter, sys.dialogs, applicationTitle, MousePointer, sys.files, sys.yield}; }
 };

@@ -125,7 +125,7 @@ private Q_SLOTS:
     {
         WindowHarness h;
         h.start();
-        ListPane& results = h.form().ListView2;
+        PaneModel& results = h.form().ListView2;
         for (const char* path : {"/srv/a b.txt", "/srv/\xc3\xa9t\xc3\xa9.txt", "/srv/c#1.txt"})
             results.append(QString::fromUtf8(path));
         QCoreApplication::processEvents();

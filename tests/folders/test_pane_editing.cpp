@@ -16,7 +16,7 @@ PaneView* viewOf(MainWindow& window, int pane)
     return pane == 1 ? window.ListView1() : window.ListView2();
 }
 
-ListPane& paneOf(WindowHarness& h, int pane)
+PaneModel& paneOf(WindowHarness& h, int pane)
 {
     return pane == 1 ? h.form().ListView1 : h.form().ListView2;
 }
@@ -290,7 +290,7 @@ private Q_SLOTS:
         MainWindow& window = h.start();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        ListPane& list = paneOf(h, pane);
+        PaneModel& list = paneOf(h, pane);
         PaneView* view = viewOf(window, pane);
         QStringList entries;
         for (int i = 0; i < 200; ++i)
@@ -350,7 +350,7 @@ private Q_SLOTS:
         QFETCH(QString, marks);
         WindowHarness h;
         MainWindow& window = h.start();
-        ListPane& pane = h.form().ListView2;
+        PaneModel& pane = h.form().ListView2;
         QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
         fill(pane, entries);
         if (byUser)

@@ -279,7 +279,7 @@ private Q_SLOTS:
         QFETCH(QStringList, entries);
         QFETCH(QList<int>, checkedRows);
         QFETCH(QString, expected);
-        ListPane pane(true);
+        PaneModel pane(true);
         pane.addColumn(QStringLiteral("Results (List of Files)"));
         for (const QString& entry : entries)
             pane.append(entry);
@@ -287,7 +287,7 @@ private Q_SLOTS:
             pane.setChecked(row, true);
         ScriptedYield yield;
         QtClipboard clipboard;
-        ListViewToClipboard(ListPaneSource(pane), yield, clipboard);
+        ListViewToClipboard(PaneModelSource(pane), yield, clipboard);
 
         // The pane changes after the copy: the clipboard keeps what was copied.
         pane.remove(1);
@@ -306,7 +306,7 @@ private Q_SLOTS:
     // it keeps every byte, and the memory of a text nobody holds goes back while the window may paint.
     void aLargeTextIsFreedWithoutTouchingWhatAClientHolds()
     {
-        ListPane pane(true);
+        PaneModel pane(true);
         pane.addColumn(QStringLiteral("Results (List of Files)"));
         const QString folder = QLatin1Char('/') + QString(100, QLatin1Char('d')) + QLatin1Char('/');
         QByteArray expected;
@@ -324,10 +324,10 @@ private Q_SLOTS:
         QtClipboard clipboard(&yield);
         const QString utf8 = QStringLiteral("text/plain;charset=utf-8");
 
-        ListViewToClipboard(ListPaneSource(pane), yield, clipboard);
+        ListViewToClipboard(PaneModelSource(pane), yield, clipboard);
         const QByteArray held = QGuiApplication::clipboard()->mimeData()->data(utf8);
         pane.setChecked(1, false);
-        ListViewToClipboard(ListPaneSource(pane), yield, clipboard);
+        ListViewToClipboard(PaneModelSource(pane), yield, clipboard);
         QCOMPARE(held, expected);
 
         yield.resident.clear();
@@ -349,14 +349,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, longest);
         QFETCH(int, width);
-        ListPane pane(true);
+        PaneModel pane(true);
         pane.addColumn(QStringLiteral("Results (List of Files)"));
         pane.addColumn(QStringLiteral("more")); // a second column, empty in every row, pads the first
         pane.append(QStringLiteral("/\u00e9"));
         pane.append(longest);
         pane.setChecked(1, true);
         ScriptedYield yield;
-        const std::optional<QByteArray> text = copyText(ListPaneSource(pane), yield);
+        const std::optional<QByteArray> text = copyText(PaneModelSource(pane), yield);
         QVERIFY(text.has_value());
         QCOMPARE(*text,
                  (QStringLiteral("/\u00e9") + QString(width - 2, QChar(u' ')) + QStringLiteral("\t\r\n")).toUtf8());
@@ -383,14 +383,14 @@ private Q_SLOTS:
     void namesThatAreNotUtf8AreCopiedAsTheDecoderReadsThem()
     {
         QFETCH(QByteArray, name);
-        ListPane pane(true);
+        PaneModel pane(true);
         pane.addColumn(QStringLiteral("Results (List of Files)"));
         const QByteArray prefix("/d\xc3\xa9j\xc3\xa0/");
         pane.appendInFolder(pane.addPrefix(std::string_view(prefix.constData(), std::size_t(prefix.size()))),
                             std::string_view(name.constData(), std::size_t(name.size())));
         pane.setChecked(1, true);
         ScriptedYield yield;
-        const std::optional<QByteArray> text = copyText(ListPaneSource(pane), yield);
+        const std::optional<QByteArray> text = copyText(PaneModelSource(pane), yield);
         QVERIFY(text.has_value());
         QCOMPARE(*text, (QString::fromUtf8(prefix) + QString::fromUtf8(name) + QStringLiteral("\r\n")).toUtf8());
     }

@@ -20,7 +20,7 @@ namespace {
 const QString kContaining = QStringLiteral("Remove entries containing: ");
 const QString kNotContaining = QStringLiteral("Remove entries not containing: ");
 
-ListPane& paneOf(WindowHarness& h, int button)
+PaneModel& paneOf(WindowHarness& h, int button)
 {
     return button == 13 || button == 14 ? h.form().ListView1 : h.form().ListView2;
 }
@@ -135,8 +135,8 @@ private Q_SLOTS:
         QFETCH(QStringList, remaining);
         WindowHarness h;
         h.start();
-        ListPane& pane = paneOf(h, button);
-        ListPane& other = &pane == &h.form().ListView1 ? h.form().ListView2 : h.form().ListView1;
+        PaneModel& pane = paneOf(h, button);
+        PaneModel& other = &pane == &h.form().ListView1 ? h.form().ListView2 : h.form().ListView1;
         fill(pane, entries);
         fill(other, {"/untouched.txt"});
         h.dialogs.inputNext(text);
@@ -301,7 +301,7 @@ private Q_SLOTS:
     {
         WindowHarness h;
         h.start();
-        ListPane& results = h.form().ListView2;
+        PaneModel& results = h.form().ListView2;
         QStringList kept;
         for (int i = 0; i < 30000; ++i) {
             const QString row = QStringLiteral("/data/%1/file%2.%3").arg(i % 7).arg(i).arg(i % 3 ? "txt" : "md");

@@ -142,7 +142,7 @@ private Q_SLOTS:
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             harness.form().ListView1.append(QStringLiteral("/home/user/Documents/"));
-            ListPane& results = harness.form().ListView2;
+            PaneModel& results = harness.form().ListView2;
             for (const char* path : {"/home/user/Documents/a.txt", "/home/user/Documents/b.txt", "/home/user/c.txt"})
                 results.append(QString::fromLatin1(path));
             results.setChecked(2, true);
@@ -166,13 +166,13 @@ private Q_SLOTS:
                         at(window.Text1(), QRect(4, 4, 16, window.Text1()->height() - 8)));
             for (PaneView* pane : {window.ListView1(), window.ListView2()}) {
                 QHeaderView* header = pane->header();
-                const QString title = pane->pane().headerData(0, Qt::Horizontal).toString();
+                const QString title = pane->paneModel().headerData(0, Qt::Horizontal).toString();
                 measure.add(pane->objectName() + QStringLiteral(" header"), image,
                             at(header, textArea(*header, title, false)));
-                for (int row = 1; row <= pane->pane().count(); ++row) {
-                    QRect area = pane->visualRect(pane->pane().index(row - 1, 0)).adjusted(0, 1, 0, -1);
+                for (int row = 1; row <= pane->paneModel().count(); ++row) {
+                    QRect area = pane->visualRect(pane->paneModel().index(row - 1, 0)).adjusted(0, 1, 0, -1);
                     area.setLeft(area.left() + (pane == window.ListView2() ? area.height() + 8 : 2));
-                    area.setWidth(QFontMetrics(pane->font()).horizontalAdvance(pane->pane().text(row)) - 4);
+                    area.setWidth(QFontMetrics(pane->font()).horizontalAdvance(pane->paneModel().text(row)) - 4);
                     measure.add(QStringLiteral("%1 row %2").arg(pane->objectName()).arg(row), image,
                                 at(pane->viewport(), area));
                 }

@@ -1,6 +1,6 @@
 // The list pane: 1-based rows in insertion order, check marks, removal, batched announcements to the views.
 #include "base/Failure.h"
-#include "window/ListPane.h"
+#include "panes/PaneModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>
@@ -8,7 +8,7 @@
 #include <QtTest>
 
 namespace {
-QStringList entries(const ListPane& pane)
+QStringList entries(const PaneModel& pane)
 {
     QStringList all;
     for (int i = 1; i <= pane.count(); ++i)
@@ -33,7 +33,7 @@ class TestListPane : public QObject
 private Q_SLOTS:
     void appendsKeepInsertionOrder()
     {
-        ListPane pane(true);
+        PaneModel pane(true);
         QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
         pane.addColumn(QStringLiteral("Results (List of Files)"));
         const QStringList texts = {
@@ -49,7 +49,7 @@ private Q_SLOTS:
 
     void removingRenumbersTheRowsAfter()
     {
-        ListPane pane(false);
+        PaneModel pane(false);
         QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
         pane.addColumn(QStringLiteral("h"));
         for (const char* text : {"one", "two", "three"})
@@ -72,7 +72,7 @@ private Q_SLOTS:
     void positionsWithoutARowFail()
     {
         QFETCH(int, position);
-        ListPane pane(true);
+        PaneModel pane(true);
         pane.append(QStringLiteral("a"));
         pane.append(QStringLiteral("b"));
         QVERIFY_THROWS_EXCEPTION(Failure, pane.text(position));
@@ -86,7 +86,7 @@ private Q_SLOTS:
 
     void appendsAreAnnouncedInOneBatch()
     {
-        ListPane pane(true);
+        PaneModel pane(true);
         QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
         pane.addColumn(QStringLiteral("h"));
         QSignalSpy inserted(&pane, &QAbstractItemModel::rowsInserted);
@@ -101,7 +101,7 @@ private Q_SLOTS:
 
     void rowsNotYetAnnouncedCanBeRemovedAndCleared()
     {
-        ListPane pane(false);
+        PaneModel pane(false);
         QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
         pane.addColumn(QStringLiteral("h"));
         pane.append(QStringLiteral("shown"));
@@ -119,7 +119,7 @@ private Q_SLOTS:
 
     void foldersPrefixesAreSharedButTextsAreWhole()
     {
-        ListPane pane(true);
+        PaneModel pane(true);
         const int data = pane.addPrefix("/data/");
         QCOMPARE(pane.addPrefix("/data/"), data);
         pane.appendInFolder(data, "a.txt");
@@ -155,7 +155,7 @@ private Q_SLOTS:
         QFETCH(int, percent);
         QFETCH(quint32, seed);
         QFETCH(int, perFolder);
-        ListPane batch(true), single(true);
+        PaneModel batch(true), single(true);
         QStringList texts; // and ticks: the same list kept plainly
         QList<bool> ticks;
         QAbstractItemModelTester tester(&batch, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -205,7 +205,7 @@ private Q_SLOTS:
             ticks.removeAt(*it - 1);
         }
         // Rows appended afterwards join them unticked.
-        for (ListPane* pane : {&batch, &single}) {
+        for (PaneModel* pane : {&batch, &single}) {
             pane->append(QStringLiteral("/after"));
             pane->appendInFolder(pane->addPrefix("/d0/"), "after");
         }
@@ -226,7 +226,7 @@ private Q_SLOTS:
     // starts once over a megabyte is garbage and half the storage.
     void textsOfAnyLengthSurviveRemovalsAndReclaiming()
     {
-        ListPane pane(true);
+        PaneModel pane(true);
         QStringList expected;
         const int lengths[] = {0, 1, 127, 128, 129, 254, 255, 256, 16383, 16384, 70000};
         for (int round = 0; round < 40; ++round)
@@ -256,7 +256,7 @@ private Q_SLOTS:
     // starts where the new list says, whatever was read before.
     void rowsReadDuringARemovalDoNotMisplaceTheRowsAfter()
     {
-        ListPane pane(true);
+        PaneModel pane(true);
         QStringList expected;
         const int folder = pane.addPrefix("/one/");
         for (int i = 0; i < 70000; ++i) {
@@ -277,7 +277,7 @@ private Q_SLOTS:
 
     void theSelectionIsTheSelectedRow()
     {
-        ListPane pane(false);
+        PaneModel pane(false);
         pane.addColumn(QStringLiteral("h"));
         pane.append(QStringLiteral("a"));
         pane.append(QStringLiteral("b"));

@@ -1,7 +1,7 @@
 // What assistive technology reads of a pane: a table with a header, cells with the entries' texts, check
 // boxes in the results pane, model-change events per batch, and the results pane's keyboard.
 #include "app/PaneView.h"
-#include "window/ListPane.h"
+#include "panes/PaneModel.h"
 
 #include <QAccessible>
 #include <QHeaderView>
@@ -58,7 +58,7 @@ private Q_SLOTS:
 
     void tableOfEntries()
     {
-        ListPane pane(false);
+        PaneModel pane(false);
         pane.addColumn(QStringLiteral("Directories (Folders)"));
         PaneView view(pane, false);
         const QStringList texts = {QStringLiteral("/home/a/"), QStringLiteral("/tmp/Größe 日本/"), QString()};
@@ -95,7 +95,7 @@ private Q_SLOTS:
 
     void checkBoxesOfResults()
     {
-        ListPane pane(true);
+        PaneModel pane(true);
         pane.addColumn(QStringLiteral("Results (List of Files)"));
         PaneView view(pane, true);
         for (const char* text : {"/a/1.txt", "/a/2.txt"})
@@ -124,7 +124,7 @@ private Q_SLOTS:
 
     void eventsPerBatch()
     {
-        ListPane pane(true);
+        PaneModel pane(true);
         pane.addColumn(QStringLiteral("Results (List of Files)"));
         PaneView view(pane, true);
         g_seen.clear(); // what the view told of itself as it was made
@@ -164,7 +164,7 @@ private Q_SLOTS:
 
     void keyboardOfResults()
     {
-        ListPane pane(true);
+        PaneModel pane(true);
         pane.addColumn(QStringLiteral("Results (List of Files)"));
         PaneView view(pane, true);
         view.resize(400, 10 * view.rowHeight() + view.header()->sizeHint().height() + 4);

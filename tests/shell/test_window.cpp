@@ -113,7 +113,7 @@ private Q_SLOTS:
         MainWindow& window = h.start();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        ListPane& list = pane == 1 ? h.form().ListView1 : h.form().ListView2;
+        PaneModel& list = pane == 1 ? h.form().ListView1 : h.form().ListView2;
         PaneView* view = pane == 1 ? window.ListView1() : window.ListView2();
         list.append(QStringLiteral("/a/b/"));
         list.announce();

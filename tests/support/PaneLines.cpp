@@ -1,6 +1,6 @@
 #include "PaneLines.h"
 
-#include "window/ListPane.h"
+#include "panes/PaneModel.h"
 
 QStringList sorted(QStringList lines)
 {
@@ -8,7 +8,7 @@ QStringList sorted(QStringList lines)
     return lines;
 }
 
-void fill(ListPane& pane, const QStringList& entries)
+void fill(PaneModel& pane, const QStringList& entries)
 {
     for (const QString& entry : entries)
         pane.append(entry);

@@ -2,10 +2,10 @@
 
 #include <QStringList>
 
-class ListPane;
+class PaneModel;
 
 // The lines in ascending order, for comparing what a pane holds when only the set of lines matters.
 QStringList sorted(QStringList lines);
 
 // Appends the entries to the pane as rows of one batch.
-void fill(ListPane& pane, const QStringList& entries);
+void fill(PaneModel& pane, const QStringList& entries);

@@ -31,7 +31,7 @@ MainWindow& WindowHarness::start()
     return *m_window;
 }
 
-QStringList paneEntries(const ListPane& pane)
+QStringList paneEntries(const PaneModel& pane)
 {
     QStringList entries;
     for (int position = 1; position <= pane.count(); ++position)

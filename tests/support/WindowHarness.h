@@ -58,4 +58,4 @@ private:
     bool m_taken = false;
 };
 
-QStringList paneEntries(const ListPane& pane);
+QStringList paneEntries(const PaneModel& pane);

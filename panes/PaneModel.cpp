@@ -1,14 +1,14 @@
-#include "window/ListPane.h"
+#include "panes/PaneModel.h"
 
 #include <QByteArray>
 #include <QMetaObject>
 #include <algorithm>
 
-ListPane::ListPane(bool checkBoxes, QObject* parent)
+PaneModel::PaneModel(bool checkBoxes, QObject* parent)
     : QAbstractTableModel(parent), m_checkBoxes(checkBoxes), m_selection(this)
 {}
 
-void ListPane::addColumn(const QString& header)
+void PaneModel::addColumn(const QString& header)
 {
     const int column = int(m_headers.size());
     beginInsertColumns({}, column, column);
@@ -16,7 +16,7 @@ void ListPane::addColumn(const QString& header)
     endInsertColumns();
 }
 
-QString ListPane::textAt(std::size_t index) const
+QString PaneModel::textAt(std::size_t index) const
 {
     const auto [prefix, name] = m_rows.utf8At(index);
     if (prefix.empty())
@@ -27,12 +27,12 @@ QString ListPane::textAt(std::size_t index) const
     return QString::fromUtf8(whole);
 }
 
-QString ListPane::text(int position) const
+QString PaneModel::text(int position) const
 {
     return textAt(m_rows.indexOf(position));
 }
 
-void ListPane::setChecked(int position, bool checked)
+void PaneModel::setChecked(int position, bool checked)
 {
     m_rows.setChecked(position, checked);
     if (position - 1 < m_announced) {
@@ -41,21 +41,21 @@ void ListPane::setChecked(int position, bool checked)
     }
 }
 
-void ListPane::append(const QString& text)
+void PaneModel::append(const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
     appendInFolder(0, std::string_view(utf8.constData(), std::size_t(utf8.size())));
 }
 
-void ListPane::scheduleAnnouncement()
+void PaneModel::scheduleAnnouncement()
 {
     if (m_announcementPending)
         return;
     m_announcementPending = true;
-    QMetaObject::invokeMethod(this, &ListPane::announce, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &PaneModel::announce, Qt::QueuedConnection);
 }
 
-void ListPane::announce()
+void PaneModel::announce()
 {
     m_announcementPending = false;
     if (m_announced >= count())
@@ -65,7 +65,7 @@ void ListPane::announce()
     endInsertRows();
 }
 
-void ListPane::remove(int position)
+void PaneModel::remove(int position)
 {
     const int row = int(m_rows.indexOf(position));
     const bool shown = row < m_announced;
@@ -78,7 +78,7 @@ void ListPane::remove(int position)
     }
 }
 
-void ListPane::removePositions(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting)
+void PaneModel::removePositions(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting)
 {
     if (ascendingPositions.empty())
         return;
@@ -118,7 +118,7 @@ void ListPane::removePositions(const std::vector<int>& ascendingPositions, const
     m_rows.compactPoolIfMostlyGarbage();
 }
 
-void ListPane::clear()
+void PaneModel::clear()
 {
     beginResetModel();
     m_rows.clear();
@@ -126,23 +126,23 @@ void ListPane::clear()
     endResetModel();
 }
 
-int ListPane::selectedIndex() const
+int PaneModel::selectedIndex() const
 {
     const QModelIndexList rows = m_selection.selectedRows();
     return rows.isEmpty() ? 0 : rows.first().row() + 1;
 }
 
-int ListPane::rowCount(const QModelIndex& parent) const
+int PaneModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_announced;
 }
 
-int ListPane::columnCount(const QModelIndex& parent) const
+int PaneModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : columnHeaderCount();
 }
 
-QVariant ListPane::data(const QModelIndex& index, int role) const
+QVariant PaneModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
@@ -156,7 +156,7 @@ QVariant ListPane::data(const QModelIndex& index, int role) const
     return {};
 }
 
-bool ListPane::setData(const QModelIndex& index, const QVariant& value, int role)
+bool PaneModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (role != Qt::CheckStateRole || !m_checkBoxes || index.column() != 0 ||
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
@@ -165,7 +165,7 @@ bool ListPane::setData(const QModelIndex& index, const QVariant& value, int role
     return true;
 }
 
-Qt::ItemFlags ListPane::flags(const QModelIndex& index) const
+Qt::ItemFlags PaneModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
@@ -175,7 +175,7 @@ Qt::ItemFlags ListPane::flags(const QModelIndex& index) const
     return flags;
 }
 
-QVariant ListPane::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant PaneModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnHeaderCount())
         return m_headers[section];

@@ -13,17 +13,19 @@
 #include <utility>
 #include <vector>
 
-// One list pane (FolderList or ResultList) as a model over its RowStore.
+// One list pane (FolderList or ResultList) as the views and the commands see it: a Qt model over its RowStore.
+// The commands work on the model, not the store: it has the selection and the columns they read, and every
+// change they make reaches the views in the same call. Qt Core only, so commands and their tests need no widget.
 //
 // Appended rows are counted at once but announced to the views in one batch when the event loop next runs, so
 // a command may append a million rows without one signal per row. The calls made once a row are inline, so
 // that a row costs one call into the store.
-class ListPane : public QAbstractTableModel
+class PaneModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
-    explicit ListPane(bool checkBoxes, QObject* parent = nullptr);
+    explicit PaneModel(bool checkBoxes, QObject* parent = nullptr);
 
     // Column headers.
     void addColumn(const QString& header);
@@ -32,8 +34,7 @@ public:
     // Rows, by 1-based position. Reading or removing a position that holds no row throws a Failure.
     int count() const { return m_rows.count(); }
     QString text(int position) const;
-    using Utf8Text = RowStore::Utf8Text;
-    Utf8Text utf8(int position) const { return m_rows.utf8(position); }
+    RowStore::Utf8Text utf8(int position) const { return m_rows.utf8(position); }
     std::uint64_t utf8Bytes() const { return m_rows.utf8Bytes(); }
     bool checked(int position) const { return m_rows.checked(position); }
     void setChecked(int position, bool checked);
@@ -89,7 +90,7 @@ private:
 // Positions a command read from a pane before a yield name the same rows after it unless the pane lost rows
 // meanwhile: a removal or a clearing, which `removals()` counts (appends keep every position). Made where the
 // command starts to hold positions; from then on `check()` throws a Failure with the command's own report
-// once rows were lost. Takes a ListPane or anything else that counts its removals alike.
+// once rows were lost. Takes a PaneModel or anything else that counts its removals alike.
 template <class Pane> class RowLossCheck
 {
 public:
