@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Dialogs.h"
-#include "window/Steps.h"
+#include "commands/Procedure.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ErrorReport.h"
-#include "window/Form.h"
+#include "commands/Form.h"
 #include "panes/PaneModel.h"
 
 #include <QCursor>

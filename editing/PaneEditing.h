@@ -1,7 +1,7 @@
 #pragma once
 
 #include "panes/PaneModel.h"
-#include "window/Pointer.h"
+#include "commands/PointerState.h"
 
 // The key code of the Delete key, as the panes' key-down handlers compare it.
 constexpr int kKeyDelete = 46;

@@ -1,6 +1,7 @@
 #include "editing/RemoveEntries.h"
 
 #include "base/Utf8.h"
+#include "commands/RowLossCheck.h"
 
 #include <algorithm>
 #include <set>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Form.h"
+#include "commands/Form.h"
 
 #include <QString>
 #include <QStringView>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "folders/UnsafeNames.h"
-#include "window/CommandTools.h"
+#include "commands/CommandTools.h"
 
 #include <QByteArray>
 #include <QString>

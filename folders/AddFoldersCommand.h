@@ -1,6 +1,8 @@
 #pragma once
 
-#include "window/CommandTools.h"
+#include "commands/CommandTools.h"
+#include "panes/PaneModel.h"
+#include "platform/SettingsStorage.h"
 
 // "1. Add Folders and Subfolders": the user picks a folder, and the folder pane gets that folder and every
 // usable folder below it, level by level, each ending in one separator.

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "base/PathStyle.h"
-#include "window/CommandTools.h"
+#include "commands/CommandTools.h"
+#include "panes/PaneModel.h"
+#include "platform/SettingsStorage.h"
 
 #include <QByteArray>
 #include <QStringList>

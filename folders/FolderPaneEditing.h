@@ -1,6 +1,7 @@
 #pragma once
 
-#include "window/CommandTools.h"
+#include "commands/CommandTools.h"
+#include "panes/PaneModel.h"
 
 // The folder pane's own editing: a double-click or the Delete key removes the selected entry, and its
 // "Clear List" empties it; none of them acts while a command holds the window busy.

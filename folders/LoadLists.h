@@ -1,6 +1,7 @@
 #pragma once
 
-#include "window/CommandTools.h"
+#include "commands/CommandTools.h"
+#include "panes/PaneModel.h"
 
 // "Load Folders From Text File": every line of every chosen list file becomes a folder pane entry.
 void PushButton2_Click(const CommandTools& tools, PaneModel& folders);

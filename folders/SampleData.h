@@ -1,6 +1,8 @@
 #pragma once
 
-#include "window/CommandTools.h"
+#include "commands/CommandTools.h"
+#include "panes/PaneModel.h"
+#include "platform/Environment.h"
 
 // "Load Sample/Example Data": the temporary folder and the programs folder, as the environment names them.
 void PushButton3_Click(Reporter& reporter, Environment& environment, PaneModel& folders);

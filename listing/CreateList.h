@@ -4,7 +4,7 @@
 #include "listing/ExtensionKey.h"
 #include "listing/FileFilter.h"
 #include "platform/FileSystem.h"
-#include "window/Form.h"
+#include "commands/Form.h"
 
 #include <QByteArray>
 #include <QString>

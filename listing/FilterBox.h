@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Form.h"
+#include "commands/Form.h"
 
 // The filter box: every change of its text is stored at once under "Text1".
 void Text1_Change(SettingsStorage& settings, const TextBox& filter);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "base/Failure.h"
 #include "panes/RowStore.h"
 
 #include <QAbstractTableModel>
@@ -10,7 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 // One list pane (FolderList or ResultList) as the views and the commands see it: a Qt model over its RowStore.
@@ -85,26 +83,4 @@ private:
     int m_announced = 0; // rows the views know of: always the first m_announced rows
     bool m_announcementPending = false;
     QItemSelectionModel m_selection;
-};
-
-// Positions a command read from a pane before a yield name the same rows after it unless the pane lost rows
-// meanwhile: a removal or a clearing, which `removals()` counts (appends keep every position). Made where the
-// command starts to hold positions; from then on `check()` throws a Failure with the command's own report
-// once rows were lost. Takes a PaneModel or anything else that counts its removals alike.
-template <class Pane> class RowLossCheck
-{
-public:
-    RowLossCheck(const Pane& pane, QString report)
-        : m_pane(pane), m_removalsBefore(pane.removals()), m_report(std::move(report))
-    {}
-    void check() const
-    {
-        if (m_pane.removals() != m_removalsBefore)
-            throw Failure(m_report);
-    }
-
-private:
-    const Pane& m_pane;
-    std::uint64_t m_removalsBefore;
-    QString m_report;
 };

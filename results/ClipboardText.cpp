@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "base/LargeBuffers.h"
 #include "base/Utf8.h"
+#include "commands/RowLossCheck.h"
 
 #include <cstdint>
 #include <cstring>

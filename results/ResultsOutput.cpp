@@ -1,5 +1,6 @@
 #include "results/ResultsOutput.h"
 
+#include "commands/RowLossCheck.h"
 #include "results/ClipboardText.h"
 #include "results/ResultsFile.h"
 

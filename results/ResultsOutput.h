@@ -1,6 +1,8 @@
 #pragma once
 
-#include "window/CommandTools.h"
+#include "commands/CommandTools.h"
+#include "panes/PaneModel.h"
+#include "platform/Clipboard.h"
 
 // "3. Copy Results To Clipboard": the checked results as text on the clipboard, then how to paste it.
 void PushButton1_Click(const CommandTools& tools, Clipboard& clipboard, const PaneModel& results);

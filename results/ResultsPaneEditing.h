@@ -1,6 +1,7 @@
 #pragma once
 
-#include "window/CommandTools.h"
+#include "commands/CommandTools.h"
+#include "panes/PaneModel.h"
 
 // The Delete key removes the selected result unless a command holds the window busy.
 void ListView2_KeyDown(const PointerState& pointer, PaneModel& results, int keyCode, int shift);

@@ -3,7 +3,7 @@
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "app/ErrorReport.h"
-#include "window/Steps.h"
+#include "commands/Procedure.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // The program's small text rules, each against a table written out by hand: UTF-8 and ASCII as the listing,
 // the filter and the removals read names, and the procedure names that error reports carry.
 #include "base/Utf8.h"
-#include "window/Steps.h"
+#include "commands/Procedure.h"
 
 #include <QtTest>
 

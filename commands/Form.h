@@ -1,6 +1,8 @@
 #pragma once
 
-#include "window/CommandTools.h"
+#include "commands/CommandTools.h"
+#include "commands/Services.h"
+#include "panes/PaneModel.h"
 
 #include <QString>
 

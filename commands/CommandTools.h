@@ -1,29 +1,13 @@
 #pragma once
 
-#include "platform/Clipboard.h"
+#include "commands/PointerState.h"
+#include "commands/Procedure.h"
 #include "platform/Dialogs.h"
-#include "platform/Environment.h"
 #include "platform/FileSystem.h"
-#include "platform/SettingsStorage.h"
 #include "platform/Yield.h"
-#include "panes/PaneModel.h"
-#include "window/Pointer.h"
-#include "window/Steps.h"
 
 #include <QString>
 #include <QStringList>
-
-// What the program asks of the system.
-struct Services
-{
-    Dialogs& dialogs;
-    Yield& yield;
-    FileSystem& files;
-    Clipboard& clipboard;
-    SettingsStorage& settings;
-    Environment& environment;
-    QString programFolder; // the folder that holds the program, without a trailing separator
-};
 
 // What a command works with besides its panes: its error report, the dialogs, the window's message box and input
 // box (which carry the application title), the pointer, the file system and the yield.
