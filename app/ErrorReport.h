@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Dialogs.h"
 #include "commands/Procedure.h"
+#include "platform/Dialogs.h"
 
 #include <QString>
 

@@ -98,8 +98,8 @@ private:
 
     Services& m_sys;
     CommandGate& m_gate;
-    PaneModel m_folders{false};
-    PaneModel m_results{true};
+    PaneModel m_folderList{false};
+    PaneModel m_resultList{true};
     ErrorReportBox m_report;
     std::optional<QCursor> m_customPointer;
     WindowPointer m_pointer{*this, m_customPointer};

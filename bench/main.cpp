@@ -145,7 +145,7 @@ int main(int argc, char* argv[])
     window.Form_Load();
     window.show();
     Form& form = window.form();
-    PaneModel& results = form.ListView2;
+    PaneModel& results = form.ResultList;
     auto click = [&](int button) { window.PushButton(button)->click(); };
     if (onShare) {
         const int latency = parser.value(latencyOption).toInt();

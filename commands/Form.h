@@ -21,9 +21,9 @@ enum class Pane { Folders, Results };
 // The main window's state as the commands see it; the window hands each command the pieces it works on.
 struct Form
 {
-    PaneModel& ListView1; // FolderList
-    PaneModel& ListView2; // ResultList
-    TextBox& Text1;      // FilterExtension
+    PaneModel& FolderList;    // the items of ListView1
+    PaneModel& ResultList;    // the items of ListView2
+    TextBox& FilterExtension; // Text1's text
     PointerState& MousePointer;
     Reporter& reporter;
     Services& sys;
@@ -31,6 +31,6 @@ struct Form
     bool CreatingList = false;
     QString StartFolder; // the folder chooser's first selection, as "1. Add Folders and Subfolders" last read it
 
-    PaneModel& pane(Pane which) { return which == Pane::Folders ? ListView1 : ListView2; }
+    PaneModel& pane(Pane which) { return which == Pane::Folders ? FolderList : ResultList; }
     CommandTools tools() { return {reporter, sys.dialogs, applicationTitle, MousePointer, sys.files, sys.yield}; }
 };

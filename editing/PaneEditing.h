@@ -1,7 +1,7 @@
 #pragma once
 
-#include "panes/PaneModel.h"
 #include "commands/PointerState.h"
+#include "panes/PaneModel.h"
 
 // The key code of the Delete key, as the panes' key-down handlers compare it.
 constexpr int kKeyDelete = 46;

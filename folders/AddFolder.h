@@ -1,7 +1,7 @@
 #pragma once
 
-#include "folders/UnsafeNames.h"
 #include "commands/CommandTools.h"
+#include "folders/UnsafeNames.h"
 
 #include <QByteArray>
 #include <QString>

@@ -99,8 +99,8 @@ void ListEntry(const CommandTools& tools, Procedure& proc, const PaneModel& fold
 
 } // namespace
 
-void PushButton5_Click(const CommandTools& tools, const PaneModel& folders, PaneModel& results, const TextBox& filterBox,
-                       bool& creatingList)
+void PushButton5_Click(const CommandTools& tools, const PaneModel& folders, PaneModel& results,
+                       const TextBox& filterBox, bool& creatingList)
 {
     Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton5_Click")));
     if (proc.test(100, [&] { return creatingList; }))

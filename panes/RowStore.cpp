@@ -59,8 +59,9 @@ std::size_t RowStore::findSegment(std::size_t index) const
     const std::size_t next = m_lastSegment + 1;
     if (next < segments.size() && std::size_t(segments[next].first) <= index && index < segmentEnd(next))
         return m_lastSegment = next;
-    const auto after = std::upper_bound(segments.begin(), segments.end(), index,
-                                        [](std::size_t i, const Segment& segment) { return i < std::size_t(segment.first); });
+    const auto after =
+        std::upper_bound(segments.begin(), segments.end(), index,
+                         [](std::size_t i, const Segment& segment) { return i < std::size_t(segment.first); });
     return m_lastSegment = std::size_t(after - segments.begin()) - 1;
 }
 
@@ -343,12 +344,12 @@ RowStore::Rebuilt RowStore::rowsWithout(const Positions& ascending, const std::f
         }
         same.base = pool.size();
         const std::size_t keptFrom = write;
-        const std::uint32_t packed = keepRowsOf(
-            s, gone, goneEnd, to, write, paintNow,
-            [&](const char* name, std::uint32_t length, std::uint8_t lengthByte, std::uint32_t) {
-                pool.append(name, length);
-                to.lengths.push_back(lengthByte);
-            });
+        const std::uint32_t packed =
+            keepRowsOf(s, gone, goneEnd, to, write, paintNow,
+                       [&](const char* name, std::uint32_t length, std::uint8_t lengthByte, std::uint32_t) {
+                           pool.append(name, length);
+                           to.lengths.push_back(lengthByte);
+                       });
         kept.unheld += kept.newPool ? 0 : segment.bytes;
         if (write == keptFrom)
             continue; // every row of it went

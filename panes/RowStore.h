@@ -119,7 +119,7 @@ private:
         return m_rows.lengths[index] == kLongName ? in.bytes : m_rows.lengths[index];
     }
     std::uint32_t startOf(std::size_t index, std::size_t first) const; // the lengths before it in its segment
-    std::string_view prefixText(std::int32_t prefix) const;           // prefix 0 is the empty text
+    std::string_view prefixText(std::int32_t prefix) const;            // prefix 0 is the empty text
     template <class Visit, class Keep>
     std::uint32_t keepRowsOf(std::size_t segment, PositionIt& gone, PositionIt goneEnd, Rows& to, std::size_t& write,
                              Visit&& visit, Keep&& keep) const;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "panes/PaneModel.h"
 #include "platform/Clipboard.h"
 #include "platform/Yield.h"
-#include "panes/PaneModel.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Yield.h"
 #include "panes/PaneModel.h"
+#include "platform/Yield.h"
 
 #include <QByteArray>
 #include <QIODevice>

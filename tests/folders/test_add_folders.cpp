@@ -38,7 +38,7 @@ private Q_SLOTS:
     {
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(QStringLiteral("kept"));
+        h.form().FolderList.append(QStringLiteral("kept"));
         h.dialogs.folderNext(QString());
         h.click(6);
         QCOMPARE(h.folderEntries(), QStringList{"kept"});

@@ -74,7 +74,7 @@ private Q_SLOTS:
 
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(QStringLiteral("/kept/"));
+        h.form().FolderList.append(QStringLiteral("/kept/"));
         QMimeData data;
         data.setData(QStringLiteral("text/uri-list"), uriList(uris, tree));
         QWidget* pane = h.window().ListView1()->viewport();
@@ -125,7 +125,7 @@ private Q_SLOTS:
     {
         WindowHarness h;
         h.start();
-        PaneModel& results = h.form().ListView2;
+        PaneModel& results = h.form().ResultList;
         for (const char* path : {"/srv/a b.txt", "/srv/\xc3\xa9t\xc3\xa9.txt", "/srv/c#1.txt"})
             results.append(QString::fromUtf8(path));
         QCoreApplication::processEvents();

@@ -18,7 +18,7 @@ PaneView* viewOf(MainWindow& window, int pane)
 
 PaneModel& paneOf(WindowHarness& h, int pane)
 {
-    return pane == 1 ? h.form().ListView1 : h.form().ListView2;
+    return pane == 1 ? h.form().FolderList : h.form().ResultList;
 }
 
 // The area of a widget painted since the last look.
@@ -160,7 +160,7 @@ private Q_SLOTS:
         after.replaceInStrings(QStringLiteral("@"), tree.path());
         WindowHarness h;
         MainWindow& window = h.start();
-        fill(h.form().ListView1, before);
+        fill(h.form().FolderList, before);
         if (button == 6)
             h.dialogs.folderNext(tree.path("A"));
         else if (button == 2)
@@ -170,7 +170,7 @@ private Q_SLOTS:
         int pointer = -1;
         h.yield.at(yield, [&] {
             pointer = h.form().MousePointer.value();
-            h.form().ListView1.announce();
+            h.form().FolderList.announce();
             h.click(9);
             window.ListView1()->selectRow(1);
             QTest::keyClick(window.ListView1(), Qt::Key_Delete);
@@ -179,7 +179,7 @@ private Q_SLOTS:
         QCOMPARE(pointer, Pointer::Busy);
         QCOMPARE(h.folderEntries(), after);
         QCOMPARE(h.dialogs.messages(), QStringList{});
-        h.form().ListView1.announce();
+        h.form().FolderList.announce();
         window.ListView1()->selectRow(1);
         QTest::keyClick(window.ListView1(), Qt::Key_Delete);
         QCOMPARE(h.folderEntries(), after.mid(1));
@@ -350,7 +350,7 @@ private Q_SLOTS:
         QFETCH(QString, marks);
         WindowHarness h;
         MainWindow& window = h.start();
-        PaneModel& pane = h.form().ListView2;
+        PaneModel& pane = h.form().ResultList;
         QAbstractItemModelTester tester(&pane, QAbstractItemModelTester::FailureReportingMode::QtTest);
         fill(pane, entries);
         if (byUser)
@@ -374,18 +374,18 @@ private Q_SLOTS:
     {
         WindowHarness h;
         MainWindow& window = h.start();
-        QAbstractItemModelTester folders(&h.form().ListView1, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QAbstractItemModelTester results(&h.form().ListView2, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        fill(h.form().ListView1, kEntries);
-        fill(h.form().ListView2, kEntries);
+        QAbstractItemModelTester folders(&h.form().FolderList, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester results(&h.form().ResultList, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        fill(h.form().FolderList, kEntries);
+        fill(h.form().ResultList, kEntries);
         window.ListView1()->selectRow(2);
         QTest::keyClick(window.ListView1(), Qt::Key_Delete);
         window.ListView2()->selectRow(3);
         QTest::keyClick(window.ListView2(), Qt::Key_Delete);
         h.click(9);
         h.click(8);
-        QCOMPARE(h.form().ListView1.count(), 0);
-        QCOMPARE(h.form().ListView2.count(), 0);
+        QCOMPARE(h.form().FolderList.count(), 0);
+        QCOMPARE(h.form().ResultList.count(), 0);
     }
 };
 

@@ -33,7 +33,7 @@ private Q_SLOTS:
         for (const QString& pair : defined)
             h.environment.variables.insert(pair.section(QChar(u'='), 0, 0), pair.section(QChar(u'='), 1));
         h.start();
-        h.form().ListView1.append(QStringLiteral("/already/there/"));
+        h.form().FolderList.append(QStringLiteral("/already/there/"));
         h.click(3);
         QCOMPARE(h.folderEntries(), QStringList{"/already/there/"} + entries);
         QVERIFY(h.dialogs.calls().empty());

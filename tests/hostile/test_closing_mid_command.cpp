@@ -65,13 +65,13 @@ private Q_SLOTS:
         WindowHarness h;
         h.start().show();
         Form& form = h.form();
-        form.ListView1.append(tree.path("A") + "/");
-        form.ListView1.append(tree.path("A/B") + "/");
-        form.ListView1.append(tree.path("A/C") + "/");
+        form.FolderList.append(tree.path("A") + "/");
+        form.FolderList.append(tree.path("A/B") + "/");
+        form.FolderList.append(tree.path("A/C") + "/");
         for (const char* line : {"/r/a.txt", "/r/b.doc", "/r/c.txt"})
-            form.ListView2.append(QString::fromLatin1(line));
-        form.ListView2.setChecked(1, true);
-        form.ListView2.setChecked(3, true);
+            form.ResultList.append(QString::fromLatin1(line));
+        form.ResultList.setChecked(1, true);
+        form.ResultList.setChecked(3, true);
         h.clipboard.text = QStringLiteral("before");
         switch (button) {
         case 6: h.dialogs.folderNext(tree.path("A")); break;
@@ -123,7 +123,7 @@ private Q_SLOTS:
         tree.file(QStringLiteral("old.txt"), "kept\r\n");
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(tree.path("f") + "/");
+        h.form().FolderList.append(tree.path("f") + "/");
         h.dialogs.saveNext(saved);
         QStringList resultsAtClose;
         h.yield.at(4, [&] { h.click(7); }); // a save while the listing is before its third name

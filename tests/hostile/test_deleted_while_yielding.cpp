@@ -76,8 +76,8 @@ private Q_SLOTS:
         TestTree tree({"top/f/1", "top/f/2", "top/g/3"});
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(tree.path("top/f") + "/");
-        h.form().ListView1.append(tree.path("top/g") + "/");
+        h.form().FolderList.append(tree.path("top/f") + "/");
+        h.form().FolderList.append(tree.path("top/g") + "/");
         h.yield.at(yield, [&] { tree.remove(QStringLiteral("top/") + deleted); });
         h.click(5);
 

@@ -67,7 +67,7 @@ Road takeTheRoad(const QString& top)
     road.results = relativeAll(top, h.resultEntries(), true);
     h.dialogs.saveNext(saved);
     h.click(7);
-    h.form().ListView1.clear();
+    h.form().FolderList.clear();
     h.dialogs.openNext({saved});
     h.click(2);
     road.loaded = relativeAll(top, h.folderEntries(), true);
@@ -209,12 +209,12 @@ private Q_SLOTS:
         WindowHarness h;
         h.start();
         if (button == 5) {
-            h.form().ListView1.append(deepest + "/");
-            h.form().ListView1.append(t.path("near") + "/");
+            h.form().FolderList.append(deepest + "/");
+            h.form().FolderList.append(t.path("near") + "/");
         } else if (button == 2) {
             h.dialogs.openNext({deepest + "/list.txt"});
         } else {
-            h.form().ListView2.append(QStringLiteral("/x"));
+            h.form().ResultList.append(QStringLiteral("/x"));
             h.dialogs.saveNext(deepest + "/results.txt");
         }
 
@@ -260,7 +260,7 @@ private Q_SLOTS:
             t.link("sub/node", "..");
         WindowHarness h;
         h.start();
-        h.form().ListView2.append(QStringLiteral("/x"));
+        h.form().ResultList.append(QStringLiteral("/x"));
         if (button == 2) {
             h.dialogs.openNext({path});
         } else {

@@ -128,11 +128,11 @@ private Q_SLOTS:
         case AddFolders: h.dialogs.folderNext(tree.path("A")); break;
         case CreateList:
             for (const char* folder : {"A", "A/B", "A/C"})
-                h.form().ListView1.append(tree.path(folder) + "/");
+                h.form().FolderList.append(tree.path(folder) + "/");
             break;
         case LoadLists: h.dialogs.openNext({tree.path("one.txt"), tree.path("two.txt")}); break;
         case Save:
-            h.form().ListView2.append(QStringLiteral("/new/line"));
+            h.form().ResultList.append(QStringLiteral("/new/line"));
             h.dialogs.saveNext(tree.path("out/results.txt"));
             if (messages.contains("overwrite"))
                 h.dialogs.answerNext(MsgBoxAnswer::Yes);

@@ -39,7 +39,7 @@ private Q_SLOTS:
         QFETCH(QString, storedBefore);
         WindowHarness h;
         h.start();
-        h.form().Text1.setText(before);
+        h.form().FilterExtension.setText(before);
         h.settings.store().write(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"), storedBefore);
         QCOMPARE(stored(h), std::optional<QString>(storedBefore));
         h.click(15);
@@ -52,7 +52,7 @@ private Q_SLOTS:
     {
         WindowHarness h;
         h.start();
-        h.form().Text1.setText(QStringLiteral("htm"));
+        h.form().FilterExtension.setText(QStringLiteral("htm"));
         h.click(12);
         QCOMPARE(h.dialogs.calls().size(), size_t(1));
         const ScriptedDialogs::Call& call = h.dialogs.calls()[0];

@@ -88,11 +88,11 @@ private Q_SLOTS:
         const QStringList folders = {"one", "one/sub", "one/many", "dotted.dir", "empty", "missing"};
         WindowHarness h;
         h.start();
-        h.form().Text1.setText(filter);
+        h.form().FilterExtension.setText(filter);
         QStringList expected;
         for (int i = 0; i < folders.size(); ++i) {
             const QString folder = tree.path(folders[i]);
-            h.form().ListView1.append(i % 2 ? folder + QChar(u'/') : folder); // both entry forms
+            h.form().FolderList.append(i % 2 ? folder + QChar(u'/') : folder); // both entry forms
             if (folders[i] != QLatin1String("missing"))
                 expected += findLines(folder, filter);
         }

@@ -47,7 +47,7 @@ private Q_SLOTS:
             h.start();
             h.dialogs.folderNext(tree.path());
             h.click(6);
-            h.form().Text1.setText(QStringLiteral("*"));
+            h.form().FilterExtension.setText(QStringLiteral("*"));
             h.click(5);
             folders[threads > 0] = h.folderEntries();
             results[threads > 0] = h.resultEntries();
@@ -66,8 +66,8 @@ private Q_SLOTS:
         WindowHarness h;
         h.start();
         for (const char* folder : {"a", "b", "c"})
-            h.form().ListView1.append(tree.path(QString::fromLatin1(folder)) + QChar(u'/'));
-        h.form().Text1.setText(QStringLiteral("*"));
+            h.form().FolderList.append(tree.path(QString::fromLatin1(folder)) + QChar(u'/'));
+        h.form().FilterExtension.setText(QStringLiteral("*"));
         h.yield.at(1, [&] {
             h.files.readers().waitUntilIdle();
             tree.remove(QStringLiteral("c/4.txt"));

@@ -62,7 +62,7 @@ void saveThenClose(const QString& target, const QString& sourceFile)
         waiter.close();
     });
     for (int i = 0; i < kSavedRows; ++i)
-        h.form().ListView2.append(savedRow(i));
+        h.form().ResultList.append(savedRow(i));
     h.dialogs.saveNext(target);
     h.dialogs.answerNext(MsgBoxAnswer::Yes); // over the old file
     const QFileInfo source(sourceFile);
@@ -142,8 +142,8 @@ private Q_SLOTS:
         QtCallWaiter waiter(h.gate);
         h.files.setWaiter(&waiter);
         h.start();
-        h.form().ListView1.append(share.path("a"));
-        h.form().ListView1.append(share.path("b"));
+        h.form().FolderList.append(share.path("a"));
+        h.form().FolderList.append(share.path("b"));
         bool clicked = false;
         bool dropRefused = false;
         QTimer::singleShot(100, [&] {
@@ -258,8 +258,8 @@ private Q_SLOTS:
         IniSettingsStorage settings(local.path(listed));
         settings.setWaiter(&waiter);
         h.start();
-        h.form().ListView1.append(share.path("a"));
-        h.form().ListView1.append(local.path(listed));
+        h.form().FolderList.append(share.path("a"));
+        h.form().FolderList.append(local.path(listed));
         const QStringList folders = h.folderEntries();
         if (!storing)
             h.dialogs.folderNext(local.path("picked"));

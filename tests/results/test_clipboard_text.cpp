@@ -212,9 +212,9 @@ private Q_SLOTS:
         WindowHarness h;
         Form& form = h.start().form();
         for (const QString& entry : entries)
-            form.ListView2.append(entry);
+            form.ResultList.append(entry);
         for (int row : checkedRows)
-            form.ListView2.setChecked(row, true);
+            form.ResultList.setChecked(row, true);
         h.clipboard.text = QStringLiteral("<earlier>");
         h.clipboard.refuseSets(setRefusals);
         h.clipboard.refuseClears(clearRefusals);
@@ -247,8 +247,8 @@ private Q_SLOTS:
         WindowHarness h;
         Form& form = h.start().form();
         for (const char* entry : {"/a", "/b", "/c"})
-            form.ListView2.append(QString::fromUtf8(entry));
-        form.ListView2.setChecked(1, true);
+            form.ResultList.append(QString::fromUtf8(entry));
+        form.ResultList.setChecked(1, true);
         h.clipboard.text = QStringLiteral("earlier");
         h.yield.at(2, [&] { h.click(8); });
 
@@ -436,16 +436,16 @@ private Q_SLOTS:
         WindowHarness h;
         Form& form = h.start().form();
         for (const char* entry : {"/a", "/b", "/c"})
-            form.ListView2.append(QString::fromUtf8(entry));
-        form.ListView2.setChecked(1, true);
-        form.ListView2.setChecked(3, true);
+            form.ResultList.append(QString::fromUtf8(entry));
+        form.ResultList.setChecked(1, true);
+        form.ResultList.setChecked(3, true);
         h.clipboard.text = QStringLiteral("earlier");
         h.yield.at(atYield, [&] {
             if (removeFirst)
-                form.ListView2.remove(2);
+                form.ResultList.remove(2);
             for (const char* entry : {"/d", "/e"}) {
-                form.ListView2.append(QString::fromUtf8(entry));
-                form.ListView2.setChecked(form.ListView2.count(), true);
+                form.ResultList.append(QString::fromUtf8(entry));
+                form.ResultList.setChecked(form.ResultList.count(), true);
             }
         });
 

@@ -22,7 +22,7 @@ const QString kNotContaining = QStringLiteral("Remove entries not containing: ")
 
 PaneModel& paneOf(WindowHarness& h, int button)
 {
-    return button == 13 || button == 14 ? h.form().ListView1 : h.form().ListView2;
+    return button == 13 || button == 14 ? h.form().FolderList : h.form().ResultList;
 }
 
 QStringList inputPrompts(const ScriptedDialogs& dialogs)
@@ -136,7 +136,7 @@ private Q_SLOTS:
         WindowHarness h;
         h.start();
         PaneModel& pane = paneOf(h, button);
-        PaneModel& other = &pane == &h.form().ListView1 ? h.form().ListView2 : h.form().ListView1;
+        PaneModel& other = &pane == &h.form().FolderList ? h.form().ResultList : h.form().FolderList;
         fill(pane, entries);
         fill(other, {"/untouched.txt"});
         h.dialogs.inputNext(text);
@@ -224,7 +224,7 @@ private Q_SLOTS:
         WindowHarness h;
         MainWindow& window = h.start();
         const QStringList entries = {"/a.txt", "/b.doc", "/c.txt", "/d.doc"};
-        fill(h.form().ListView2, entries);
+        fill(h.form().ResultList, entries);
         auto pressDeleteOnFirst = [&] {
             window.ListView2()->selectRow(1);
             QTest::keyClick(window.ListView2(), Qt::Key_Delete);
@@ -235,14 +235,14 @@ private Q_SLOTS:
         } else if (change == QLatin1String("clear and refill")) {
             h.yield.at(2, [&] {
                 h.click(8);
-                fill(h.form().ListView2, entries);
+                fill(h.form().ResultList, entries);
             });
         } else if (change == QLatin1String("append")) {
-            h.yield.at(3, [&] { h.form().ListView2.append(QStringLiteral("/e.txt")); });
+            h.yield.at(3, [&] { h.form().ResultList.append(QStringLiteral("/e.txt")); });
         } else if (change == QLatin1String("delete")) {
             h.yield.at(2, pressDeleteOnFirst);
         } else {
-            fill(h.form().ListView1, {"/srv/"});
+            fill(h.form().FolderList, {"/srv/"});
             h.dialogs.inputNext(QStringLiteral("srv"));
             h.yield.at(2, [&] { h.click(13); }); // its one yield is the third
             h.yield.at(2 + 2, pressDeleteOnFirst);
@@ -275,8 +275,8 @@ private Q_SLOTS:
         WindowHarness h;
         h.start();
         const QStringList entries = {"/keep/x.doc", "/drop/y.txt", "/keep/z.doc"};
-        fill(h.form().ListView1, entries);
-        fill(h.form().ListView2, entries);
+        fill(h.form().FolderList, entries);
+        fill(h.form().ResultList, entries);
         h.dialogs.inputNext(QStringLiteral("drop"));
         if (!refused)
             h.dialogs.inputNext(QStringLiteral("drop"));
@@ -291,7 +291,7 @@ private Q_SLOTS:
             QCOMPARE(paneEntries(paneOf(h, inner)), expected(inner));
         QVERIFY(h.dialogs.messages().isEmpty());
         QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
-        QVERIFY(!removalScanning(h.form().ListView1) && !removalScanning(h.form().ListView2));
+        QVERIFY(!removalScanning(h.form().FolderList) && !removalScanning(h.form().ResultList));
     }
 
     // An assistive tool presses the results' "Clear List" while a removal takes scattered rows out of a large
@@ -301,7 +301,7 @@ private Q_SLOTS:
     {
         WindowHarness h;
         h.start();
-        PaneModel& results = h.form().ListView2;
+        PaneModel& results = h.form().ResultList;
         QStringList kept;
         for (int i = 0; i < 30000; ++i) {
             const QString row = QStringLiteral("/data/%1/file%2.%3").arg(i % 7).arg(i).arg(i % 3 ? "txt" : "md");

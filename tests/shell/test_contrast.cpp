@@ -141,8 +141,8 @@ private Q_SLOTS:
             MainWindow& window = harness.start();
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
-            harness.form().ListView1.append(QStringLiteral("/home/user/Documents/"));
-            PaneModel& results = harness.form().ListView2;
+            harness.form().FolderList.append(QStringLiteral("/home/user/Documents/"));
+            PaneModel& results = harness.form().ResultList;
             for (const char* path : {"/home/user/Documents/a.txt", "/home/user/Documents/b.txt", "/home/user/c.txt"})
                 results.append(QString::fromLatin1(path));
             results.setChecked(2, true);

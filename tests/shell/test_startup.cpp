@@ -63,8 +63,8 @@ private Q_SLOTS:
         QCOMPARE(storedFilter(h), QStringLiteral("*"));
         QVERIFY(h.dialogs.calls().empty());
         QCOMPARE(window.form().MousePointer.value(), 0);
-        QCOMPARE(h.form().ListView1.count(), 0);
-        QCOMPARE(h.form().ListView2.count(), 0);
+        QCOMPARE(h.form().FolderList.count(), 0);
+        QCOMPARE(h.form().ResultList.count(), 0);
     }
 
     void aStoredFilterComesBackAsStored_data()
@@ -91,10 +91,10 @@ private Q_SLOTS:
     {
         WindowHarness h;
         MainWindow& window = h.start();
-        QCOMPARE(h.form().ListView1.columnHeaderCount(), 1);
-        QCOMPARE(h.form().ListView2.columnHeaderCount(), 1);
-        QCOMPARE(h.form().ListView1.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Directories (Folders)"));
-        QCOMPARE(h.form().ListView2.headerData(0, Qt::Horizontal).toString(),
+        QCOMPARE(h.form().FolderList.columnHeaderCount(), 1);
+        QCOMPARE(h.form().ResultList.columnHeaderCount(), 1);
+        QCOMPARE(h.form().FolderList.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Directories (Folders)"));
+        QCOMPARE(h.form().ResultList.headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("Results (List of Files)"));
         QCOMPARE(window.ListView1()->columnWidth(0), 467);
         QCOMPARE(window.ListView2()->columnWidth(0), 467);
@@ -178,7 +178,7 @@ private Q_SLOTS:
         QCOMPARE(reportPlaces(h), QStringList{"Form_Load 100"});
         QVERIFY(window.styleSheet().isEmpty());
         QCOMPARE(window.windowTitle(), QStringLiteral("Tallyfold"));
-        QCOMPARE(h.form().ListView2.columnHeaderCount(), 1);
+        QCOMPARE(h.form().ResultList.columnHeaderCount(), 1);
         QCOMPARE(window.Text1()->text(), QStringLiteral("*"));
     }
 

@@ -134,7 +134,7 @@ private Q_SLOTS:
         TestTree tree({"folder/file.txt"});
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(tree.path(QStringLiteral("folder")));
+        h.form().FolderList.append(tree.path(QStringLiteral("folder")));
         h.files.fail(FaultyFileSystem::Op::ListFiles, tree.path(QStringLiteral("folder")),
                      QStringLiteral("Disk not ready"));
         QList<int> pointerSeen;

@@ -113,7 +113,7 @@ private Q_SLOTS:
         MainWindow& window = h.start();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        PaneModel& list = pane == 1 ? h.form().ListView1 : h.form().ListView2;
+        PaneModel& list = pane == 1 ? h.form().FolderList : h.form().ResultList;
         PaneView* view = pane == 1 ? window.ListView1() : window.ListView2();
         list.append(QStringLiteral("/a/b/"));
         list.announce();
@@ -129,11 +129,11 @@ private Q_SLOTS:
     {
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(QStringLiteral("/a/"));
-        h.form().ListView2.append(QStringLiteral("/a/b"));
-        h.form().ListView1.announce();
-        h.form().ListView2.announce();
-        const QModelIndex folder = h.form().ListView1.index(0, 0), result = h.form().ListView2.index(0, 0);
+        h.form().FolderList.append(QStringLiteral("/a/"));
+        h.form().ResultList.append(QStringLiteral("/a/b"));
+        h.form().FolderList.announce();
+        h.form().ResultList.announce();
+        const QModelIndex folder = h.form().FolderList.index(0, 0), result = h.form().ResultList.index(0, 0);
         QVERIFY(!(folder.flags() & Qt::ItemIsUserCheckable));
         QVERIFY(result.flags() & Qt::ItemIsUserCheckable);
         QVERIFY(!result.data(Qt::CheckStateRole).isNull());

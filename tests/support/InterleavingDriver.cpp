@@ -93,14 +93,14 @@ void InterleavingDriver::seedPanes()
     if (m_random.bounded(10) == 0)
         seeded.insert(int(m_random.bounded(int(seeded.size()) + 1)), QString());
     for (const QString& entry : seeded) {
-        form.ListView1.append(entry);
+        form.FolderList.append(entry);
         m_model.sawFolderEntry(entry);
     }
     const QStringList lines = m_model.expectedListing(seeded, QStringLiteral("*"));
     const int results = lines.isEmpty() ? 0 : int(m_random.bounded(11));
     for (int i = 0; i < results; ++i) {
-        form.ListView2.append(pick(lines));
-        form.ListView2.setChecked(form.ListView2.count(), m_random.bounded(2));
+        form.ResultList.append(pick(lines));
+        form.ResultList.setChecked(form.ResultList.count(), m_random.bounded(2));
     }
     changeFilter(pick<QString>({"*", "*", "txt", "TXT", "md", "", "jpg", ".txt"}));
 }

@@ -41,12 +41,12 @@ QStringList paneEntries(const PaneModel& pane)
 
 QStringList WindowHarness::folderEntries() const
 {
-    return paneEntries(m_window->form().ListView1);
+    return paneEntries(m_window->form().FolderList);
 }
 
 QStringList WindowHarness::resultEntries() const
 {
-    return paneEntries(m_window->form().ListView2);
+    return paneEntries(m_window->form().ResultList);
 }
 
 void WindowHarness::click(int button)
