@@ -10,7 +10,6 @@
 #include "folders/LoadLists.h"
 #include "folders/SampleData.h"
 #include "listing/CreateList.h"
-#include "listing/FilterBox.h"
 #include "platform/CommandGate.h"
 #include "results/DragResults.h"
 #include "results/ResultsOutput.h"
@@ -27,7 +26,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QStyle>
 
 #include <map>
@@ -55,7 +53,7 @@ struct Button
     int left, top, width, height;
     int tab;
     const char* actsOn;
-    void (*command)(Form&);
+    void (*command)(Form&); // nothing for a button the window wires itself
 };
 
 constexpr Button kButtons[] = {
@@ -71,8 +69,7 @@ constexpr Button kButtons[] = {
      [](Form& f) { runRemoval(f, 13); }},
     {14, "Remove Filenames Not Cont. X", false, 4080, 3090, 3840, 405, 17, kActsOnFolders,
      [](Form& f) { runRemoval(f, 14); }},
-    {15, "All Files", true, 6000, 300, 960, 345, 18, nullptr,
-     [](Form& f) { PushButton15_Click(f.reporter, f.FilterExtension); }},
+    {15, "All Files", true, 6000, 300, 960, 345, 18, nullptr, nullptr}, // the filter's own: connectCommands()
     {12, "?", true, 7080, 300, 480, 345, 15, nullptr, [](Form& f) { PushButton12_Click(f.tools()); }},
     {5, "2. Start Creating List", false, 120, 4485, 7800, 405, 3, nullptr,
      [](Form& f) { PushButton5_Click(f.tools(), f.FolderList, f.ResultList, f.FilterExtension, f.CreatingList); }},
@@ -120,14 +117,16 @@ void setColours(QWidget* widget, const QColor& background, const QColor& text)
 MainWindow::MainWindow(Services& services, CommandGate& gate, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_sys(services), m_gate(gate), m_report(services.dialogs), m_form{.FolderList = m_folderList,
-                                                                        .ResultList = m_resultList,
-                                                                        .FilterExtension = m_filterBox,
-                                                                        .MousePointer = m_pointer,
-                                                                        .reporter = m_report,
-                                                                        .sys = services,
-                                                                        .applicationTitle = QString(),
-                                                                        .StartFolder = QString()}
+      m_sys(services), m_gate(gate), m_report(services.dialogs),
+      m_filterControl(services.settings, [this](std::function<void()> change) { startCommand(std::move(change)); }),
+      m_form{.FolderList = m_folderList,
+             .ResultList = m_resultList,
+             .FilterExtension = m_filterControl,
+             .MousePointer = m_pointer,
+             .reporter = m_report,
+             .sys = services,
+             .applicationTitle = QString(),
+             .StartFolder = QString()}
 {
     createControls();
     connectCommands();
@@ -251,8 +250,9 @@ template <class Handler> void MainWindow::startCommand(Handler handler)
 void MainWindow::connectCommands()
 {
     for (const Button& b : kButtons)
-        connect(m_buttons[b.number], &QPushButton::clicked, this,
-                [this, command = b.command] { startCommand([this, command] { command(m_form); }); });
+        if (b.command)
+            connect(m_buttons[b.number], &QPushButton::clicked, this,
+                    [this, command = b.command] { startCommand([this, command] { command(m_form); }); });
     connect(m_listView1, &PaneView::dblClick, this,
             [this] { startCommand([this] { ListView1_DblClick(m_form.MousePointer, m_folderList); }); });
     connect(m_listView1, &PaneView::keyDown, this, [this](int key, int shift) {
@@ -266,8 +266,10 @@ void MainWindow::connectCommands()
     m_listView1->setDropTarget([this](const QMimeData& data) { return droppedFolders(data); },
                                [this](const QStringList& paths) { dropOnFolderPane(paths); });
     m_listView2->setDragSource([this] { return draggedResults(); });
-    connect(m_text1, &QLineEdit::textChanged, this,
-            [this] { startCommand([this] { Text1_Change(m_sys.settings, m_filterBox); }); });
+    // The filter: the box's changes and "All Files" go one way, from the window to the listing's rule.
+    m_filterControl.attach(*m_text1);
+    connect(m_buttons[15], &QPushButton::clicked, this,
+            [this] { startCommand([this] { PushButton15_Click(m_report, m_filterControl); }); });
 }
 
 namespace {
@@ -340,21 +342,6 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event)
     QWidget::mouseMoveEvent(event);
 }
 
-QString MainWindow::FilterBox::text() const
-{
-    return m_window.m_text1->text();
-}
-
-void MainWindow::FilterBox::setText(const QString& text)
-{
-    // The box raises no change of its own for the text it already shows, yet every set is a change: "All
-    // Files" on a box showing "*" still stores "*" over whatever the store holds.
-    if (m_window.m_text1->text() == text)
-        m_window.startCommand([this] { Text1_Change(m_window.m_sys.settings, *this); });
-    else
-        m_window.m_text1->setText(text);
-}
-
 void MainWindow::showCentred()
 {
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -393,15 +380,12 @@ void MainWindow::Form_Load()
     proc.step(130, [&] { m_listView1->setColumnWidth(0, twips(7000)); });
     proc.step(132, [&] { m_resultList.addColumn(QStringLiteral("Results (List of Files)")); });
     proc.step(134, [&] { m_listView2->setColumnWidth(0, twips(7000)); });
-    const bool restored =
-        proc.step(136, [&] { m_form.FilterExtension.setText(GetSetting(m_sys.settings, Setting::Filter)); });
+    const bool restored = proc.step(136, [&] { m_filterControl.setText(GetSetting(m_sys.settings, Setting::Filter)); });
     // A filter that could not be read starts as "every file", not as the box's design-time text, which would
     // list nothing. That is no change of the user's: the stored filter stays as it is, a read that failed for
     // a moment never replaces it, and the store is written again once the user changes the box.
-    if (!restored) {
-        const QSignalBlocker unstored(m_text1);
-        m_text1->setText(QStringLiteral("*"));
-    }
+    if (!restored)
+        m_filterControl.showUnstored(QStringLiteral("*"));
 }
 
 void MainWindow::ApplySkin()

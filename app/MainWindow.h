@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ErrorReport.h"
+#include "app/FilterControl.h"
 #include "commands/Form.h"
 #include "panes/PaneModel.h"
 
@@ -72,17 +73,6 @@ private:
         const std::optional<QCursor>& m_custom; // the hand, once loaded
         int m_value = Pointer::Default;
     };
-    // The filter box as the commands read and set it.
-    class FilterBox : public TextBox
-    {
-    public:
-        explicit FilterBox(MainWindow& window) : m_window(window) {}
-        QString text() const override;
-        void setText(const QString& text) override;
-
-    private:
-        MainWindow& m_window;
-    };
 
     void createControls();
     void applyColours();
@@ -103,7 +93,7 @@ private:
     ErrorReportBox m_report;
     std::optional<QCursor> m_customPointer;
     WindowPointer m_pointer{*this, m_customPointer};
-    FilterBox m_filterBox{*this};
+    FilterControl m_filterControl;
     Form m_form;
     QString m_skin;
     bool m_skinned = false;

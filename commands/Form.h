@@ -1,19 +1,11 @@
 #pragma once
 
 #include "commands/CommandTools.h"
+#include "commands/FilterText.h"
 #include "commands/Services.h"
 #include "panes/PaneModel.h"
 
 #include <QString>
-
-// A one-line text box; setting its text raises its change event.
-class TextBox
-{
-public:
-    virtual ~TextBox() = default;
-    virtual QString text() const = 0;
-    virtual void setText(const QString& text) = 0;
-};
 
 // The window's two panes.
 enum class Pane { Folders, Results };
@@ -23,7 +15,7 @@ struct Form
 {
     PaneModel& FolderList;    // the items of ListView1
     PaneModel& ResultList;    // the items of ListView2
-    TextBox& FilterExtension; // Text1's text
+    const FilterText& FilterExtension; // Text1's text
     PointerState& MousePointer;
     Reporter& reporter;
     Services& sys;

@@ -61,7 +61,7 @@ void appendLine(PaneModel& results, const Line& line)
 // One pass: the entry at `position` as it stands now, its folder enumerated, its accepted names appended.
 // A failure while the folder is prepared ends the pass without lines; the filter box is read afresh for every name.
 void ListEntry(const CommandTools& tools, Procedure& proc, const PaneModel& folders, PaneModel& results,
-               const TextBox& filterBox, FileFilter& filter, int position)
+               const FilterText& FilterExtension, FileFilter& filter, int position)
 {
     QString entry, folder;
     NameList names;
@@ -85,7 +85,7 @@ void ListEntry(const CommandTools& tools, Procedure& proc, const PaneModel& fold
                 line = Line{std::string_view(prefix.constData(), std::size_t(prefix.size())), name};
             });
             if (proc.test(124, [&] {
-                    filter.read(filterBox.text());
+                    filter.read(FilterExtension.text());
                     return filter.everyFile();
                 })) {
                 proc.step(126, [&] { appendLine(results, line); });
@@ -100,7 +100,7 @@ void ListEntry(const CommandTools& tools, Procedure& proc, const PaneModel& fold
 } // namespace
 
 void PushButton5_Click(const CommandTools& tools, const PaneModel& folders, PaneModel& results,
-                       const TextBox& filterBox, bool& creatingList)
+                       const FilterText& FilterExtension, bool& creatingList)
 {
     Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton5_Click")));
     if (proc.test(100, [&] { return creatingList; }))
@@ -117,7 +117,7 @@ void PushButton5_Click(const CommandTools& tools, const PaneModel& folders, Pane
             readAhead(folders, *ahead, i, hinted);
             proc.step(106, [&] { tools.pointer.setValue(Pointer::Busy); });
             proc.step(108, [&] { tools.yield.DoEvents(); });
-            ListEntry(tools, proc, folders, results, filterBox, filter, i);
+            ListEntry(tools, proc, folders, results, FilterExtension, filter, i);
         }
         proc.step(134, [&] { tools.pointer.setValue(Pointer::Default); });
         proc.step(134, [&] { tools.MsgBox(QStringLiteral("Done.")); });

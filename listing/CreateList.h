@@ -16,7 +16,7 @@
 // "2. Start Creating List": one line per accepted file of every folder in the folder pane, appended to the
 // results pane. Yields once per folder and once per name; a second click during a run does nothing.
 void PushButton5_Click(const CommandTools& tools, const PaneModel& folders, PaneModel& results,
-                       const TextBox& filterBox, bool& creatingList);
+                       const FilterText& FilterExtension, bool& creatingList);
 
 // The names of one folder's files, kept in one byte buffer: a folder of a million files costs two
 // allocations that grow, not a million strings.

@@ -4,6 +4,7 @@
 #include "ListingChecks.h"
 #include "TestTree.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 namespace {
@@ -67,7 +68,7 @@ private Q_SLOTS:
         tree.fifo(QStringLiteral("top/pipe.txt"));
         WindowHarness h;
         h.start();
-        h.form().FilterExtension.setText(filter);
+        h.window().Text1()->setText(filter);
         h.form().FolderList.append(tree.path(QStringLiteral("top")));
         h.click(5);
         QCOMPARE(sorted(h.resultEntries()), linesUnder(tree.path(QStringLiteral("top")), names));
@@ -99,7 +100,7 @@ private Q_SLOTS:
         TestTree tree({folder + QStringLiteral("/README")});
         WindowHarness h;
         h.start();
-        h.form().FilterExtension.setText(filter.replace(QStringLiteral("%1"), tree.path().toLower()));
+        h.window().Text1()->setText(filter.replace(QStringLiteral("%1"), tree.path().toLower()));
         h.form().FolderList.append(tree.path(folder));
         h.click(5);
         QCOMPARE(h.resultEntries(),

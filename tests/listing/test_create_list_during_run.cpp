@@ -4,6 +4,7 @@
 #include "ListingChecks.h"
 #include "TestTree.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 class TestCreateListDuringRun : public QObject
@@ -48,10 +49,10 @@ private Q_SLOTS:
         QCOMPARE(order.size(), 6);
         WindowHarness h;
         h.start();
-        h.form().FilterExtension.setText(before);
+        h.window().Text1()->setText(before);
         h.form().FolderList.append(tree.path(QStringLiteral("f")));
         // Yield 1 is the pass's, yield k + 1 comes before name k: the change lands before the third name.
-        h.yield.at(4, [&] { h.form().FilterExtension.setText(after); });
+        h.yield.at(4, [&] { h.window().Text1()->setText(after); });
         h.click(5);
         auto accepts = [](const QString& filter, const QString& name) {
             return filter == QLatin1String("*") || name.endsWith(QChar(u'.') + filter.toLower());

@@ -1,7 +1,7 @@
 // The filter box: every change stored under "Text1", "All Files" and the "?" help.
 #include "WindowHarness.h"
 #include "app/Help.h"
-#include "listing/FilterBox.h"
+#include "listing/FilterChange.h"
 #include "settings/SettingsStore.h"
 
 #include <QLineEdit>
@@ -39,7 +39,7 @@ private Q_SLOTS:
         QFETCH(QString, storedBefore);
         WindowHarness h;
         h.start();
-        h.form().FilterExtension.setText(before);
+        h.window().Text1()->setText(before);
         h.settings.store().write(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"), storedBefore);
         QCOMPARE(stored(h), std::optional<QString>(storedBefore));
         h.click(15);
@@ -52,7 +52,7 @@ private Q_SLOTS:
     {
         WindowHarness h;
         h.start();
-        h.form().FilterExtension.setText(QStringLiteral("htm"));
+        h.window().Text1()->setText(QStringLiteral("htm"));
         h.click(12);
         QCOMPARE(h.dialogs.calls().size(), size_t(1));
         const ScriptedDialogs::Call& call = h.dialogs.calls()[0];

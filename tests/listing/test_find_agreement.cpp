@@ -4,6 +4,7 @@
 #include "TestTree.h"
 #include "WindowHarness.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 namespace {
@@ -88,7 +89,7 @@ private Q_SLOTS:
         const QStringList folders = {"one", "one/sub", "one/many", "dotted.dir", "empty", "missing"};
         WindowHarness h;
         h.start();
-        h.form().FilterExtension.setText(filter);
+        h.window().Text1()->setText(filter);
         QStringList expected;
         for (int i = 0; i < folders.size(); ++i) {
             const QString folder = tree.path(folders[i]);

@@ -7,6 +7,7 @@
 
 #include "listing/CreateList.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 namespace {
@@ -47,7 +48,7 @@ private Q_SLOTS:
             h.start();
             h.dialogs.folderNext(tree.path());
             h.click(6);
-            h.form().FilterExtension.setText(QStringLiteral("*"));
+            h.window().Text1()->setText(QStringLiteral("*"));
             h.click(5);
             folders[threads > 0] = h.folderEntries();
             results[threads > 0] = h.resultEntries();
@@ -67,7 +68,7 @@ private Q_SLOTS:
         h.start();
         for (const char* folder : {"a", "b", "c"})
             h.form().FolderList.append(tree.path(QString::fromLatin1(folder)) + QChar(u'/'));
-        h.form().FilterExtension.setText(QStringLiteral("*"));
+        h.window().Text1()->setText(QStringLiteral("*"));
         h.yield.at(1, [&] {
             h.files.readers().waitUntilIdle();
             tree.remove(QStringLiteral("c/4.txt"));
