@@ -1,11 +1,12 @@
 #include "app/MainWindow.h"
 
+#include "app/FolderPaneDrop.h"
 #include "app/Help.h"
 #include "app/PaneView.h"
 #include "app/StartUp.h"
 #include "editing/RemoveEntries.h"
 #include "folders/AddFoldersCommand.h"
-#include "folders/DropFolders.h"
+#include "folders/DroppedPaths.h"
 #include "folders/FolderPaneEditing.h"
 #include "folders/LoadLists.h"
 #include "folders/SampleData.h"
@@ -289,7 +290,7 @@ std::optional<QStringList> MainWindow::droppedFolders(const QMimeData& data) con
 void MainWindow::dropOnFolderPane(const QStringList& paths)
 {
     startCommand(
-        [this, paths] { dropOnFolders(m_form.tools(), m_sys.settings, m_folderList, m_form.StartFolder, paths); });
+        [this, paths] { addDroppedPaths(m_form.tools(), m_sys.settings, m_folderList, m_form.StartFolder, paths); });
 }
 
 QMimeData* MainWindow::draggedResults() const

@@ -4,7 +4,7 @@
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"
-#include "folders/DropFolders.h"
+#include "folders/DroppedPaths.h"
 
 #include <QMimeData>
 #include <QtTest>

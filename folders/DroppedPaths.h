@@ -1,9 +1,6 @@
 #pragma once
 
 #include "base/PathStyle.h"
-#include "commands/CommandTools.h"
-#include "panes/PaneModel.h"
-#include "platform/SettingsStorage.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -17,10 +14,3 @@
 // UTF-8, which the program can hold no more than the folder walk lists them. Such a drop is refused whole,
 // before it is made.
 std::optional<QStringList> droppedPaths(const QByteArray& uriList, PathStyle style = kNativePathStyle);
-
-// Adds what was dropped onto the folder pane, one by one in the order dropped: a folder as "1. Add Folders
-// and Subfolders" adds the folder the user picked, and the files that follow one another as "Load Folders
-// From Text File" loads the files picked in its dialog. The dropped paths are the dialogs' answers; the
-// commands' own steps and reports stay as they are.
-void dropOnFolders(const CommandTools& tools, SettingsStorage& settings, PaneModel& folders, QString& startFolder,
-                   const QStringList& paths);
