@@ -1,8 +1,8 @@
 #include "app/FolderPaneDrop.h"
 
-#include "folders/AddFolder.h"
-#include "folders/AddFoldersCommand.h"
+#include "folders/AddFolders.h"
 #include "folders/LoadLists.h"
+#include "folders/SubfolderWalk.h"
 
 #include <utility>
 

@@ -5,7 +5,7 @@
 #include "app/PaneView.h"
 #include "app/StartUp.h"
 #include "editing/RemoveEntries.h"
-#include "folders/AddFoldersCommand.h"
+#include "folders/AddFolders.h"
 #include "folders/DroppedPaths.h"
 #include "folders/FolderPaneEditing.h"
 #include "folders/LoadLists.h"

@@ -6,7 +6,7 @@
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "base/PathStyle.h"
-#include "folders/AddFolder.h"
+#include "folders/SubfolderWalk.h"
 
 #include <QtTest>
 

@@ -8,10 +8,6 @@
 
 #include <vector>
 
-// The folder chooser, modal to the window: the chosen folder without a trailing separator (but for the root),
-// or "" when the user cancelled.
-QString PickFolder(Dialogs& dialogs, const QString& prompt, const QString& startFolder);
-
 // True when the path's attributes can be read and say it is a folder; never fails.
 bool IsDirectory(FileSystem& files, const QString& path);
 

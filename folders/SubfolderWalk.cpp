@@ -1,15 +1,10 @@
-#include "folders/AddFolder.h"
+#include "folders/SubfolderWalk.h"
 
 #include "folders/UnsafeNames.h"
 
 #include "base/PathStyle.h"
 
 #include <deque>
-
-QString PickFolder(Dialogs& dialogs, const QString& prompt, const QString& startFolder)
-{
-    return dialogs.pickFolder(prompt, startFolder);
-}
 
 bool IsDirectory(FileSystem& files, const QString& path)
 {

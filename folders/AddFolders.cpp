@@ -1,11 +1,22 @@
-#include "folders/AddFoldersCommand.h"
+#include "folders/AddFolders.h"
 
 #include "base/PathStyle.h"
-#include "folders/AddFolder.h"
 #include "folders/CollapseBackslashes.h"
+#include "folders/SubfolderWalk.h"
 #include "settings/SettingsStore.h"
 
 #include <vector>
+
+namespace {
+
+// The folder chooser, modal to the window: the chosen folder without a trailing separator (but for the root),
+// or "" when the user cancelled.
+QString PickFolder(Dialogs& dialogs, const QString& prompt, const QString& startFolder)
+{
+    return dialogs.pickFolder(prompt, startFolder);
+}
+
+} // namespace
 
 void PushButton6_Click(const CommandTools& tools, SettingsStorage& settings, PaneModel& folders, QString& startFolder)
 {
