@@ -2,6 +2,7 @@
 
 #include "app/FolderPaneDrop.h"
 #include "app/Help.h"
+#include "app/PaneAccessibility.h"
 #include "app/PaneView.h"
 #include "app/StartUp.h"
 #include "editing/RemoveEntries.h"
@@ -142,6 +143,7 @@ void MainWindow::createControls()
     setFont(arial(9));
     setAutoFillBackground(true);
 
+    installPaneAccessibility(); // before the panes, so that assistive tools see them as tables from the start
     m_listView1 = new PaneView(m_folderList, false, this);
     m_listView1->setObjectName(QStringLiteral("ListView1"));
     m_listView1->setGeometry(place(120, 120, 7800, 1845));

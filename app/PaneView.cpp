@@ -1,6 +1,5 @@
 #include "app/PaneView.h"
 
-#include "app/PaneAccessibility.h"
 #include "editing/PaneEditing.h"
 
 #include <QApplication>
@@ -66,7 +65,6 @@ PaneView::PaneView(PaneModel& pane, bool hotTracking, QWidget* parent)
     : QAbstractItemView(parent), m_model(pane), m_header(new QHeaderView(Qt::Horizontal, this)),
       m_hotTracking(hotTracking)
 {
-    installPaneAccessibility();
     setModel(&pane);
     QItemSelectionModel* own = selectionModel();
     setSelectionModel(pane.selectionModel());

@@ -1,5 +1,6 @@
 // What assistive technology reads of a pane: a table with a header, cells with the entries' texts, check
 // boxes in the results pane, model-change events per batch, and the results pane's keyboard.
+#include "app/PaneAccessibility.h"
 #include "app/PaneView.h"
 #include "panes/PaneModel.h"
 
@@ -48,6 +49,7 @@ class TestPaneAccessibility : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
+        installPaneAccessibility(); // the window installs it; these views have none
         QAccessible::installUpdateHandler(record);
         // Active once the bridge has found the AT-SPI bus.
         QAccessible::queryAccessibleInterface(qApp);
