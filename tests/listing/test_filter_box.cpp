@@ -7,15 +7,6 @@
 #include <QLineEdit>
 #include <QtTest>
 
-namespace {
-
-std::optional<QString> stored(WindowHarness& h)
-{
-    return h.settings.store().read(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"));
-}
-
-} // namespace
-
 class TestFilterBox : public QObject
 {
     Q_OBJECT
@@ -41,10 +32,10 @@ private Q_SLOTS:
         h.start();
         h.form().Text1.setText(before);
         h.settings.store().write(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"), storedBefore);
-        QCOMPARE(stored(h), std::optional<QString>(storedBefore));
+        QCOMPARE(h.storedFilter(), std::optional<QString>(storedBefore));
         h.click(15);
         QCOMPARE(h.window().Text1()->text(), QStringLiteral("*"));
-        QCOMPARE(stored(h), std::optional<QString>(QStringLiteral("*")));
+        QCOMPARE(h.storedFilter(), std::optional<QString>(QStringLiteral("*")));
         QVERIFY(h.dialogs.calls().empty());
     }
 
@@ -71,15 +62,15 @@ private Q_SLOTS:
         h.start();
         QLineEdit* box = h.window().Text1();
         box->clear();
-        QCOMPARE(stored(h), std::optional<QString>(QString()));
+        QCOMPARE(h.storedFilter(), std::optional<QString>(QString()));
         QStringList seen;
-        QObject::connect(box, &QLineEdit::textChanged, box, [&] { seen.append(*stored(h)); });
+        QObject::connect(box, &QLineEdit::textChanged, box, [&] { seen.append(*h.storedFilter()); });
         QTest::keyClicks(box, QStringLiteral("txt"));
         QCOMPARE(seen, (QStringList{"t", "tx", "txt"}));
         QTest::keyClick(box, Qt::Key_Backspace);
-        QCOMPARE(stored(h), std::optional<QString>(QStringLiteral("tx")));
+        QCOMPARE(h.storedFilter(), std::optional<QString>(QStringLiteral("tx")));
         box->setText(QStringLiteral(" *.* "));
-        QCOMPARE(stored(h), std::optional<QString>(QStringLiteral(" *.* "))); // never trimmed
+        QCOMPARE(h.storedFilter(), std::optional<QString>(QStringLiteral(" *.* "))); // never trimmed
     }
 
     void anEmptiedBoxStaysEmptyAfterARestart()
