@@ -4,6 +4,7 @@
 #include "listing/FilterBox.h"
 #include "settings/SettingsStore.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -16,13 +17,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("storedBefore"); // what the store holds then, written behind the box's back
-        QTest::newRow("from an extension") << "txt"
-                                           << "txt";
+        QTest::newRow("from an extension") << "doc"
+                                           << "doc";
         QTest::newRow("from empty") << ""
                                     << "";
-        // The box raises no change for the text it already shows, yet "All Files" stores the star anyway.
+        // The box raises no change for the text it already shows, yet "All Files" stores the star anyway: it
+        // once stored nothing there, leaving what another instance had written.
         QTest::newRow("already the star, the store not") << "*"
-                                                         << "htm";
+                                                         << "txt";
+        QTest::newRow("already the star, the store emptied") << "*"
+                                                             << "";
     }
     void allFilesSetsAndStoresTheStar()
     {
@@ -33,9 +37,13 @@ private Q_SLOTS:
         h.form().Text1.setText(before);
         h.settings.store().write(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"), storedBefore);
         QCOMPARE(h.storedFilter(), std::optional<QString>(storedBefore));
+        h.settings.writes = 0;
         h.click(15);
         QCOMPARE(h.window().Text1()->text(), QStringLiteral("*"));
         QCOMPARE(h.storedFilter(), std::optional<QString>(QStringLiteral("*")));
+        QFile ini(h.configFolder() + QStringLiteral("/Quillmark.ini"));
+        QVERIFY(ini.open(QIODevice::ReadOnly) && ini.readAll().contains("\nText1=*\n"));
+        QCOMPARE(h.settings.writes, 1);
         QVERIFY(h.dialogs.calls().empty());
     }
 
@@ -67,6 +75,7 @@ private Q_SLOTS:
         QObject::connect(box, &QLineEdit::textChanged, box, [&] { seen.append(*h.storedFilter()); });
         QTest::keyClicks(box, QStringLiteral("txt"));
         QCOMPARE(seen, (QStringList{"t", "tx", "txt"}));
+        QCOMPARE(h.settings.writes, 5); // start-up, clear, t, tx, txt
         QTest::keyClick(box, Qt::Key_Backspace);
         QCOMPARE(h.storedFilter(), std::optional<QString>(QStringLiteral("tx")));
         box->setText(QStringLiteral(" *.* "));
