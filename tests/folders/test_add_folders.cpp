@@ -1,6 +1,7 @@
 // "1. Add Folders and Subfolders" through the window: the chooser, the start folder, what the folder pane
 // gets, and the busy pointer during the walk.
 #include "ErrorReports.h"
+#include "FindOracle.h"
 #include "FolderOrder.h"
 #include "TestTree.h"
 #include "WindowHarness.h"

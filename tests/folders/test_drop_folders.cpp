@@ -1,5 +1,6 @@
 // Dragging in and out: URI lists dropped onto the folder pane, against `find`; the results dragged out, against
 // what the copy command hands the clipboard.
+#include "FindOracle.h"
 #include "FolderOrder.h"
 #include "TestTree.h"
 #include "WindowHarness.h"

@@ -1,5 +1,5 @@
 // Taking single entries out of either pane and clearing them: the Delete key, the double-click, "Clear List".
-#include "PaneLines.h"
+#include "PaneEntries.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"

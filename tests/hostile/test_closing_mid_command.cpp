@@ -5,15 +5,9 @@
 #include "TestTree.h"
 #include "WindowHarness.h"
 
-#include <QDir>
 #include <QtTest>
 
 namespace {
-
-QStringList namesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
 
 struct AtClose
 {

@@ -17,13 +17,6 @@ using Op = FaultyFileSystem::Op;
 enum Fault { Denied, Hidden, Vanishing, OutOfMemory, EmptyName };
 enum Command { AddFolders = 6, LoadLists = 2, CreateList = 5, Save = 7 };
 
-QStringList namesIn(const QString& folder)
-{
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    names.sort();
-    return names;
-}
-
 } // namespace
 
 class TestInjectedFaults : public QObject

@@ -4,17 +4,9 @@
 #include "listing/FilterChange.h"
 #include "settings/SettingsStore.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QtTest>
-
-namespace {
-
-std::optional<QString> stored(WindowHarness& h)
-{
-    return h.settings.store().read(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"));
-}
-
-} // namespace
 
 class TestFilterBox : public QObject
 {
@@ -25,13 +17,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("storedBefore"); // what the store holds then, written behind the box's back
-        QTest::newRow("from an extension") << "txt"
-                                           << "txt";
+        QTest::newRow("from an extension") << "doc"
+                                           << "doc";
         QTest::newRow("from empty") << ""
                                     << "";
-        // The box raises no change for the text it already shows, yet "All Files" stores the star anyway.
+        // The box raises no change for the text it already shows, yet "All Files" stores the star anyway: it
+        // once stored nothing there, leaving what another instance had written.
         QTest::newRow("already the star, the store not") << "*"
-                                                         << "htm";
+                                                         << "txt";
+        QTest::newRow("already the star, the store emptied") << "*"
+                                                             << "";
     }
     void allFilesSetsAndStoresTheStar()
     {
@@ -41,10 +36,14 @@ private Q_SLOTS:
         h.start();
         h.window().Text1()->setText(before);
         h.settings.store().write(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"), storedBefore);
-        QCOMPARE(stored(h), std::optional<QString>(storedBefore));
+        QCOMPARE(h.storedFilter(), std::optional<QString>(storedBefore));
+        h.settings.writes = 0;
         h.click(15);
         QCOMPARE(h.window().Text1()->text(), QStringLiteral("*"));
-        QCOMPARE(stored(h), std::optional<QString>(QStringLiteral("*")));
+        QCOMPARE(h.storedFilter(), std::optional<QString>(QStringLiteral("*")));
+        QFile ini(h.configFolder() + QStringLiteral("/Quillmark.ini"));
+        QVERIFY(ini.open(QIODevice::ReadOnly) && ini.readAll().contains("\nText1=*\n"));
+        QCOMPARE(h.settings.writes, 1);
         QVERIFY(h.dialogs.calls().empty());
     }
 
@@ -71,15 +70,16 @@ private Q_SLOTS:
         h.start();
         QLineEdit* box = h.window().Text1();
         box->clear();
-        QCOMPARE(stored(h), std::optional<QString>(QString()));
+        QCOMPARE(h.storedFilter(), std::optional<QString>(QString()));
         QStringList seen;
-        QObject::connect(box, &QLineEdit::textChanged, box, [&] { seen.append(*stored(h)); });
+        QObject::connect(box, &QLineEdit::textChanged, box, [&] { seen.append(*h.storedFilter()); });
         QTest::keyClicks(box, QStringLiteral("txt"));
         QCOMPARE(seen, (QStringList{"t", "tx", "txt"}));
+        QCOMPARE(h.settings.writes, 5); // start-up, clear, t, tx, txt
         QTest::keyClick(box, Qt::Key_Backspace);
-        QCOMPARE(stored(h), std::optional<QString>(QStringLiteral("tx")));
+        QCOMPARE(h.storedFilter(), std::optional<QString>(QStringLiteral("tx")));
         box->setText(QStringLiteral(" *.* "));
-        QCOMPARE(stored(h), std::optional<QString>(QStringLiteral(" *.* "))); // never trimmed
+        QCOMPARE(h.storedFilter(), std::optional<QString>(QStringLiteral(" *.* "))); // never trimmed
     }
 
     void anEmptiedBoxStaysEmptyAfterARestart()

@@ -42,28 +42,6 @@ void makeTree(TestTree& tree)
         tree.file(QStringLiteral("one/many/f%1.%2").arg(i).arg(i % 3 ? QStringLiteral("txt") : QStringLiteral("log")));
 }
 
-// What find lists in the folder, less what the listing leaves out by its rules.
-QStringList findLines(const QString& folder, const QString& filter)
-{
-    QStringList arguments = {folder,
-                             QStringLiteral("-maxdepth"),
-                             QStringLiteral("1"),
-                             QStringLiteral("!"),
-                             QStringLiteral("-type"),
-                             QStringLiteral("d")};
-    // A link counts by what it leads to: not a folder, and something.
-    arguments << QStringLiteral("!") << QStringLiteral("-xtype") << QStringLiteral("d") << QStringLiteral("!")
-              << QStringLiteral("-xtype") << QStringLiteral("l") << QStringLiteral("!") << QStringLiteral("-name")
-              << QStringLiteral("~*");
-    if (filter != QLatin1String("*"))
-        arguments << QStringLiteral("-iname") << QStringLiteral("*.") + filter;
-    arguments << QStringLiteral("-print0");
-    QStringList lines;
-    for (const QByteArray& line : findPaths(arguments))
-        lines.append(QString::fromUtf8(line));
-    return lines;
-}
-
 } // namespace
 
 class TestFindAgreement : public QObject
@@ -95,7 +73,7 @@ private Q_SLOTS:
             const QString folder = tree.path(folders[i]);
             h.form().FolderList.append(i % 2 ? folder + QChar(u'/') : folder); // both entry forms
             if (folders[i] != QLatin1String("missing"))
-                expected += findLines(folder, filter);
+                expected += findListedFiles(folder, 1, filter);
         }
         h.click(5);
         QStringList listed = h.resultEntries();

@@ -1,7 +1,7 @@
 // Reading folders ahead changes only the time: the commands list what the folders hold at their step, with
 // or without the readers, and a folder changed or deleted after it was read ahead is seen as it is then.
 #include "FindOracle.h"
-#include "PaneLines.h"
+#include "PaneEntries.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
 

@@ -9,8 +9,6 @@ handling its events and painting), a close request must take the window off the 
 the share is dropped the process must be gone. Prints the measured times.
 Usage: test_hung_share.py PROGRAM LATENCYFS
 """
-import contextlib
-import glob
 import os
 import shutil
 import signal
@@ -22,7 +20,7 @@ import time
 program, latencyfs = (os.path.abspath(path) for path in sys.argv[1:3])
 work = tempfile.mkdtemp(prefix="tallyfold-hung-")
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from display_driver import children, fail, start, start_display, wait_for  # noqa: E402
+from display_driver import children, fail, printed, start, start_display, wait_for  # noqa: E402
 
 
 def skip(reason):
@@ -33,16 +31,6 @@ def skip(reason):
 def mounted(point):
     with open("/proc/self/mountinfo") as table:
         return any(line.split()[4] == point for line in table)
-
-
-def holds_a_request(server):
-    """Whether a thread of the latency file system sits in pause(), where it holds a request for the hung folder."""
-    pause = {"x86_64": "34 ", "aarch64": "73 "}[os.uname().machine]  # aarch64's C library pauses in ppoll()
-    for call in glob.glob("/proc/%d/task/*/syscall" % server.pid):
-        with contextlib.suppress(OSError), open(call) as text:  # a thread may end meanwhile
-            if text.read().startswith(pause):
-                return True
-    return False
 
 
 def run():
@@ -58,7 +46,8 @@ def run():
         os.makedirs(os.path.join(work if folder == "share" else source, folder))
     open(os.path.join(source, "answers", "listed.txt"), "w").close()
     open(os.path.join(source, "hung", "never.txt"), "w").close()
-    server = start([latencyfs, source, share, "0", "hung"])
+    server = start([latencyfs, source, share, "0", "hung"], stdout=subprocess.PIPE, text=True)
+    said = printed(server)
     wait_for("the share", lambda: mounted(share), 5)
     os.symlink(os.path.join(share, "hung"), os.path.join(work, "programs"))
 
@@ -82,7 +71,7 @@ def run():
     window = wait_for("the window", window_id)
     for x, y in ((400, 185), (268, 312)):  # "Load Sample/Example Data", "2. Start Creating List"
         subprocess.run(["xdotool", "mousemove", "--window", str(window), str(x), str(y), "click", "1"], check=True)
-    wait_for("the listing to reach the hung folder", lambda: holds_a_request(server), 5)
+    wait_for("the listing to reach the hung folder", lambda: any(line.startswith("holding /hung") for line in said), 5)
     if tallyfold.poll() is not None:
         fail("the program ended while it should wait")
 

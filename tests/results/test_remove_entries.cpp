@@ -1,6 +1,6 @@
 // Thinning either pane by a typed text: the test itself, the four buttons, and what may run during a scan.
 #include "ErrorReports.h"
-#include "PaneLines.h"
+#include "PaneEntries.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"
 #include "editing/RemoveEntries.h"

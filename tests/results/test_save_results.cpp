@@ -1,11 +1,10 @@
 // The save command in the window: the bytes of the results file, the dialog and the overwrite question, and
 // that a save which cannot finish leaves the old file as it was after one report.
 #include "ErrorReports.h"
-#include "PaneLines.h"
+#include "PaneEntries.h"
 #include "TestTree.h"
 #include "results/ResultsOutput.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QtTest>
 
@@ -20,11 +19,6 @@ QStringList manyEntries(int count)
     for (int i = 0; i < count; ++i)
         entries.append(QStringLiteral("/data/archive/%1/a rather long file name to fill the blocks.txt").arg(i));
     return entries;
-}
-
-QStringList namesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include "results/ResultsFile.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -15,11 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-QStringList namesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
 
 // Whether the whole content was saved in place of the path; the failure, if any, is logged.
 bool save(FileSystem& files, const QString& path, const QByteArray& content)

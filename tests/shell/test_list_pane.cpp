@@ -1,4 +1,5 @@
 // The list pane: 1-based rows in insertion order, check marks, removal, batched announcements to the views.
+#include "PaneEntries.h"
 #include "base/Failure.h"
 #include "panes/PaneModel.h"
 
@@ -8,14 +9,6 @@
 #include <QtTest>
 
 namespace {
-QStringList entries(const PaneModel& pane)
-{
-    QStringList all;
-    for (int i = 1; i <= pane.count(); ++i)
-        all.append(pane.text(i));
-    return all;
-}
-
 // What the texts take as UTF-8, counted apart from the pane.
 std::uint64_t utf8Size(const QStringList& texts)
 {
@@ -43,7 +36,7 @@ private Q_SLOTS:
         for (const QString& text : texts)
             pane.append(text);
         QCOMPARE(pane.count(), texts.size());
-        QCOMPARE(entries(pane), texts);
+        QCOMPARE(paneEntries(pane), texts);
         QVERIFY(!pane.checked(pane.count()));
     }
 
@@ -56,10 +49,10 @@ private Q_SLOTS:
             pane.append(QString::fromUtf8(text));
         pane.announce();
         pane.remove(1);
-        QCOMPARE(entries(pane), QStringList({QStringLiteral("two"), QStringLiteral("three")}));
+        QCOMPARE(paneEntries(pane), QStringList({QStringLiteral("two"), QStringLiteral("three")}));
         QCOMPARE(pane.rowCount(), 2);
         pane.remove(2);
-        QCOMPARE(entries(pane), QStringList({QStringLiteral("two")}));
+        QCOMPARE(paneEntries(pane), QStringList({QStringLiteral("two")}));
     }
 
     void positionsWithoutARowFail_data()
@@ -110,7 +103,7 @@ private Q_SLOTS:
         pane.append(QStringLiteral("pending 2"));
         pane.remove(2);
         QCOMPARE(pane.rowCount(), 1);
-        QCOMPARE(entries(pane), QStringList({QStringLiteral("shown"), QStringLiteral("pending 2")}));
+        QCOMPARE(paneEntries(pane), QStringList({QStringLiteral("shown"), QStringLiteral("pending 2")}));
         pane.clear();
         QCOMPARE(pane.count(), 0);
         QTest::qWait(1);
@@ -126,10 +119,10 @@ private Q_SLOTS:
         pane.appendInFolder(data, "b.TXT");
         pane.appendInFolder(pane.addPrefix("/other/"), "c");
         pane.append(QStringLiteral("/loose"));
-        QCOMPARE(entries(pane), QStringList({QStringLiteral("/data/a.txt"), QStringLiteral("/data/b.TXT"),
-                                             QStringLiteral("/other/c"), QStringLiteral("/loose")}));
+        QCOMPARE(paneEntries(pane), QStringList({QStringLiteral("/data/a.txt"), QStringLiteral("/data/b.TXT"),
+                                                 QStringLiteral("/other/c"), QStringLiteral("/loose")}));
         pane.appendInFolder(pane.addPrefix("/home/zo\u00eb/"), "na\u00efve");
-        QCOMPARE(pane.utf8Bytes(), utf8Size(entries(pane)));
+        QCOMPARE(pane.utf8Bytes(), utf8Size(paneEntries(pane)));
     }
 
     // Removing many positions at once must leave what removing them one by one, highest first, leaves.
@@ -191,11 +184,11 @@ private Q_SLOTS:
             if (int(random.bounded(100)) < percent)
                 positions.push_back(position);
         // A repaint during the removal finds the list as it stood before.
-        const QStringList before = entries(batch);
+        const QStringList before = paneEntries(batch);
         int paints = 0;
         batch.removePositions(positions, [&] {
             ++paints;
-            QCOMPARE(entries(batch), before);
+            QCOMPARE(paneEntries(batch), before);
         });
         if (rows > 65536 && positions.size() > 64)
             QVERIFY(paints > 1);
@@ -211,8 +204,8 @@ private Q_SLOTS:
         }
         texts << QStringLiteral("/after") << QStringLiteral("/d0/after");
         ticks << false << false;
-        QCOMPARE(entries(batch), texts);
-        QCOMPARE(entries(single), texts);
+        QCOMPARE(paneEntries(batch), texts);
+        QCOMPARE(paneEntries(single), texts);
         QCOMPARE(batch.utf8Bytes(), utf8Size(texts));
         QCOMPARE(single.utf8Bytes(), utf8Size(texts));
         for (int position = 1; position <= batch.count(); ++position) {
@@ -248,7 +241,7 @@ private Q_SLOTS:
         pane.removePositions(everyOther);
         for (auto it = everyOther.rbegin(); it != everyOther.rend(); ++it)
             expected.removeAt(*it - 1);
-        QCOMPARE(entries(pane), expected);
+        QCOMPARE(paneEntries(pane), expected);
         QCOMPARE(pane.utf8Bytes(), utf8Size(expected));
     }
 
@@ -272,7 +265,7 @@ private Q_SLOTS:
         for (auto it = everyThird.rbegin(); it != everyThird.rend(); ++it)
             expected.removeAt(*it - 1);
         QCOMPARE(pane.text(101), expected[100]);
-        QCOMPARE(entries(pane), expected);
+        QCOMPARE(paneEntries(pane), expected);
     }
 
     void theSelectionIsTheSelectedRow()

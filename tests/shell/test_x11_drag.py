@@ -7,29 +7,34 @@ of exactly the files `find` gives, and as the copy text (one path per line). The
 move; a second drag must carry the same, as a drag never changes the pane.
 Usage: test_x11_drag.py PROGRAM DRAGPEER
 """
+import itertools
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import urllib.parse
 
 program, dragpeer = (os.path.abspath(path) for path in sys.argv[1:3])
 work = tempfile.mkdtemp(prefix="tallyfold-drag-")
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from display_driver import children, fail, start, start_display, wait_for  # noqa: E402
+from display_driver import children, fail, printed, start, start_display, wait_for  # noqa: E402
 
 
 def xdotool(*arguments):
     return subprocess.run(["xdotool", *map(str, arguments)], check=True, capture_output=True, text=True).stdout
 
 
+def windows(title):
+    """The visible windows with this title."""
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
+                          capture_output=True, text=True).stdout.split()
+
+
 def window_at(title):
     """The top-left corner of the visible window with this title, once it shows."""
     def corner():
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
-                               capture_output=True, text=True).stdout.split()
+        found = windows(title)
         if not found:
             return None
         shell = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", found[0]).split())
@@ -37,27 +42,34 @@ def window_at(title):
     return wait_for("the window " + title, corner)
 
 
-def drag(start_at, end_at):
-    """Presses at one point, moves in small steps to the other and lets go there."""
-    xdotool("mousemove", *start_at)
-    time.sleep(0.2)
-    xdotool("mousedown", 1)
-    steps = 20
+def drag(start_at, end_at, taken):
+    """Presses at one point, moves in small steps to the other, and lets go there once the other end has taken the
+    drag: before its answer the source would cancel the drop. X delivers the press and the moves in order, but a
+    source sends no position while it waits for the answer to the one before, and none later: the pointer moves a
+    pixel to and fro at the end, as a hand does, until the answer there has come."""
+    steps, moves = 20, []
     for step in range(1, steps + 1):
-        x = start_at[0] + (end_at[0] - start_at[0]) * step // steps
-        y = start_at[1] + (end_at[1] - start_at[1]) * step // steps
-        xdotool("mousemove", x, y)
-        time.sleep(0.03)
-    time.sleep(0.3)
+        moves += ["mousemove", start_at[0] + (end_at[0] - start_at[0]) * step // steps,
+                  start_at[1] + (end_at[1] - start_at[1]) * step // steps]
+    xdotool("mousemove", *start_at, "mousedown", 1, *moves)
+    shifts = itertools.cycle((1, -1))
+
+    def answered():
+        if taken():
+            return True
+        xdotool("mousemove_relative", "--", next(shifts), 0)
+        return False
+    wait_for("the other end to take the drag", answered, every=0.05)
     xdotool("mouseup", 1)
 
 
 def drag_out(results_row, number):
     """The ticked results dragged into a new target; what it received."""
     out = os.path.join(work, "received-%d" % number)
-    target = start([dragpeer, "target", "40", "600", out])
+    target = start([dragpeer, "target", "40", "600", out], stdout=subprocess.PIPE, text=True)
+    said = printed(target)
     at = window_at("drag target")
-    drag(results_row, (at[0] + 60, at[1] + 60))
+    drag(results_row, (at[0] + 60, at[1] + 60), lambda: "over\n" in said)
     try:
         target.wait(10)
     except subprocess.TimeoutExpired:
@@ -91,20 +103,36 @@ def run():
     tallyfold = start([program])
     x, y = window_at("Tallyfold")
     source = start([dragpeer, "source", "40", "40", uri_list], stdout=subprocess.PIPE, text=True)
+    said = printed(source)
     at = window_at("drag source")
-    drag((at[0] + 60, at[1] + 60), (x + 260, y + 70))  # onto the folder pane
-    if source.wait(15) != 0 or "dropped as 1" not in source.stdout.read():  # Qt::CopyAction
+
+    def taken():  # the pane's latest answer takes the drag
+        answers = [line for line in said if line.startswith("accepted ")]
+        return answers and answers[-1] != "accepted 0\n"
+    drag((at[0] + 60, at[1] + 60), (x + 260, y + 70), taken)  # onto the folder pane
+    # The source hears of the drop once the pane has taken it, walk included.
+    dropped = wait_for("the end of the drop", lambda: [line for line in said if line.startswith("dropped as ")])
+    if source.wait(15) != 0 or dropped != ["dropped as 1\n"]:  # Qt::CopyAction
         fail("the folder pane did not take the folder as a copy")
-    time.sleep(0.5)
-    if "SHOTS" in os.environ:
-        subprocess.run(["import", "-window", "root", os.path.join(os.environ["SHOTS"], "dropped.png")])
+    if "SHOTS" in os.environ:  # once two grabs in a row are alike, the drop has been painted
+        grab, shots = ["import", "-window", "root", "-define", "png:exclude-chunks=date,time", "png:-"], [b""]
+
+        def settled():
+            shots.append(subprocess.run(grab, capture_output=True).stdout)
+            return shots[-1] == shots[-2]
+        wait_for("the screen to settle", settled)
+        with open(os.path.join(os.environ["SHOTS"], "dropped.png"), "wb") as png:
+            png.write(shots[-1])
+    main = windows("Tallyfold")
     xdotool("mousemove", x + 268, y + 312, "click", 1)  # 2. Start Creating List
-    time.sleep(1)
-    xdotool("key", "Return")  # "Done."
-    time.sleep(0.3)
-    for row in range(len(files)):  # tick every result
-        xdotool("mousemove", x + 20, y + 358 + 16 * row, "click", 1)
-        time.sleep(0.1)
+    box = wait_for("the box \"Done.\"", lambda: [found for found in windows("Tallyfold") if found not in main])[0]
+    wait_for("the box to take the keyboard", lambda: xdotool("getwindowfocus", "-f").strip() == box)
+    xdotool("key", "Return")
+    wait_for("the box to go", lambda: box not in windows("Tallyfold"))
+    ticks = []  # one click on every result's box, 16 px apart: never a double click
+    for row in range(len(files)):
+        ticks += ["mousemove", x + 20, y + 358 + 16 * row, "click", 1]
+    xdotool(*ticks)
 
     expected_uris = sorted(b"file://" + urllib.parse.quote(path).encode() for path in files)
     first = drag_out((x + 200, y + 358), 1)

@@ -3,7 +3,6 @@
 #include "app/PaneView.h"
 #include "base/PathStyle.h"
 #include "editing/RemoveEntries.h"
-#include "settings/SettingsStore.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -263,7 +262,7 @@ void InterleavingDriver::finish()
     for (const QString& message : takeEscapedHandlerMessages())
         m_faults.append(QStringLiteral("escaped a handler: ") + message);
     m_faults += m_h.takeProblems();
-    const auto stored = m_h.settings.store().read(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"));
+    const auto stored = m_h.storedFilter();
     if (stored != m_h.window().Text1()->text())
         m_faults.append(QStringLiteral("the settings hold \"%1\", the filter box \"%2\"")
                             .arg(stored.value_or(QStringLiteral("(nothing)")), m_h.window().Text1()->text()));

@@ -1,6 +1,6 @@
 #include "InterleavingModel.h"
 
-#include "PaneLines.h"
+#include "PaneEntries.h"
 
 #include "base/PathStyle.h"
 

@@ -6,8 +6,8 @@
 //   latencyfs SOURCE MOUNTPOINT DELAY_MS [HUNG_PATH]
 //
 // HUNG_PATH is relative to SOURCE ("a/b"): every request on it or below it waits for ever. The program stays
-// in the foreground until the mount is dropped (fusermount3 -u MOUNTPOINT). LATENCYFS_DEBUG in the
-// environment prints every request.
+// in the foreground until the mount is dropped (fusermount3 -u MOUNTPOINT); it prints "holding PATH" as a request
+// starts waiting on the hung folder. LATENCYFS_DEBUG in the environment prints every request.
 #define FUSE_USE_VERSION 312
 #include <fuse3/fuse_lowlevel.h>
 
@@ -86,6 +86,8 @@ std::string real(const std::string& path)
 {
     if (!g_hung.empty() && path.compare(0, g_hung.size(), g_hung) == 0 &&
         (path.size() == g_hung.size() || path[g_hung.size()] == '/')) {
+        std::printf("holding %s\n", path.c_str());
+        std::fflush(stdout);
         for (;;)
             ::pause();
     }

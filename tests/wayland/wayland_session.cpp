@@ -3,6 +3,7 @@
 // the sample folders against find, drawing without a GL driver, and a clean end when the window closes. Run by
 // test_weston.py, which starts the compositor and sets the environment (QT_QPA_PLATFORM=wayland, TEMP,
 // XDG_CONFIG_HOME, QT_WAYLAND_DISABLE_WINDOWDECORATION).
+#include "FindOracle.h"
 #include "app/MainWindow.h"
 #include "app/PaneView.h"
 #include "platform/CommandGate.h"
@@ -20,7 +21,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QWindow>
@@ -71,25 +71,6 @@ private:
     bool m_exposed = false;
     bool m_answered = false;
 };
-
-// What find names in a folder at depth one, less what the listing leaves out: folders, links to folders,
-// dangling links and names beginning with "~".
-QStringList findFiles(const QString& folder)
-{
-    QProcess find;
-    find.start(QStringLiteral("find"),
-               {folder, QStringLiteral("-maxdepth"), QStringLiteral("1"), QStringLiteral("!"), QStringLiteral("-type"),
-                QStringLiteral("d"), QStringLiteral("!"), QStringLiteral("-xtype"), QStringLiteral("d"),
-                QStringLiteral("!"), QStringLiteral("-xtype"), QStringLiteral("l"), QStringLiteral("!"),
-                QStringLiteral("-name"), QStringLiteral("~*"), QStringLiteral("-print0")});
-    if (!find.waitForFinished(60000) || find.exitStatus() != QProcess::NormalExit || find.exitCode() != 0)
-        return {QStringLiteral("find failed: ") + QString::fromLocal8Bit(find.readAllStandardError())};
-    QStringList lines;
-    for (const QByteArray& line : find.readAllStandardOutput().split('\0'))
-        if (!line.isEmpty())
-            lines.append(QString::fromUtf8(line));
-    return lines;
-}
 
 QStringList shownRows(const PaneView* view)
 {
@@ -195,7 +176,7 @@ private Q_SLOTS:
 
         QStringList expected;
         for (const QString& folder : folders)
-            expected += findFiles(folder);
+            expected += findListedFiles(folder, 1);
         QVERIFY(expected.size() > 3);
         expected.sort();
         QStringList listed = shownRows(m_window->ListView2());

@@ -1,6 +1,14 @@
-#include "PaneLines.h"
+#include "PaneEntries.h"
 
 #include "panes/PaneModel.h"
+
+QStringList paneEntries(const PaneModel& pane)
+{
+    QStringList entries;
+    for (int position = 1; position <= pane.count(); ++position)
+        entries.append(pane.text(position));
+    return entries;
+}
 
 QStringList sorted(QStringList lines)
 {
