@@ -1,8 +1,9 @@
 #include "platform/PosixFileSystem.h"
 
 #include "base/Clock.h"
-#include "platform/FolderEntries.h"
 #include "platform/PosixSaveTarget.h"
+#include "platform/reading/FolderEntries.h"
+#include "platform/reading/FolderReader.h"
 
 #include <QFile>
 
@@ -49,104 +50,6 @@ bool isNtfs3gType(const std::string& type)
 }
 
 constexpr const char* kNtfsAttributes = "system.ntfs_attrib_be";
-
-// Whether the folder `name` of the folder `in` is where a file system is mounted.
-bool isMountRoot(int in, const char* name)
-{
-    struct statx info;
-    return ::statx(in, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, 0, &info) == 0 &&
-           (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (info.stx_attributes & STATX_ATTR_MOUNT_ROOT);
-}
-
-// The type (and device) of `name` in the folder `in`, asking the kernel for nothing else: a file system that
-// keeps attributes for a while answers from what it keeps. (FUSE asks its server again for all of a folder's
-// attributes once the folder was read, which changed its access time, unless the caller asks for less.)
-bool typeOf(int in, const char* name, int flags, mode_t& mode, dev_t* device = nullptr)
-{
-    struct statx info;
-    if (::statx(in, name, flags, STATX_TYPE | STATX_MODE, &info) != 0)
-        return false;
-    mode = info.stx_mode;
-    if (device)
-        *device = makedev(info.stx_dev_major, info.stx_dev_minor);
-    return true;
-}
-
-// The existence test of a file listing: the entry exists and is not a folder. A link counts by what it
-// leads to: a link to a file (or pipe, device...) does, a link to a folder or a dangling link does not. Only
-// links and entries of unknown type are looked up (`followedType`); the type of every other entry comes with
-// its name.
-template <typename FollowedType> bool IsExistingFile(const dirent64& entry, FollowedType&& followedType)
-{
-    if (entry.d_type == DT_DIR)
-        return false;
-    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-        return true;
-    mode_t mode;
-    return followedType(entry.d_name, mode) && !S_ISDIR(mode);
-}
-
-// A folder being listed, read straight from the kernel a buffer at a time: no stream of the C library, which
-// would look at the folder twice more before the first name.
-using Clock::coarseNowNs;
-using Clock::nowNs;
-
-// A call into the file system that takes this long waited for the disk: what it asked for was not in memory.
-// A disk in memory answers a listing or a look in a few microseconds; a disk behind a virtual machine's host,
-// whose own cache holds it, in 50 to 100.
-constexpr qint64 kFromDiskNs = 40'000;
-
-class Folder
-{
-public:
-    // Opens the folder `name` of the folder `in` (or AT_FDCWD) for listing. Its first read counts one ask, and
-    // one from the disk if it took as long as a disk does: its entries were not in memory.
-    Folder(int in, const char* name, std::uint64_t& asks, std::uint64_t& fromDisk)
-        : m_asks(asks), m_fromDisk(fromDisk), m_opening(nowNs()),
-          m_fd(::openat(in, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {}
-    ~Folder()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-
-    explicit operator bool() const { return m_fd >= 0; }
-    int fd() const { return m_fd; }
-    // The next entry, or null at the end; errno tells an end from a failure.
-    dirent64* next()
-    {
-        if (m_at == m_filled) {
-            const ssize_t filled = readFolderEntries(m_fd, m_buffer, sizeof m_buffer);
-            const int error = filled < 0 ? errno : 0;
-            if (!m_counted) {
-                m_counted = true;
-                ++m_asks;
-                m_fromDisk += filled > 0 && nowNs() - m_opening > kFromDiskNs;
-            }
-            errno = error;
-            if (filled <= 0)
-                return nullptr;
-            m_filled = std::size_t(filled);
-            m_at = 0;
-        }
-        auto* entry = reinterpret_cast<dirent64*>(m_buffer + m_at);
-        m_at += entry->d_reclen;
-        return entry;
-    }
-
-private:
-    std::uint64_t& m_asks;
-    std::uint64_t& m_fromDisk;
-    bool m_counted = false;
-    qint64 m_opening;
-    int m_fd;
-    std::size_t m_at = 0;
-    std::size_t m_filled = 0;
-    alignas(dirent64) char m_buffer[32768];
-};
 
 // A device on a file system that may hang: every read and write, and the closing, made through the waiter.
 class WaitingDevice : public QIODevice
@@ -296,7 +199,7 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
     {
     public:
         Hints(PosixFileSystem& files, bool subfolders)
-            : m_files(files), m_subfolders(subfolders), m_asksBefore(files.m_asks), m_readsBefore(files.m_readsFromDisk)
+            : m_files(files), m_subfolders(subfolders), m_before(files.m_timing)
         {}
         ~Hints() override
         {
@@ -315,9 +218,7 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
                 m_files.shareReaders().want(name.toStdString(), m_subfolders);
                 return;
             }
-            const std::uint64_t fromDisk = m_files.m_readsFromDisk - m_readsBefore;
-            m_open =
-                m_open || m_files.m_alwaysReadAhead || (fromDisk >= 4 && fromDisk * 8 >= m_files.m_asks - m_asksBefore);
+            m_open = m_open || m_files.m_alwaysReadAhead || m_files.m_timing.waitedSince(m_before);
             if (!m_open) {
                 if (m_heldBack.size() == m_files.readers().mostPending())
                     m_heldBack.pop_front();
@@ -336,8 +237,7 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
         bool m_subfolders;
         bool m_open = false;
         int m_reach = kDiskReach;
-        std::uint64_t m_asksBefore;
-        std::uint64_t m_readsBefore;
+        DiskTiming m_before;
         std::deque<std::string> m_heldBack;
     };
     if (m_readAheadThreads <= 0)
@@ -379,7 +279,7 @@ PosixFileSystem::Volume PosixFileSystem::volumeOf(const QByteArray& path, dev_t 
 {
     // Asked once per file system, not once per folder: a walk meets a few file systems and many folders. The
     // answers are dropped after a moment, as a device number can come back for another file system.
-    if (const qint64 now = coarseNowNs(); now - m_volumesSince > 1'000'000'000) {
+    if (const qint64 now = Clock::coarseNowNs(); now - m_volumesSince > 1'000'000'000) {
         m_volumes.clear();
         m_volumesSince = now;
     }
@@ -489,7 +389,7 @@ PosixFileSystem::OpenFolder::~OpenFolder()
 int PosixFileSystem::OpenFolder::fd(QByteArrayView path)
 {
     constexpr qint64 kMostAgeNs = 2'000'000;
-    if (m_fd >= 0 && path == m_path && coarseNowNs() - m_openedAt < kMostAgeNs)
+    if (m_fd >= 0 && path == m_path && Clock::coarseNowNs() - m_openedAt < kMostAgeNs)
         return m_fd;
     if (m_fd >= 0)
         ::close(m_fd);
@@ -497,7 +397,7 @@ int PosixFileSystem::OpenFolder::fd(QByteArrayView path)
     m_fd = ::open(m_path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (m_fd < 0)
         m_path.clear();
-    m_openedAt = coarseNowNs();
+    m_openedAt = Clock::coarseNowNs();
     return m_fd < 0 ? AT_FDCWD : m_fd;
 }
 
@@ -521,10 +421,9 @@ std::optional<FileSystem::FolderInfo> PosixFileSystem::lookAt(const QByteArray& 
     const InFolder at = inFolder(name);
     // A look that waits for the disk counts as a read from it, as a listing does: in a walk the folders' own
     // records (inodes) come from the disk more often than their entries.
-    const qint64 asked = nowNs();
+    const qint64 asked = Clock::nowNs();
     const bool found = !name.isEmpty() && typeOf(at.folder, at.name, AT_SYMLINK_NOFOLLOW, mode, &device);
-    m_readsFromDisk += nowNs() - asked > kFromDiskNs;
-    ++m_asks;
+    m_timing.count(asked);
     if (!found) {
         error = name.isEmpty() ? ENOENT : errno;
         return std::nullopt;
@@ -589,7 +488,7 @@ SubfolderListing PosixFileSystem::subfolders(const QString& path)
 SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name, bool onProgramThread)
 {
     const InFolder at = inFolder(name);
-    Folder folder(at.folder, at.name, m_asks, m_readsFromDisk);
+    FolderReader folder(at.folder, at.name, m_timing);
     if (!folder)
         throw ListingFailure::fromErrno(errno);
     SubfolderListing listing;
@@ -637,7 +536,7 @@ void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
 void PosixFileSystem::listFilesOf(const QByteArray& name, const NameSink& sink, bool onProgramThread)
 {
     const InFolder at = inFolder(name);
-    Folder folder(at.folder, at.name, m_asks, m_readsFromDisk);
+    FolderReader folder(at.folder, at.name, m_timing);
     if (!folder) {
         if (errno == ENOENT || errno == ENOTDIR)
             return;

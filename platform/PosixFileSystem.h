@@ -2,8 +2,9 @@
 
 #include "platform/CallWaiter.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderReadAhead.h"
 #include "platform/MountTable.h"
+#include "platform/reading/DiskTiming.h"
+#include "platform/reading/FolderReadAhead.h"
 
 #include <QFile>
 
@@ -110,8 +111,7 @@ private:
 
     int m_readAheadThreads;
     bool m_alwaysReadAhead;
-    std::uint64_t m_asks = 0;          // listings and looks at a folder
-    std::uint64_t m_readsFromDisk = 0; // of those, the ones that waited for the disk
+    DiskTiming m_timing;
     std::unique_ptr<FolderReadAhead> m_readers;
     std::unique_ptr<FolderReadAhead> m_shareReaders;
 
