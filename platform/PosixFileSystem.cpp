@@ -51,118 +51,7 @@ bool isNtfs3gType(const std::string& type)
 
 constexpr const char* kNtfsAttributes = "system.ntfs_attrib_be";
 
-// A device on a file system that may hang: every read and write, and the closing, made through the waiter.
-class WaitingDevice : public QIODevice
-{
-public:
-    WaitingDevice(CallWaiter& waiter, std::unique_ptr<QIODevice> owned)
-        : m_waiter(waiter), m_owned(std::move(owned)), m_device(*m_owned)
-    {
-        open(m_device.openMode() | QIODevice::Unbuffered);
-    }
-    WaitingDevice(CallWaiter& waiter, QIODevice& device) : m_waiter(waiter), m_device(device)
-    {
-        open(m_device.openMode() | QIODevice::Unbuffered);
-    }
-    ~WaitingDevice() override
-    {
-        if (m_owned)
-            m_waiter.wait([&] { m_owned.reset(); });
-    }
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char* data, qint64 size) override
-    {
-        qint64 done = -1;
-        m_waiter.wait([&] { done = m_device.read(data, size); });
-        if (done < 0)
-            setErrorString(m_device.errorString());
-        return done;
-    }
-    qint64 writeData(const char* data, qint64 size) override
-    {
-        qint64 done = -1;
-        m_waiter.wait([&] { done = m_device.write(data, size); }, CallWaiter::OnClose::Finish);
-        if (done < 0)
-            setErrorString(m_device.errorString());
-        return done;
-    }
-
-private:
-    CallWaiter& m_waiter;
-    std::unique_ptr<QIODevice> m_owned;
-    QIODevice& m_device;
-};
-
-// A save onto a file system that may hang: the writing, the reserving, the commit and the dropping of an
-// uncommitted file made through the waiter.
-class WaitingSaveTarget : public SaveTarget
-{
-public:
-    WaitingSaveTarget(CallWaiter& waiter, std::unique_ptr<SaveTarget> target)
-        : m_waiter(waiter), m_target(std::move(target)), m_device(waiter, m_target->device())
-    {}
-    ~WaitingSaveTarget() override
-    {
-        m_waiter.wait([&] { m_target.reset(); }, CallWaiter::OnClose::Finish);
-    }
-    QIODevice& device() override { return m_device; }
-    void reserve(qint64 size) override
-    {
-        m_waiter.wait([&] { m_target->reserve(size); }, CallWaiter::OnClose::Finish);
-    }
-    void commit() override
-    {
-        m_waiter.wait([&] { m_target->commit(); }, CallWaiter::OnClose::Finish);
-    }
-
-private:
-    CallWaiter& m_waiter;
-    std::unique_ptr<SaveTarget> m_target;
-    WaitingDevice m_device;
-};
-
-// A save onto a local disk: only the commit, which waits until the whole file is on the disk (a second or
-// more for a large file), is made through the waiter, so that the window goes on painting meanwhile.
-class CommitWaitingSaveTarget : public SaveTarget
-{
-public:
-    CommitWaitingSaveTarget(CallWaiter& waiter, std::unique_ptr<SaveTarget> target)
-        : m_waiter(waiter), m_target(std::move(target))
-    {}
-    QIODevice& device() override { return m_target->device(); }
-    void reserve(qint64 size) override { m_target->reserve(size); }
-    void commit() override
-    {
-        m_waiter.wait([&] { m_target->commit(); }, CallWaiter::OnClose::Finish);
-    }
-
-private:
-    CallWaiter& m_waiter;
-    std::unique_ptr<SaveTarget> m_target;
-};
-
 } // namespace
-
-bool PosixFileSystem::waitsFor(QByteArrayView path)
-{
-    return m_waiter && m_mounts.mayHang(path);
-}
-
-template <typename Call> auto PosixFileSystem::guarded(QByteArrayView path, Call&& call) -> decltype(call())
-{
-    using Result = decltype(call());
-    if (!waitsFor(path))
-        return call();
-    if constexpr (std::is_void_v<Result>) {
-        m_waiter->wait(call);
-    } else {
-        std::optional<Result> result;
-        m_waiter->wait([&] { result.emplace(call()); });
-        return std::move(*result);
-    }
-}
 
 int PosixFileSystem::defaultReadAheadThreads()
 {
@@ -183,9 +72,7 @@ FolderReadAhead& PosixFileSystem::readers()
 
 FolderReadAhead& PosixFileSystem::shareReaders()
 {
-    if (!m_shareReaders)
-        m_shareReaders = std::make_unique<FolderReadAhead>(kShareReaders, kShareReach * 2);
-    return *m_shareReaders;
+    return m_shareReaders.readers();
 }
 
 std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolders)
@@ -205,17 +92,16 @@ std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolder
         {
             if (m_files.m_readers)
                 m_files.m_readers->dropPending();
-            if (m_files.m_shareReaders)
-                m_files.m_shareReaders->dropPending();
+            m_files.m_shareReaders.dropPending();
         }
         void want(const QString& folder) override
         {
             const QByteArray name = m_files.folderName(folder);
             if (name.isEmpty())
                 return;
-            if (m_files.m_mounts.mayHang(name)) {
-                m_reach = kShareReach;
-                m_files.shareReaders().want(name.toStdString(), m_subfolders);
+            if (m_files.m_calls.mounts().mayHang(name)) {
+                m_reach = ShareReaders::kReach;
+                m_files.m_shareReaders.want(name.toStdString(), m_subfolders);
                 return;
             }
             m_open = m_open || m_files.m_alwaysReadAhead || m_files.m_timing.waitedSince(m_before);
@@ -250,14 +136,14 @@ bool PosixFileSystem::PathExists(const QString& path)
     const QByteArray name = encoded(path);
     struct statx info;
     return !path.isEmpty() &&
-           guarded(name, [&] { return ::statx(AT_FDCWD, name.constData(), 0, STATX_MTIME, &info) == 0; });
+           m_calls.guarded(name, [&] { return ::statx(AT_FDCWD, name.constData(), 0, STATX_MTIME, &info) == 0; });
 }
 
 bool PosixFileSystem::isNormalFile(const QString& path)
 {
     const QByteArray name = encoded(path);
     mode_t mode;
-    if (!guarded(name, [&] { return typeOf(AT_FDCWD, name.constData(), 0, mode); }) || !S_ISREG(mode))
+    if (!m_calls.guarded(name, [&] { return typeOf(AT_FDCWD, name.constData(), 0, mode); }) || !S_ISREG(mode))
         return false;
     const qsizetype slash = name.lastIndexOf('/');
     return name.mid(slash + 1).front() != '.';
@@ -266,7 +152,7 @@ bool PosixFileSystem::isNormalFile(const QString& path)
 QByteArray PosixFileSystem::readAll(const QString& path)
 {
     const QByteArray name = encoded(path);
-    return guarded(name, [&] {
+    return m_calls.guarded(name, [&] {
         std::unique_ptr<QFile> file = openReadOf(name);
         QByteArray content = file->readAll();
         if (file->error() != QFileDevice::NoError)
@@ -316,14 +202,14 @@ PosixFileSystem::Volume PosixFileSystem::askVolume(const QByteArray& path, dev_t
     case 0x0187:     // autofs
         return Volume::Pseudo;
     case 0x01021994: // tmpfs, which devtmpfs shares: the mount table tells them apart
-        return m_mounts.typeOf(device) == "devtmpfs" ? Volume::Pseudo : Volume::Plain;
+        return m_calls.mounts().typeOf(device) == "devtmpfs" ? Volume::Pseudo : Volume::Plain;
     case 0x5346544e: // ntfs3 and the older ntfs
         return Volume::Ntfs;
     case 0x4d44:     // msdos and vfat
     case 0x2011bab0: // exfat
         return Volume::Fat;
     case 0x65735546: // fuse: ntfs-3g mounts with no subtype, or with its own name
-        return isNtfs3gType(m_mounts.typeOf(device)) ? Volume::Ntfs : Volume::Plain;
+        return isNtfs3gType(m_calls.mounts().typeOf(device)) ? Volume::Ntfs : Volume::Plain;
     default: return Volume::Plain;
     }
 }
@@ -376,7 +262,7 @@ std::optional<int> PosixFileSystem::attributes(const QString& path)
 {
     const QByteArray name = folderName(path);
     int error = 0;
-    const std::optional<FolderInfo> info = guarded(name, [&] { return lookAt(name, Links::AsFound, error); });
+    const std::optional<FolderInfo> info = m_calls.guarded(name, [&] { return lookAt(name, Links::AsFound, error); });
     return info ? std::optional<int>(info->attributes) : std::nullopt;
 }
 
@@ -455,7 +341,7 @@ FileSystem::FolderInfo PosixFileSystem::GetFolder(const QString& path, Links lin
 {
     const QByteArray name = folderName(path);
     int error = 0;
-    const std::optional<FolderInfo> info = guarded(name, [&] { return lookAt(name, links, error); });
+    const std::optional<FolderInfo> info = m_calls.guarded(name, [&] { return lookAt(name, links, error); });
     // A folder that cannot be looked at fails as the kernel says (a search-protected parent is permission
     // denied, a missing one path not found); a path that is no folder is not found.
     if (!info)
@@ -468,21 +354,17 @@ FileSystem::FolderInfo PosixFileSystem::GetFolder(const QString& path, Links lin
 bool PosixFileSystem::followedType(int folder, const QByteArray& name, const char* entry, bool onProgramThread,
                                    mode_t& mode)
 {
-    if (!onProgramThread || !m_waiter || !m_mounts.mayHang(name + '/' + entry))
+    if (!onProgramThread || !m_calls.waitsFor(name, entry))
         return typeOf(folder, entry, 0, mode);
-    bool found = false;
-    m_waiter->wait([&] { found = typeOf(folder, entry, 0, mode); });
-    return found;
+    return m_calls.waited([&] { return typeOf(folder, entry, 0, mode); });
 }
 
 SubfolderListing PosixFileSystem::subfolders(const QString& path)
 {
     const QByteArray name = folderName(path);
-    if (!waitsFor(name))
+    if (!m_calls.waitsFor(name))
         return subfoldersOf(name, true);
-    SubfolderListing listing;
-    m_waiter->wait([&] { listing = subfoldersOf(name, false); });
-    return listing;
+    return m_calls.waited([&] { return subfoldersOf(name, false); });
 }
 
 SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name, bool onProgramThread)
@@ -511,26 +393,9 @@ SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name, bool onPr
 void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
 {
     const QByteArray name = folderName(folderPath);
-    if (!waitsFor(name))
+    if (!m_calls.waitsFor(name))
         return listFilesOf(name, sink, true);
-    // The names are read on the waiter's thread and handed to the command on its own: one pool of bytes, a
-    // name after another, each behind its length.
-    std::string pool;
-    m_waiter->wait([&] {
-        listFilesOf(
-            name,
-            [&](std::string_view found) {
-                const std::uint32_t length = std::uint32_t(found.size());
-                pool.append(reinterpret_cast<const char*>(&length), sizeof length).append(found);
-            },
-            false);
-    });
-    for (std::size_t at = 0; at < pool.size();) {
-        std::uint32_t length;
-        std::memcpy(&length, pool.data() + at, sizeof length);
-        sink(std::string_view(pool.data() + at + sizeof length, length));
-        at += sizeof length + length;
-    }
+    m_calls.listNames([&](const NameSink& pooled) { listFilesOf(name, pooled, false); }, sink);
 }
 
 void PosixFileSystem::listFilesOf(const QByteArray& name, const NameSink& sink, bool onProgramThread)
@@ -579,11 +444,7 @@ std::unique_ptr<QFile> PosixFileSystem::openReadOf(const QByteArray& name)
 std::unique_ptr<QIODevice> PosixFileSystem::openRead(const QString& path)
 {
     const QByteArray name = encoded(path);
-    if (!waitsFor(name))
-        return openReadOf(name);
-    std::unique_ptr<QIODevice> file;
-    m_waiter->wait([&] { file = openReadOf(name); });
-    return std::make_unique<WaitingDevice>(*m_waiter, std::move(file));
+    return m_calls.openRead(name, [&] { return openReadOf(name); });
 }
 
 std::unique_ptr<SaveTarget> PosixFileSystem::openSave(const QString& path)
@@ -591,13 +452,5 @@ std::unique_ptr<SaveTarget> PosixFileSystem::openSave(const QString& path)
     const QByteArray name = encoded(path);
     if (name.isEmpty())
         throw Failure::fromErrno(ENOENT);
-    if (!waitsFor(name)) {
-        std::unique_ptr<SaveTarget> target = openPosixSaveTarget(name);
-        if (!m_waiter)
-            return target;
-        return std::make_unique<CommitWaitingSaveTarget>(*m_waiter, std::move(target));
-    }
-    std::unique_ptr<SaveTarget> target;
-    m_waiter->wait([&] { target = openPosixSaveTarget(name); }, CallWaiter::OnClose::Finish);
-    return std::make_unique<WaitingSaveTarget>(*m_waiter, std::move(target));
+    return m_calls.openSave(name, [&] { return openPosixSaveTarget(name); });
 }

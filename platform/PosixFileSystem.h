@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/CallWaiter.h"
 #include "platform/FileSystem.h"
-#include "platform/MountTable.h"
 #include "platform/reading/DiskTiming.h"
 #include "platform/reading/FolderReadAhead.h"
+#include "platform/shares/ShareCalls.h"
+#include "platform/shares/ShareReaders.h"
 
 #include <QFile>
 
@@ -53,17 +53,12 @@ public:
     // Calls on paths that may hang, by where they lead (see MountTable), are made through the waiter, where there
     // is one; on local disks only a save's commit is, which waits for the disk, and the look at where a listed
     // link leads onto a share.
-    void setWaiter(CallWaiter* waiter) { m_waiter = waiter; }
+    void setWaiter(CallWaiter* waiter) { m_calls.setWaiter(waiter); }
 
 private:
-    // How far ahead a command names folders on a disk and on a share, and how many readers wait on a share.
+    // How far ahead a command names folders on a disk.
     static constexpr int kDiskReach = 32;
-    static constexpr int kShareReach = 64;
-    static constexpr int kShareReaders = 32;
 
-    // Whether a call on the path goes through the waiter; `guarded` makes it there or here.
-    bool waitsFor(QByteArrayView path);
-    template <typename Call> auto guarded(QByteArrayView path, Call&& call) -> decltype(call());
     // A listing made on the program's thread, not the waiter's, looks up where a link among the entries leads
     // through the waiter where it may lead onto a share.
     SubfolderListing subfoldersOf(const QByteArray& name, bool onProgramThread);
@@ -113,10 +108,9 @@ private:
     bool m_alwaysReadAhead;
     DiskTiming m_timing;
     std::unique_ptr<FolderReadAhead> m_readers;
-    std::unique_ptr<FolderReadAhead> m_shareReaders;
+    ShareReaders m_shareReaders;
 
-    CallWaiter* m_waiter = nullptr;
-    MountTable m_mounts;
+    ShareCalls m_calls;
     std::unordered_map<dev_t, Volume> m_volumes;
     qint64 m_volumesSince = std::numeric_limits<qint64>::min() / 2; // when the answers were started
 };
