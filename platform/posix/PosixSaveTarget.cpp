@@ -1,4 +1,4 @@
-#include "platform/PosixSaveTarget.h"
+#include "platform/posix/PosixSaveTarget.h"
 
 #include "base/Failure.h"
 

@@ -1,7 +1,8 @@
-#include "platform/PosixFileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include "base/Clock.h"
-#include "platform/PosixSaveTarget.h"
+#include "platform/posix/PosixSaveTarget.h"
+#include "platform/posix/ReadAheadHints.h"
 #include "platform/reading/FolderEntries.h"
 #include "platform/reading/FolderReader.h"
 
@@ -12,17 +13,12 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
-#include <linux/msdos_fs.h>
 #include <sstream>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <sys/sysmacros.h>
-#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 
@@ -42,14 +38,6 @@ QByteArray withoutTrailingSeparators(QByteArray path)
         path.chop(1);
     return path;
 }
-
-// ntfs-3g mounts as plain "fuse" (an image file) or "fuseblk" (a disk), or with its name as the subtype.
-bool isNtfs3gType(const std::string& type)
-{
-    return type == "fuse" || type == "fuseblk" || type.rfind("fuse.ntfs", 0) == 0 || type.rfind("fuseblk.ntfs", 0) == 0;
-}
-
-constexpr const char* kNtfsAttributes = "system.ntfs_attrib_be";
 
 } // namespace
 
@@ -77,58 +65,9 @@ FolderReadAhead& PosixFileSystem::shareReaders()
 
 std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolders)
 {
-    // Reading ahead pays only where the folders come from the disk; where they are in memory already, the
-    // readers would only compete with the command. The hints are held back until the command's listings
-    // wait for the disk, a few and one in eight at least, and then given from the last few on. A folder on a
-    // share always waits for the network: it is read ahead at once, far ahead and by many readers, which
-    // wait on the network and not on a core.
-    class Hints : public ReadAhead
-    {
-    public:
-        Hints(PosixFileSystem& files, bool subfolders)
-            : m_files(files), m_subfolders(subfolders), m_before(files.m_timing)
-        {}
-        ~Hints() override
-        {
-            if (m_files.m_readers)
-                m_files.m_readers->dropPending();
-            m_files.m_shareReaders.dropPending();
-        }
-        void want(const QString& folder) override
-        {
-            const QByteArray name = m_files.folderName(folder);
-            if (name.isEmpty())
-                return;
-            if (m_files.m_calls.mounts().mayHang(name)) {
-                m_reach = ShareReaders::kReach;
-                m_files.m_shareReaders.want(name.toStdString(), m_subfolders);
-                return;
-            }
-            m_open = m_open || m_files.m_alwaysReadAhead || m_files.m_timing.waitedSince(m_before);
-            if (!m_open) {
-                if (m_heldBack.size() == m_files.readers().mostPending())
-                    m_heldBack.pop_front();
-                m_heldBack.push_back(name.toStdString());
-                return;
-            }
-            for (std::string& held : m_heldBack)
-                m_files.readers().want(std::move(held), m_subfolders);
-            m_heldBack.clear();
-            m_files.readers().want(name.toStdString(), m_subfolders);
-        }
-        int reach() const override { return m_reach; }
-
-    private:
-        PosixFileSystem& m_files;
-        bool m_subfolders;
-        bool m_open = false;
-        int m_reach = kDiskReach;
-        DiskTiming m_before;
-        std::deque<std::string> m_heldBack;
-    };
     if (m_readAheadThreads <= 0)
         return FileSystem::readAhead(subfolders);
-    return std::make_unique<Hints>(*this, subfolders);
+    return std::make_unique<ReadAheadHints>(*this, subfolders);
 }
 
 bool PosixFileSystem::PathExists(const QString& path)
@@ -159,94 +98,6 @@ QByteArray PosixFileSystem::readAll(const QString& path)
             throw Failure(file->errorString());
         return content;
     });
-}
-
-PosixFileSystem::Volume PosixFileSystem::volumeOf(const QByteArray& path, dev_t device)
-{
-    // Asked once per file system, not once per folder: a walk meets a few file systems and many folders. The
-    // answers are dropped after a moment, as a device number can come back for another file system.
-    if (const qint64 now = Clock::coarseNowNs(); now - m_volumesSince > 1'000'000'000) {
-        m_volumes.clear();
-        m_volumesSince = now;
-    }
-    if (const auto known = m_volumes.find(device); known != m_volumes.end())
-        return known->second;
-    const Volume volume = askVolume(path, device);
-    m_volumes.emplace(device, volume);
-    return volume;
-}
-
-PosixFileSystem::Volume PosixFileSystem::askVolume(const QByteArray& path, dev_t device)
-{
-    struct statfs fs;
-    if (::statfs(path.constData(), &fs) != 0)
-        return Volume::Plain;
-    switch (static_cast<unsigned long>(fs.f_type)) {
-    case 0x9fa0:     // proc
-    case 0x62656572: // sysfs
-    case 0x1cd1:     // devpts
-    case 0x27e0eb:   // cgroup
-    case 0x63677270: // cgroup2
-    case 0x64626720: // debugfs
-    case 0x74726163: // tracefs
-    case 0x73636673: // securityfs
-    case 0x6165676c: // pstore
-    case 0xcafe4a11: // bpf
-    case 0x62656570: // configfs
-    case 0x19800202: // mqueue
-    case 0x65735543: // fusectl
-    case 0x42494e4d: // binfmt_misc
-    case 0xde5e81e4: // efivarfs
-    case 0xf97cff8c: // selinuxfs
-    case 0x6e736673: // nsfs
-    case 0x0187:     // autofs
-        return Volume::Pseudo;
-    case 0x01021994: // tmpfs, which devtmpfs shares: the mount table tells them apart
-        return m_calls.mounts().typeOf(device) == "devtmpfs" ? Volume::Pseudo : Volume::Plain;
-    case 0x5346544e: // ntfs3 and the older ntfs
-        return Volume::Ntfs;
-    case 0x4d44:     // msdos and vfat
-    case 0x2011bab0: // exfat
-        return Volume::Fat;
-    case 0x65735546: // fuse: ntfs-3g mounts with no subtype, or with its own name
-        return isNtfs3gType(m_calls.mounts().typeOf(device)) ? Volume::Ntfs : Volume::Plain;
-    default: return Volume::Plain;
-    }
-}
-
-std::optional<int> PosixFileSystem::windowsAttributes(InFolder at, const QByteArray& name, Volume volume, dev_t device)
-{
-    // NTFS hands the bits out as a big-endian extended attribute, read along the path where it is short enough;
-    // FAT and exFAT answer a request on the open folder. Either way the call fails with errno.
-    std::uint32_t bits = 0;
-    const auto fromNtfs = [&](ssize_t got, const unsigned char* bytes) {
-        if (got != 4)
-            return got < 0 ? -1 : (errno = ENODATA, -1);
-        bits = std::uint32_t(bytes[0]) << 24 | std::uint32_t(bytes[1]) << 16 | std::uint32_t(bytes[2]) << 8 | bytes[3];
-        return 0;
-    };
-    unsigned char bytes[4];
-    int result = -1;
-    if (volume == Volume::Ntfs && name.size() < PATH_MAX) {
-        result = fromNtfs(::lgetxattr(name.constData(), kNtfsAttributes, bytes, sizeof bytes), bytes);
-    } else if (const int fd = ::openat(at.folder, at.name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); fd >= 0) {
-        result = volume == Volume::Ntfs ? fromNtfs(::fgetxattr(fd, kNtfsAttributes, bytes, sizeof bytes), bytes)
-                                        : ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &bits);
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-    }
-    // Every bit counts, as the walk compares whole values: hidden + system (22) is left out, the same folder
-    // compressed or not content-indexed is not. Only NTFS's marks of a folder's indexes go, which Windows reports
-    // as the directory bit: the kernel's driver hands them out as they lie on the disk.
-    constexpr std::uint32_t kNtfsIndexes = 0x30000000;
-    if (result == 0)
-        return int(bits & ~kNtfsIndexes);
-    // A file system that turns out to keep no such bits (another FUSE file system without a subtype, a FAT
-    // driver without the request) is not asked again.
-    if (errno == ENOTSUP || errno == ENODATA || errno == ENOTTY || errno == EINVAL)
-        m_volumes[device] = Volume::Plain;
-    return std::nullopt;
 }
 
 QByteArray PosixFileSystem::folderName(const QString& path)
@@ -325,11 +176,11 @@ std::optional<FileSystem::FolderInfo> PosixFileSystem::lookAt(const QByteArray& 
     if (!S_ISDIR(mode))
         return FolderInfo{0, false};
     const bool isRoot = name == "/";
-    const Volume volume = volumeOf(name, device);
-    if (volume == Volume::Pseudo)
+    const Volumes::Kind volume = m_volumes.of(name, device);
+    if (volume == Volumes::Kind::Pseudo)
         return FolderInfo{Attribute::Hidden | Attribute::System | Attribute::Directory, isRoot};
-    if (volume == Volume::Ntfs || volume == Volume::Fat) {
-        if (const std::optional<int> windows = windowsAttributes(at, name, volume, device))
+    if (volume == Volumes::Kind::Ntfs || volume == Volumes::Kind::Fat) {
+        if (const std::optional<int> windows = m_volumes.windowsAttributes(at.folder, at.name, name, volume, device))
             return FolderInfo{*windows | Attribute::Directory, isRoot || isMountRoot(at.folder, at.name)};
     }
     const qsizetype slash = name.lastIndexOf('/');

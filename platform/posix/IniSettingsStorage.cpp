@@ -1,8 +1,8 @@
-#include "platform/IniSettingsStorage.h"
+#include "platform/posix/IniSettingsStorage.h"
 
 #include "base/Failure.h"
-#include "platform/IniText.h"
-#include "platform/PosixSaveTarget.h"
+#include "platform/posix/IniText.h"
+#include "platform/posix/PosixSaveTarget.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/posix/Volumes.h"
 #include "platform/reading/DiskTiming.h"
 #include "platform/reading/FolderReadAhead.h"
 #include "platform/shares/ShareCalls.h"
@@ -9,9 +10,7 @@
 #include <QFile>
 
 #include <cstdint>
-#include <limits>
 #include <sys/types.h>
-#include <unordered_map>
 
 // The file system through the POSIX calls: names are read as stored, whatever their encoding, at any path
 // length, with one folder being listed at a time.
@@ -56,6 +55,8 @@ public:
     void setWaiter(CallWaiter* waiter) { m_calls.setWaiter(waiter); }
 
 private:
+    friend class ReadAheadHints;
+
     // How far ahead a command names folders on a disk.
     static constexpr int kDiskReach = 32;
 
@@ -67,10 +68,6 @@ private:
     bool followedType(int folder, const QByteArray& name, const char* entry, bool onProgramThread, mode_t& mode);
     std::unique_ptr<QFile> openReadOf(const QByteArray& name);
 
-    // What a file system keeps of its folders' attributes.
-    enum class Volume { Plain, Pseudo, Ntfs, Fat };
-    Volume volumeOf(const QByteArray& path, dev_t device);
-    Volume askVolume(const QByteArray& path, dev_t device);
     // The attributes of the folder or file `name`; nothing, with `error` set, when it cannot be looked at.
     std::optional<FolderInfo> lookAt(const QByteArray& name, Links links, int& error);
 
@@ -82,8 +79,6 @@ private:
         const char* name;
     };
     InFolder inFolder(const QByteArray& name);
-    // The attribute bits a Windows disk keeps for the folder, where it keeps any.
-    std::optional<int> windowsAttributes(InFolder at, const QByteArray& name, Volume volume, dev_t device);
 
     class OpenFolder
     {
@@ -111,6 +106,5 @@ private:
     ShareReaders m_shareReaders;
 
     ShareCalls m_calls;
-    std::unordered_map<dev_t, Volume> m_volumes;
-    qint64 m_volumesSince = std::numeric_limits<qint64>::min() / 2; // when the answers were started
+    Volumes m_volumes{m_calls.mounts()};
 };
