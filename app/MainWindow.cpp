@@ -11,7 +11,7 @@
 #include "folders/SampleData.h"
 #include "listing/CreateList.h"
 #include "listing/FilterBox.h"
-#include "platform/CommandGate.h"
+#include "platform/qt/CommandGate.h"
 #include "results/DragResults.h"
 #include "results/ResultsOutput.h"
 #include "results/ResultsPaneEditing.h"

@@ -9,8 +9,8 @@
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"
-#include "platform/QtCallWaiter.h"
 #include "platform/posix/IniSettingsStorage.h"
+#include "platform/qt/QtCallWaiter.h"
 
 #include <QAccessible>
 #include <QDir>

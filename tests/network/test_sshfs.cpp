@@ -5,7 +5,7 @@
 #include "LatencyShare.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
-#include "platform/QtCallWaiter.h"
+#include "platform/qt/QtCallWaiter.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

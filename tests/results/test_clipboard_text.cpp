@@ -2,7 +2,7 @@
 #include "ErrorReports.h"
 #include "ResidentMemory.h"
 #include "ScriptedYield.h"
-#include "platform/QtClipboard.h"
+#include "platform/qt/QtClipboard.h"
 #include "results/ClipboardText.h"
 #include "results/ResultsOutput.h"
 

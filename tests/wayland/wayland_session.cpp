@@ -5,14 +5,14 @@
 // XDG_CONFIG_HOME, QT_WAYLAND_DISABLE_WINDOWDECORATION).
 #include "app/MainWindow.h"
 #include "app/PaneView.h"
-#include "platform/CommandGate.h"
-#include "platform/QtCallWaiter.h"
-#include "platform/QtClipboard.h"
-#include "platform/QtDialogs.h"
-#include "platform/QtYield.h"
 #include "platform/posix/IniSettingsStorage.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/SystemEnvironment.h"
+#include "platform/qt/CommandGate.h"
+#include "platform/qt/QtCallWaiter.h"
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtYield.h"
 
 #include <QApplication>
 #include <QDir>
