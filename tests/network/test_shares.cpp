@@ -4,13 +4,13 @@
 // dropped.
 #include "ErrorReports.h"
 #include "FolderOrder.h"
-#include "LatencyShare.h"
 #include "PaneLines.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"
 #include "platform/posix/IniSettingsStorage.h"
 #include "platform/qt/QtCallWaiter.h"
+#include "testbed/LatencyShare.h"
 
 #include <QAccessible>
 #include <QDir>

@@ -2,10 +2,10 @@
 // keys of its own. The walk and the listing give there exactly what find gives on the same mount.
 #include "ErrorReports.h"
 #include "FolderOrder.h"
-#include "LatencyShare.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "platform/qt/QtCallWaiter.h"
+#include "testbed/LatencyShare.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

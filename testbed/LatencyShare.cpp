@@ -1,4 +1,4 @@
-#include "LatencyShare.h"
+#include "testbed/LatencyShare.h"
 
 #include "platform/shares/MountTable.h"
 
