@@ -2,7 +2,6 @@
 
 #include "base/Clock.h"
 #include "platform/posix/PosixSaveTarget.h"
-#include "platform/posix/ReadAheadHints.h"
 #include "platform/reading/FolderEntries.h"
 #include "platform/reading/FolderReader.h"
 
@@ -48,14 +47,12 @@ int PosixFileSystem::defaultReadAheadThreads()
 }
 
 PosixFileSystem::PosixFileSystem(int readAheadThreads, bool alwaysReadAhead)
-    : m_readAheadThreads(readAheadThreads), m_alwaysReadAhead(alwaysReadAhead)
+    : m_diskReaders(readAheadThreads), m_alwaysReadAhead(alwaysReadAhead)
 {}
 
 FolderReadAhead& PosixFileSystem::readers()
 {
-    if (!m_readers)
-        m_readers = std::make_unique<FolderReadAhead>(m_readAheadThreads, kDiskReach * 2);
-    return *m_readers;
+    return m_diskReaders.readers();
 }
 
 FolderReadAhead& PosixFileSystem::shareReaders()
@@ -65,9 +62,12 @@ FolderReadAhead& PosixFileSystem::shareReaders()
 
 std::unique_ptr<FileSystem::ReadAhead> PosixFileSystem::readAhead(bool subfolders)
 {
-    if (m_readAheadThreads <= 0)
+    if (m_diskReaders.threads() <= 0)
         return FileSystem::readAhead(subfolders);
-    return std::make_unique<ReadAheadHints>(*this, subfolders);
+    const auto folderNameOf = [this](const QString& path) { return folderName(path); };
+    return std::make_unique<ReadAheadHints>(ReadAheadHints::Sources{folderNameOf, m_timing, m_calls.mounts(),
+                                                                    m_diskReaders, m_shareReaders, m_alwaysReadAhead},
+                                            subfolders);
 }
 
 bool PosixFileSystem::PathExists(const QString& path)

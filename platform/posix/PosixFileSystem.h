@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/posix/ReadAheadHints.h"
 #include "platform/posix/Volumes.h"
 #include "platform/reading/DiskTiming.h"
 #include "platform/reading/FolderReadAhead.h"
@@ -55,11 +56,6 @@ public:
     void setWaiter(CallWaiter* waiter) { m_calls.setWaiter(waiter); }
 
 private:
-    friend class ReadAheadHints;
-
-    // How far ahead a command names folders on a disk.
-    static constexpr int kDiskReach = 32;
-
     // A listing made on the program's thread, not the waiter's, looks up where a link among the entries leads
     // through the waiter where it may lead onto a share.
     SubfolderListing subfoldersOf(const QByteArray& name, bool onProgramThread);
@@ -99,10 +95,9 @@ private:
     QString m_namedPath;
     QByteArray m_folderName;
 
-    int m_readAheadThreads;
+    DiskReaders m_diskReaders;
     bool m_alwaysReadAhead;
     DiskTiming m_timing;
-    std::unique_ptr<FolderReadAhead> m_readers;
     ShareReaders m_shareReaders;
 
     ShareCalls m_calls;

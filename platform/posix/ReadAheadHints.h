@@ -2,11 +2,37 @@
 
 #include "platform/FileSystem.h"
 #include "platform/reading/DiskTiming.h"
+#include "platform/reading/FolderReadAhead.h"
+#include "platform/shares/MountTable.h"
+#include "platform/shares/ShareReaders.h"
+
+#include <QByteArray>
 
 #include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 
-class PosixFileSystem;
+// The readers of local disks, started at the first folder a command's hints let through.
+class DiskReaders
+{
+public:
+    // How far ahead a command names folders on a disk.
+    static constexpr int kReach = 32;
+
+    explicit DiskReaders(int threads) : m_threads(threads) {}
+    int threads() const { return m_threads; }
+    FolderReadAhead& readers();
+    void dropPending()
+    {
+        if (m_readers)
+            m_readers->dropPending();
+    }
+
+private:
+    int m_threads;
+    std::unique_ptr<FolderReadAhead> m_readers;
+};
 
 // A command's hints about the folders it will list soon, handed to the file system's readers.
 //
@@ -17,16 +43,26 @@ class PosixFileSystem;
 class ReadAheadHints : public FileSystem::ReadAhead
 {
 public:
-    ReadAheadHints(PosixFileSystem& files, bool subfolders);
+    // What the hints reach of the file system that gives them out.
+    struct Sources
+    {
+        std::function<QByteArray(const QString&)> folderName; // a folder's path as the file system's calls take it
+        DiskTiming& timing;
+        MountTable& mounts;
+        DiskReaders& diskReaders;
+        ShareReaders& shareReaders;
+        bool alwaysReadAhead;
+    };
+    ReadAheadHints(Sources sources, bool subfolders);
     ~ReadAheadHints() override; // drops the folders not yet started
     void want(const QString& folder) override;
     int reach() const override { return m_reach; }
 
 private:
-    PosixFileSystem& m_files;
+    Sources m_sources;
     bool m_subfolders;
     bool m_open = false;
-    int m_reach;
+    int m_reach = DiskReaders::kReach;
     DiskTiming m_before; // the file system's timing when the command began
     std::deque<std::string> m_heldBack;
 };
