@@ -12,7 +12,7 @@
 #include "folders/LoadLists.h"
 #include "folders/SampleData.h"
 #include "listing/CreateList.h"
-#include "platform/CommandGate.h"
+#include "platform/qt/CommandGate.h"
 #include "results/DragResults.h"
 #include "results/ResultsOutput.h"
 #include "results/ResultsPaneEditing.h"

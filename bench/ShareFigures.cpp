@@ -1,8 +1,8 @@
 #include "ShareFigures.h"
 
 #include "BenchDialogs.h"
-#include "LatencyShare.h"
 #include "Meters.h"
+#include "testbed/LatencyShare.h"
 
 #include "app/MainWindow.h"
 

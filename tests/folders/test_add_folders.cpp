@@ -6,7 +6,7 @@
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "folders/FolderPaneEditing.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // "Load Sample/Example Data": the two environment folders, exactly as held, or the platform's own folders.
 #include "WindowHarness.h"
 #include "folders/SampleData.h"
-#include "platform/SystemEnvironment.h"
+#include "platform/posix/SystemEnvironment.h"
 
 #include <QtTest>
 

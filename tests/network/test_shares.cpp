@@ -5,13 +5,13 @@
 #include "ErrorReports.h"
 #include "FindOracle.h"
 #include "FolderOrder.h"
-#include "LatencyShare.h"
 #include "PaneEntries.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "app/PaneView.h"
-#include "platform/IniSettingsStorage.h"
-#include "platform/QtCallWaiter.h"
+#include "platform/posix/IniSettingsStorage.h"
+#include "platform/qt/QtCallWaiter.h"
+#include "testbed/LatencyShare.h"
 
 #include <QAccessible>
 #include <QDir>

@@ -3,11 +3,11 @@
 #include "ErrorReports.h"
 #include "FindOracle.h"
 #include "FolderOrder.h"
-#include "LatencyShare.h"
 #include "PaneEntries.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
-#include "platform/QtCallWaiter.h"
+#include "platform/qt/QtCallWaiter.h"
+#include "testbed/LatencyShare.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -1,10 +1,10 @@
 // The copy text of a pane, the clipboard's retries, and the copy command in the window.
 #include "ErrorReports.h"
-#include "ResidentMemory.h"
 #include "ScriptedYield.h"
-#include "platform/QtClipboard.h"
+#include "platform/qt/QtClipboard.h"
 #include "results/ClipboardText.h"
 #include "results/ResultsOutput.h"
+#include "testbed/ResidentMemory.h"
 
 #include <QClipboard>
 #include <QMimeData>

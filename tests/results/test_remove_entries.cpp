@@ -4,9 +4,9 @@
 #include "WindowHarness.h"
 #include "app/PaneView.h"
 #include "editing/RemoveEntries.h"
-#include "platform/CommandGate.h"
-#include "platform/QtDialogs.h"
-#include "platform/QtYield.h"
+#include "platform/qt/CommandGate.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtYield.h"
 
 #include <QAccessible>
 #include <QApplication>

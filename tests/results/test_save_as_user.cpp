@@ -2,7 +2,7 @@
 // may not be written is refused and stays, what can be replaced without loss is replaced, anything else is
 // written where it stands. The save itself runs in a child of this program as uid 65534.
 #include "TestTree.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include <QProcess>
 #include <QtTest>

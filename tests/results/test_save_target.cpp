@@ -2,7 +2,7 @@
 // lines of the results file as they reach a device.
 #include "FailingDevice.h"
 #include "TestTree.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "results/ResultsFile.h"
 
 #include <QBuffer>

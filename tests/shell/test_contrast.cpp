@@ -3,7 +3,7 @@
 // by CTest under the GTK theme's Adwaita dark, where the desktop's palette is that theme's.
 #include "WindowHarness.h"
 #include "app/PaneView.h"
-#include "platform/QtDialogs.h"
+#include "platform/qt/QtDialogs.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

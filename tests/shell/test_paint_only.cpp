@@ -2,9 +2,9 @@
 // wait as a click does), a window that closes meanwhile does not end the read, and input held during a wait
 // stays held there.
 #include "base/Failure.h"
-#include "platform/CommandGate.h"
-#include "platform/QtCallWaiter.h"
-#include "platform/QtYield.h"
+#include "platform/qt/CommandGate.h"
+#include "platform/qt/QtCallWaiter.h"
+#include "platform/qt/QtYield.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -7,7 +7,7 @@
 #include "ScriptedDialogs.h"
 #include "ScriptedYield.h"
 #include "app/MainWindow.h"
-#include "platform/CommandGate.h"
+#include "platform/qt/CommandGate.h"
 
 #include <QTemporaryDir>
 

@@ -1,8 +1,8 @@
-#include "platform/IniSettingsStorage.h"
+#include "platform/posix/IniSettingsStorage.h"
 
 #include "base/Failure.h"
-#include "platform/IniText.h"
-#include "platform/PosixSaveTarget.h"
+#include "platform/posix/IniText.h"
+#include "platform/posix/PosixSaveTarget.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,20 +54,11 @@ QString IniSettingsStorage::fileName(const QString& application) const
     return m_folder + QStringLiteral("/") + application + QStringLiteral(".ini");
 }
 
-void IniSettingsStorage::guarded(const QString& fileName, CallWaiter::OnClose onClose,
-                                 const std::function<void()>& call)
-{
-    if (m_waiter && m_mounts.mayHang(QFile::encodeName(fileName)))
-        m_waiter->wait(call, onClose);
-    else
-        call();
-}
-
 std::optional<QString> IniSettingsStorage::read(const QString& application, const QString& section, const QString& key)
 {
     const QString name = fileName(application);
     std::optional<QByteArray> text;
-    guarded(name, CallWaiter::OnClose::Abandon, [&] { text = content(name); });
+    m_calls.guarded(QFile::encodeName(name), [&] { text = content(name); });
     if (!text)
         return std::nullopt;
     return IniText::value(*text, section, key);
@@ -79,7 +70,7 @@ void IniSettingsStorage::write(const QString& application, const QString& sectio
     checkName(section);
     checkName(key);
     const QString name = fileName(application);
-    guarded(name, CallWaiter::OnClose::Finish, [&] {
+    const auto save = [&] {
         if (!QDir().mkpath(m_folder))
             throw Failure(QStringLiteral("The folder %1 cannot be created.").arg(m_folder));
         const std::optional<QByteArray> old = content(name); // what cannot be read is not replaced
@@ -93,5 +84,6 @@ void IniSettingsStorage::write(const QString& application, const QString& sectio
         if (target->device().write(text) != text.size())
             throw Failure(target->device().errorString());
         target->commit();
-    });
+    };
+    m_calls.guarded(QFile::encodeName(name), save, CallWaiter::OnClose::Finish);
 }

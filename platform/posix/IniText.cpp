@@ -1,4 +1,4 @@
-#include "platform/IniText.h"
+#include "platform/posix/IniText.h"
 
 #include <QList>
 

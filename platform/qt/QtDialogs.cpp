@@ -1,7 +1,7 @@
-#include "platform/QtDialogs.h"
+#include "platform/qt/QtDialogs.h"
 
 #include "base/Failure.h"
-#include "platform/CommandGate.h"
+#include "platform/qt/CommandGate.h"
 
 #include <QDir>
 #include <QFileDialog>

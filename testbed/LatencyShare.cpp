@@ -1,6 +1,6 @@
-#include "LatencyShare.h"
+#include "testbed/LatencyShare.h"
 
-#include "platform/MountTable.h"
+#include "platform/shares/MountTable.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,16 +1,17 @@
 #pragma once
 
-#include "platform/CallWaiter.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderReadAhead.h"
-#include "platform/MountTable.h"
+#include "platform/posix/ReadAheadHints.h"
+#include "platform/posix/Volumes.h"
+#include "platform/reading/DiskTiming.h"
+#include "platform/reading/FolderReadAhead.h"
+#include "platform/shares/ShareCalls.h"
+#include "platform/shares/ShareReaders.h"
 
 #include <QFile>
 
 #include <cstdint>
-#include <limits>
 #include <sys/types.h>
-#include <unordered_map>
 
 // The file system through the POSIX calls: names are read as stored, whatever their encoding, at any path
 // length, with one folder being listed at a time.
@@ -52,17 +53,9 @@ public:
     // Calls on paths that may hang, by where they lead (see MountTable), are made through the waiter, where there
     // is one; on local disks only a save's commit is, which waits for the disk, and the look at where a listed
     // link leads onto a share.
-    void setWaiter(CallWaiter* waiter) { m_waiter = waiter; }
+    void setWaiter(CallWaiter* waiter) { m_calls.setWaiter(waiter); }
 
 private:
-    // How far ahead a command names folders on a disk and on a share, and how many readers wait on a share.
-    static constexpr int kDiskReach = 32;
-    static constexpr int kShareReach = 64;
-    static constexpr int kShareReaders = 32;
-
-    // Whether a call on the path goes through the waiter; `guarded` makes it there or here.
-    bool waitsFor(QByteArrayView path);
-    template <typename Call> auto guarded(QByteArrayView path, Call&& call) -> decltype(call());
     // A listing made on the program's thread, not the waiter's, looks up where a link among the entries leads
     // through the waiter where it may lead onto a share.
     SubfolderListing subfoldersOf(const QByteArray& name, bool onProgramThread);
@@ -71,10 +64,6 @@ private:
     bool followedType(int folder, const QByteArray& name, const char* entry, bool onProgramThread, mode_t& mode);
     std::unique_ptr<QFile> openReadOf(const QByteArray& name);
 
-    // What a file system keeps of its folders' attributes.
-    enum class Volume { Plain, Pseudo, Ntfs, Fat };
-    Volume volumeOf(const QByteArray& path, dev_t device);
-    Volume askVolume(const QByteArray& path, dev_t device);
     // The attributes of the folder or file `name`; nothing, with `error` set, when it cannot be looked at.
     std::optional<FolderInfo> lookAt(const QByteArray& name, Links links, int& error);
 
@@ -86,8 +75,6 @@ private:
         const char* name;
     };
     InFolder inFolder(const QByteArray& name);
-    // The attribute bits a Windows disk keeps for the folder, where it keeps any.
-    std::optional<int> windowsAttributes(InFolder at, const QByteArray& name, Volume volume, dev_t device);
 
     class OpenFolder
     {
@@ -108,15 +95,11 @@ private:
     QString m_namedPath;
     QByteArray m_folderName;
 
-    int m_readAheadThreads;
+    DiskReaders m_diskReaders;
     bool m_alwaysReadAhead;
-    std::uint64_t m_asks = 0;          // listings and looks at a folder
-    std::uint64_t m_readsFromDisk = 0; // of those, the ones that waited for the disk
-    std::unique_ptr<FolderReadAhead> m_readers;
-    std::unique_ptr<FolderReadAhead> m_shareReaders;
+    DiskTiming m_timing;
+    ShareReaders m_shareReaders;
 
-    CallWaiter* m_waiter = nullptr;
-    MountTable m_mounts;
-    std::unordered_map<dev_t, Volume> m_volumes;
-    qint64 m_volumesSince = std::numeric_limits<qint64>::min() / 2; // when the answers were started
+    ShareCalls m_calls;
+    Volumes m_volumes{m_calls.mounts()};
 };

@@ -1,8 +1,8 @@
-#include "platform/QtYield.h"
+#include "platform/qt/QtYield.h"
 
 #include "base/Clock.h"
 #include "base/Failure.h"
-#include "platform/CommandGate.h"
+#include "platform/qt/CommandGate.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "platform/MountTable.h"
+#include "platform/shares/MountTable.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CallWaiter.h"
+#include "platform/shares/CallWaiter.h"
 
 #include <memory>
 

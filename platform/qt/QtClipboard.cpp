@@ -1,4 +1,4 @@
-#include "platform/QtClipboard.h"
+#include "platform/qt/QtClipboard.h"
 
 #include "base/Failure.h"
 #include "base/LargeBuffers.h"

@@ -1,7 +1,7 @@
-#include "platform/QtCallWaiter.h"
+#include "platform/qt/QtCallWaiter.h"
 
-#include "platform/CommandGate.h"
-#include "platform/PosixSaveTarget.h"
+#include "platform/posix/PosixSaveTarget.h"
+#include "platform/qt/CommandGate.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

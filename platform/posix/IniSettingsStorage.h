@@ -1,8 +1,7 @@
 #pragma once
 
-#include "platform/CallWaiter.h"
-#include "platform/MountTable.h"
 #include "platform/SettingsStorage.h"
+#include "platform/shares/ShareCalls.h"
 
 // The settings as one INI file per application in the user's configuration folder (XDG_CONFIG_HOME, else
 // ~/.config), one "[section]" per section.
@@ -21,13 +20,9 @@ public:
 
     std::optional<QString> read(const QString& application, const QString& section, const QString& key) override;
     void write(const QString& application, const QString& section, const QString& key, const QString& value) override;
-    void setWaiter(CallWaiter* waiter) { m_waiter = waiter; }
+    void setWaiter(CallWaiter* waiter) { m_calls.setWaiter(waiter); }
 
 private:
-    // Makes the call here, or through the waiter where the file may lie on a share.
-    void guarded(const QString& fileName, CallWaiter::OnClose onClose, const std::function<void()>& call);
-
     QString m_folder;
-    CallWaiter* m_waiter = nullptr;
-    MountTable m_mounts;
+    ShareCalls m_calls;
 };

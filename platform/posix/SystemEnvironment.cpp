@@ -1,4 +1,4 @@
-#include "platform/SystemEnvironment.h"
+#include "platform/posix/SystemEnvironment.h"
 
 #include <QDir>
 

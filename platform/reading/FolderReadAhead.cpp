@@ -1,6 +1,6 @@
-#include "platform/FolderReadAhead.h"
+#include "platform/reading/FolderReadAhead.h"
 
-#include "platform/FolderEntries.h"
+#include "platform/reading/FolderEntries.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

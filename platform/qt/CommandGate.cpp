@@ -1,4 +1,4 @@
-#include "platform/CommandGate.h"
+#include "platform/qt/CommandGate.h"
 
 #include <QApplication>
 #include <QEvent>
