@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QtTest>
 
-class TestFilterBox : public QObject
+class TestFilterControl : public QObject
 {
     Q_OBJECT
 
@@ -92,5 +92,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFilterBox)
-#include "test_filter_box.moc"
+QTEST_MAIN(TestFilterControl)
+#include "test_filter_control.moc"

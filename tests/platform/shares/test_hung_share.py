@@ -19,7 +19,7 @@ import time
 
 program, latencyfs = (os.path.abspath(path) for path in sys.argv[1:3])
 work = tempfile.mkdtemp(prefix="tallyfold-hung-")
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from display_driver import children, fail, printed, start, start_display, wait_for  # noqa: E402
 
 

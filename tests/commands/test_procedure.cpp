@@ -35,7 +35,7 @@ void failsHalfway(QStringList& done)
 
 } // namespace
 
-class TestSteps : public QObject
+class TestProcedure : public QObject
 {
     Q_OBJECT
 
@@ -166,5 +166,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestSteps)
-#include "test_steps.moc"
+QTEST_MAIN(TestProcedure)
+#include "test_procedure.moc"

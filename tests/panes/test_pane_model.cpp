@@ -19,7 +19,7 @@ std::uint64_t utf8Size(const QStringList& texts)
 }
 } // namespace
 
-class TestListPane : public QObject
+class TestPaneModel : public QObject
 {
     Q_OBJECT
 
@@ -284,5 +284,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestListPane)
-#include "test_list_pane.moc"
+QTEST_GUILESS_MAIN(TestPaneModel)
+#include "test_pane_model.moc"
