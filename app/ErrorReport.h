@@ -1,7 +1,7 @@
 #pragma once
 
+#include "commands/Procedure.h"
 #include "platform/Dialogs.h"
-#include "window/Steps.h"
 
 #include <QString>
 

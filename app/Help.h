@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/CommandTools.h"
+#include "commands/CommandTools.h"
 
 // The maker's contact page that the help message names.
 inline const QString kContactPage = QStringLiteral("https://quillmark.example/contact");

@@ -1,17 +1,18 @@
 #include "app/MainWindow.h"
 
+#include "app/FolderPaneDrop.h"
 #include "app/Help.h"
+#include "app/PaneAccessibility.h"
 #include "app/PaneView.h"
 #include "app/StartUp.h"
 #include "editing/RemoveEntries.h"
-#include "folders/AddFoldersCommand.h"
-#include "folders/DropFolders.h"
+#include "folders/AddFolders.h"
+#include "folders/DroppedPaths.h"
 #include "folders/FolderPaneEditing.h"
 #include "folders/LoadLists.h"
 #include "folders/SampleData.h"
 #include "listing/CreateList.h"
-#include "listing/FilterBox.h"
-#include "platform/CommandGate.h"
+#include "platform/qt/CommandGate.h"
 #include "results/DragResults.h"
 #include "results/ResultsOutput.h"
 #include "results/ResultsPaneEditing.h"
@@ -27,7 +28,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QStyle>
 
 #include <map>
@@ -55,32 +55,32 @@ struct Button
     int left, top, width, height;
     int tab;
     const char* actsOn;
-    void (*command)(Form&);
+    void (*command)(Form&); // nothing for a button the window wires itself
 };
 
 constexpr Button kButtons[] = {
     {6, "1. Add Folders and Subfolders", false, 120, 2070, 3840, 405, 2, nullptr,
-     [](Form& f) { PushButton6_Click(f.tools(), f.sys.settings, f.ListView1, f.StartFolder); }},
+     [](Form& f) { PushButton6_Click(f.tools(), f.sys.settings, f.FolderList, f.StartFolder); }},
     {2, "Load Folders From Text File", false, 4080, 2070, 3840, 405, 8, nullptr,
-     [](Form& f) { PushButton2_Click(f.tools(), f.ListView1); }},
+     [](Form& f) { PushButton2_Click(f.tools(), f.FolderList); }},
     {9, "Clear List", false, 120, 2580, 3840, 405, 6, kActsOnFolders,
-     [](Form& f) { PushButton9_Click(f.reporter, f.MousePointer, f.ListView1); }},
+     [](Form& f) { PushButton9_Click(f.reporter, f.MousePointer, f.FolderList); }},
     {3, "Load Sample/Example Data", false, 4080, 2580, 3840, 405, 9, nullptr,
-     [](Form& f) { PushButton3_Click(f.reporter, f.sys.environment, f.ListView1); }},
+     [](Form& f) { PushButton3_Click(f.reporter, f.sys.environment, f.FolderList); }},
     {13, "Remove Filenames Containing X", false, 120, 3090, 3840, 405, 16, kActsOnFolders,
      [](Form& f) { runRemoval(f, 13); }},
     {14, "Remove Filenames Not Cont. X", false, 4080, 3090, 3840, 405, 17, kActsOnFolders,
      [](Form& f) { runRemoval(f, 14); }},
-    {15, "All Files", true, 6000, 300, 960, 345, 18, nullptr, [](Form& f) { PushButton15_Click(f.reporter, f.Text1); }},
+    {15, "All Files", true, 6000, 300, 960, 345, 18, nullptr, nullptr}, // the filter's own: connectCommands()
     {12, "?", true, 7080, 300, 480, 345, 15, nullptr, [](Form& f) { PushButton12_Click(f.tools()); }},
     {5, "2. Start Creating List", false, 120, 4485, 7800, 405, 3, nullptr,
-     [](Form& f) { PushButton5_Click(f.tools(), f.ListView1, f.ListView2, f.Text1, f.CreatingList); }},
+     [](Form& f) { PushButton5_Click(f.tools(), f.FolderList, f.ResultList, f.FilterExtension, f.CreatingList); }},
     {7, "3. Save Results As Text File", false, 120, 6930, 3840, 405, 4, nullptr,
-     [](Form& f) { PushButton7_Click(f.tools(), f.ListView2); }},
+     [](Form& f) { PushButton7_Click(f.tools(), f.ResultList); }},
     {1, "3. Copy Results To Clipboard", false, 4080, 6930, 3840, 405, 7, nullptr,
-     [](Form& f) { PushButton1_Click(f.tools(), f.sys.clipboard, f.ListView2); }},
+     [](Form& f) { PushButton1_Click(f.tools(), f.sys.clipboard, f.ResultList); }},
     {8, "Clear List", false, 120, 7440, 3840, 405, 5, kActsOnResults,
-     [](Form& f) { PushButton8_Click(f.reporter, f.ListView2); }},
+     [](Form& f) { PushButton8_Click(f.reporter, f.ResultList); }},
     {11, "Help", false, 4080, 7440, 3840, 405, 12, nullptr, [](Form& f) { PushButton11_Click(f.tools()); }},
     {4, "Remove Filenames Containing X", false, 120, 7950, 3840, 405, 10, kActsOnResults,
      [](Form& f) { runRemoval(f, 4); }},
@@ -119,14 +119,16 @@ void setColours(QWidget* widget, const QColor& background, const QColor& text)
 MainWindow::MainWindow(Services& services, CommandGate& gate, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_sys(services), m_gate(gate), m_report(services.dialogs), m_form{.ListView1 = m_folders,
-                                                                        .ListView2 = m_results,
-                                                                        .Text1 = m_filterBox,
-                                                                        .MousePointer = m_pointer,
-                                                                        .reporter = m_report,
-                                                                        .sys = services,
-                                                                        .applicationTitle = QString(),
-                                                                        .StartFolder = QString()}
+      m_sys(services), m_gate(gate), m_report(services.dialogs),
+      m_filterControl(services.settings, [this](std::function<void()> change) { startCommand(std::move(change)); }),
+      m_form{.FolderList = m_folderList,
+             .ResultList = m_resultList,
+             .FilterExtension = m_filterControl,
+             .MousePointer = m_pointer,
+             .reporter = m_report,
+             .sys = services,
+             .applicationTitle = QString(),
+             .StartFolder = QString()}
 {
     createControls();
     connectCommands();
@@ -141,7 +143,8 @@ void MainWindow::createControls()
     setFont(arial(9));
     setAutoFillBackground(true);
 
-    m_listView1 = new PaneView(m_folders, false, this);
+    installPaneAccessibility(); // before the panes, so that assistive tools see them as tables from the start
+    m_listView1 = new PaneView(m_folderList, false, this);
     m_listView1->setObjectName(QStringLiteral("ListView1"));
     m_listView1->setGeometry(place(120, 120, 7800, 1845));
     m_listView1->setToolTip(
@@ -158,7 +161,7 @@ void MainWindow::createControls()
     m_text1->setGeometry(place(240, 300, 5655, 345));
     m_text1->setMaxLength(1 << 20); // the filter is whatever the user types: no silent cut at 32767
 
-    m_listView2 = new PaneView(m_results, true, this);
+    m_listView2 = new PaneView(m_resultList, true, this);
     m_listView2->setObjectName(QStringLiteral("ListView2"));
     m_listView2->setGeometry(place(120, 4995, 7800, 1845));
     m_listView2->setToolTip(QStringLiteral("Move | line to right and out of window to reveal full names."));
@@ -250,23 +253,26 @@ template <class Handler> void MainWindow::startCommand(Handler handler)
 void MainWindow::connectCommands()
 {
     for (const Button& b : kButtons)
-        connect(m_buttons[b.number], &QPushButton::clicked, this,
-                [this, command = b.command] { startCommand([this, command] { command(m_form); }); });
+        if (b.command)
+            connect(m_buttons[b.number], &QPushButton::clicked, this,
+                    [this, command = b.command] { startCommand([this, command] { command(m_form); }); });
     connect(m_listView1, &PaneView::dblClick, this,
-            [this] { startCommand([this] { ListView1_DblClick(m_form.MousePointer, m_folders); }); });
+            [this] { startCommand([this] { ListView1_DblClick(m_form.MousePointer, m_folderList); }); });
     connect(m_listView1, &PaneView::keyDown, this, [this](int key, int shift) {
-        startCommand([=, this] { ListView1_KeyDown(m_form.MousePointer, m_folders, key, shift); });
+        startCommand([=, this] { ListView1_KeyDown(m_form.MousePointer, m_folderList, key, shift); });
     });
     connect(m_listView2, &PaneView::keyDown, this, [this](int key, int shift) {
-        startCommand([=, this] { ListView2_KeyDown(m_form.MousePointer, m_results, key, shift); });
+        startCommand([=, this] { ListView2_KeyDown(m_form.MousePointer, m_resultList, key, shift); });
     });
     for (PaneView* view : {m_listView1, m_listView2})
         view->setActionStarter([this](std::function<void()> action) { startCommand(std::move(action)); });
     m_listView1->setDropTarget([this](const QMimeData& data) { return droppedFolders(data); },
                                [this](const QStringList& paths) { dropOnFolderPane(paths); });
     m_listView2->setDragSource([this] { return draggedResults(); });
-    connect(m_text1, &QLineEdit::textChanged, this,
-            [this] { startCommand([this] { Text1_Change(m_sys.settings, m_filterBox); }); });
+    // The filter: the box's changes and "All Files" go one way, from the window to the listing's rule.
+    m_filterControl.attach(*m_text1);
+    connect(m_buttons[15], &QPushButton::clicked, this,
+            [this] { startCommand([this] { PushButton15_Click(m_report, m_filterControl); }); });
 }
 
 namespace {
@@ -286,12 +292,12 @@ std::optional<QStringList> MainWindow::droppedFolders(const QMimeData& data) con
 void MainWindow::dropOnFolderPane(const QStringList& paths)
 {
     startCommand(
-        [this, paths] { dropOnFolders(m_form.tools(), m_sys.settings, m_folders, m_form.StartFolder, paths); });
+        [this, paths] { addDroppedPaths(m_form.tools(), m_sys.settings, m_folderList, m_form.StartFolder, paths); });
 }
 
 QMimeData* MainWindow::draggedResults() const
 {
-    const std::optional<DraggedResults> dragged = ::draggedResults(m_results);
+    const std::optional<DraggedResults> dragged = ::draggedResults(m_resultList);
     if (!dragged)
         return nullptr;
     auto* data = new QMimeData;
@@ -339,21 +345,6 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event)
     QWidget::mouseMoveEvent(event);
 }
 
-QString MainWindow::FilterBox::text() const
-{
-    return m_window.m_text1->text();
-}
-
-void MainWindow::FilterBox::setText(const QString& text)
-{
-    // The box raises no change of its own for the text it already shows, yet every set is a change: "All
-    // Files" on a box showing "*" still stores "*" over whatever the store holds.
-    if (m_window.m_text1->text() == text)
-        m_window.startCommand([this] { Text1_Change(m_window.m_sys.settings, *this); });
-    else
-        m_window.m_text1->setText(text);
-}
-
 void MainWindow::showCentred()
 {
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -388,18 +379,16 @@ void MainWindow::Form_Load()
     const QString cursorFile = m_sys.programFolder + sep + QStringLiteral("HAND-M.CUR");
     if (proc.test(106, [&] { return m_sys.files.PathExists(cursorFile); }))
         proc.step(108, [&] { m_customPointer = cursorFromFile(m_sys.files.readAll(cursorFile)); });
-    proc.step(128, [&] { m_folders.addColumn(QStringLiteral("Directories (Folders)")); });
+    proc.step(128, [&] { m_folderList.addColumn(QStringLiteral("Directories (Folders)")); });
     proc.step(130, [&] { m_listView1->setColumnWidth(0, twips(7000)); });
-    proc.step(132, [&] { m_results.addColumn(QStringLiteral("Results (List of Files)")); });
+    proc.step(132, [&] { m_resultList.addColumn(QStringLiteral("Results (List of Files)")); });
     proc.step(134, [&] { m_listView2->setColumnWidth(0, twips(7000)); });
-    const bool restored = proc.step(136, [&] { m_form.Text1.setText(GetSetting(m_sys.settings, Setting::Filter)); });
+    const bool restored = proc.step(136, [&] { m_filterControl.setText(GetSetting(m_sys.settings, Setting::Filter)); });
     // A filter that could not be read starts as "every file", not as the box's design-time text, which would
     // list nothing. That is no change of the user's: the stored filter stays as it is, a read that failed for
     // a moment never replaces it, and the store is written again once the user changes the box.
-    if (!restored) {
-        const QSignalBlocker unstored(m_text1);
-        m_text1->setText(QStringLiteral("*"));
-    }
+    if (!restored)
+        m_filterControl.showUnstored(QStringLiteral("*"));
 }
 
 void MainWindow::ApplySkin()

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "app/ErrorReport.h"
-#include "window/Form.h"
-#include "window/ListPane.h"
+#include "app/FilterControl.h"
+#include "commands/Form.h"
+#include "panes/PaneModel.h"
 
 #include <QCursor>
 #include <QWidget>
@@ -72,17 +73,6 @@ private:
         const std::optional<QCursor>& m_custom; // the hand, once loaded
         int m_value = Pointer::Default;
     };
-    // The filter box as the commands read and set it.
-    class FilterBox : public TextBox
-    {
-    public:
-        explicit FilterBox(MainWindow& window) : m_window(window) {}
-        QString text() const override;
-        void setText(const QString& text) override;
-
-    private:
-        MainWindow& m_window;
-    };
 
     void createControls();
     void applyColours();
@@ -98,12 +88,12 @@ private:
 
     Services& m_sys;
     CommandGate& m_gate;
-    ListPane m_folders{false};
-    ListPane m_results{true};
+    PaneModel m_folderList{false};
+    PaneModel m_resultList{true};
     ErrorReportBox m_report;
     std::optional<QCursor> m_customPointer;
     WindowPointer m_pointer{*this, m_customPointer};
-    FilterBox m_filterBox{*this};
+    FilterControl m_filterControl;
     Form m_form;
     QString m_skin;
     bool m_skinned = false;

@@ -7,7 +7,7 @@
 // Cells are made when a client asks for them and forgotten when the rows under them change, so a pane of a
 // million rows costs nothing until a screen reader reads it.
 
-// Registers the pane views' accessibility factory once; every pane view calls it.
+// Registers the pane views' accessibility factory once; the window calls it before it makes its panes.
 void installPaneAccessibility();
 
 // The factory itself, for a class name and an object, as QAccessible::installFactory takes it.

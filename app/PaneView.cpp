@@ -1,6 +1,5 @@
 #include "app/PaneView.h"
 
-#include "app/PaneAccessibility.h"
 #include "editing/PaneEditing.h"
 
 #include <QApplication>
@@ -62,11 +61,10 @@ QColor selectedTextColour(const QPalette& palette, QPalette::ColorGroup group)
 
 } // namespace
 
-PaneView::PaneView(ListPane& pane, bool hotTracking, QWidget* parent)
-    : QAbstractItemView(parent), m_pane(pane), m_header(new QHeaderView(Qt::Horizontal, this)),
+PaneView::PaneView(PaneModel& pane, bool hotTracking, QWidget* parent)
+    : QAbstractItemView(parent), m_model(pane), m_header(new QHeaderView(Qt::Horizontal, this)),
       m_hotTracking(hotTracking)
 {
-    installPaneAccessibility();
     setModel(&pane);
     QItemSelectionModel* own = selectionModel();
     setSelectionModel(pane.selectionModel());
@@ -128,9 +126,9 @@ int PaneView::contentWidth() const
 
 void PaneView::selectRow(int position)
 {
-    const QModelIndex index = m_pane.index(position - 1, 0);
+    const QModelIndex index = m_model.index(position - 1, 0);
     setCurrentIndex(index);
-    m_pane.selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_model.selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 int PaneView::rowAt(int y) const
@@ -138,12 +136,12 @@ int PaneView::rowAt(int y) const
     if (y < 0)
         return -1;
     const qint64 row = (qint64(y) + verticalOffset()) / m_rowHeight;
-    return row < m_pane.rowCount() ? int(row) : -1;
+    return row < m_model.rowCount() ? int(row) : -1;
 }
 
 QRect PaneView::visualRect(const QModelIndex& index) const
 {
-    if (!index.isValid() || index.model() != &m_pane)
+    if (!index.isValid() || index.model() != &m_model)
         return QRect();
     const qint64 top = qint64(index.row()) * m_rowHeight - verticalOffset();
     const int left = m_header->sectionViewportPosition(index.column());
@@ -174,12 +172,12 @@ QModelIndex PaneView::indexAt(const QPoint& point) const
     const int column = m_header->logicalIndexAt(point.x());
     if (row < 0 || column < 0)
         return QModelIndex();
-    return m_pane.index(row, column);
+    return m_model.index(row, column);
 }
 
 QModelIndex PaneView::moveCursor(CursorAction action, Qt::KeyboardModifiers)
 {
-    const int rows = m_pane.rowCount();
+    const int rows = m_model.rowCount();
     if (rows == 0)
         return QModelIndex();
     const int current = currentIndex().isValid() ? currentIndex().row() : -1;
@@ -194,7 +192,7 @@ QModelIndex PaneView::moveCursor(CursorAction action, Qt::KeyboardModifiers)
     case MoveEnd: row = rows - 1; break;
     default: return currentIndex();
     }
-    return m_pane.index(std::clamp(row, 0, rows - 1), 0);
+    return m_model.index(std::clamp(row, 0, rows - 1), 0);
 }
 
 int PaneView::horizontalOffset() const
@@ -217,8 +215,8 @@ void PaneView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFla
     const int row = rowAt(rect.normalized().top());
     if (row < 0)
         return;
-    const QModelIndex first = m_pane.index(row, 0);
-    const QModelIndex last = m_pane.index(row, std::max(0, m_pane.columnCount() - 1));
+    const QModelIndex first = m_model.index(row, 0);
+    const QModelIndex last = m_model.index(row, std::max(0, m_model.columnCount() - 1));
     selectionModel()->select(QItemSelection(first, last), flags);
 }
 
@@ -241,7 +239,7 @@ void PaneView::updateGeometries()
     const QRect area = viewport()->geometry();
     m_header->setGeometry(area.left(), area.top() - headerHeight, area.width(), headerHeight);
 
-    const qint64 total = qint64(m_pane.rowCount()) * m_rowHeight;
+    const qint64 total = qint64(m_model.rowCount()) * m_rowHeight;
     const int height = viewport()->height();
     verticalScrollBar()->setSingleStep(m_rowHeight);
     verticalScrollBar()->setPageStep(std::max(m_rowHeight, height - m_rowHeight));
@@ -270,8 +268,8 @@ void PaneView::rowsInserted(const QModelIndex& parent, int start, int end)
 void PaneView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
-    const int rows = m_pane.rowCount();
-    const int columns = m_pane.columnCount();
+    const int rows = m_model.rowCount();
+    const int columns = m_model.columnCount();
     const QRect dirty = event->rect();
     const int first = std::max(0, rowAt(dirty.top()) < 0 ? rows : rowAt(dirty.top()));
     const int last = rowAt(dirty.bottom()) < 0 ? rows - 1 : rowAt(dirty.bottom());
@@ -282,7 +280,7 @@ void PaneView::paintEvent(QPaintEvent* event)
         option.palette.setColor(group, QPalette::HighlightedText, selectedTextColour(option.palette, group));
     for (int row = first; row <= last; ++row) {
         for (int column = 0; column < columns; ++column) {
-            const QModelIndex index = m_pane.index(row, column);
+            const QModelIndex index = m_model.index(row, column);
             QStyleOptionViewItem cell = option;
             cell.rect = visualRect(index);
             if (selectionModel()->isSelected(index))
@@ -345,8 +343,8 @@ void PaneView::keyPressEvent(QKeyEvent* event)
     // Space ticks or unticks the current row where rows have check boxes; it selects nothing.
     const QModelIndex current = currentIndex();
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && current.isValid() &&
-        (m_pane.flags(current) & Qt::ItemIsUserCheckable)) {
-        m_pane.setChecked(current.row() + 1, !m_pane.checked(current.row() + 1));
+        (m_model.flags(current) & Qt::ItemIsUserCheckable)) {
+        m_model.setChecked(current.row() + 1, !m_model.checked(current.row() + 1));
         event->accept();
         return;
     }

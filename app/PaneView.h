@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-class ListPane;
+class PaneModel;
 class QHeaderView;
 class QMimeData;
 class QPainter;
@@ -21,9 +21,9 @@ class PaneView : public QAbstractItemView
     Q_OBJECT
 
 public:
-    PaneView(ListPane& pane, bool hotTracking, QWidget* parent = nullptr);
+    PaneView(PaneModel& pane, bool hotTracking, QWidget* parent = nullptr);
 
-    ListPane& pane() const { return m_pane; }
+    PaneModel& paneModel() const { return m_model; }
     QHeaderView* header() const { return m_header; }
     int columnWidth(int column) const;
     void setColumnWidth(int column, int width);
@@ -80,7 +80,7 @@ private:
     void paintFocusFrame(QPainter& painter, const QStyleOptionViewItem& cell) const;
     bool judgeDrop(QDropEvent* event);
 
-    ListPane& m_pane;
+    PaneModel& m_model;
     QHeaderView* m_header;
     int m_rowHeight = 1;
     bool m_hotTracking;

@@ -1,6 +1,6 @@
 #include "app/StartUp.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <QImage>
 #include <QMessageLogContext>

@@ -1,12 +1,12 @@
 #include "app/MainWindow.h"
-#include "platform/CommandGate.h"
-#include "platform/IniSettingsStorage.h"
-#include "platform/PosixFileSystem.h"
-#include "platform/QtCallWaiter.h"
-#include "platform/QtClipboard.h"
-#include "platform/QtDialogs.h"
-#include "platform/QtYield.h"
-#include "platform/SystemEnvironment.h"
+#include "platform/posix/IniSettingsStorage.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/SystemEnvironment.h"
+#include "platform/qt/CommandGate.h"
+#include "platform/qt/QtCallWaiter.h"
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtYield.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ResidentMemory.h"
+#include "testbed/ResidentMemory.h"
 
 #include <QElapsedTimer>
 #include <QString>

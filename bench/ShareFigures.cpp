@@ -1,8 +1,8 @@
 #include "ShareFigures.h"
 
 #include "BenchDialogs.h"
-#include "LatencyShare.h"
 #include "Meters.h"
+#include "testbed/LatencyShare.h"
 
 #include "app/MainWindow.h"
 
@@ -72,8 +72,8 @@ bool shareFigures(MainWindow& window, BenchDialogs& dialogs, const QString& tree
     const QString listName = QStringLiteral("folders-list.txt");
     QFile listFile(source + QStringLiteral("/") + listName);
     if (listFile.open(QIODevice::WriteOnly)) {
-        for (int row = 1; row <= window.form().ListView1.count(); ++row)
-            listFile.write(window.form().ListView1.text(row).toUtf8() + "\r\n");
+        for (int row = 1; row <= window.form().FolderList.count(); ++row)
+            listFile.write(window.form().FolderList.text(row).toUtf8() + "\r\n");
         listFile.close();
     }
     dialogs.listFiles = {mountPoint + QStringLiteral("/") + listName};

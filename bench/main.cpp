@@ -11,13 +11,13 @@
 
 #include "app/MainWindow.h"
 #include "app/PaneView.h"
-#include "platform/CommandGate.h"
-#include "platform/IniSettingsStorage.h"
-#include "platform/PosixFileSystem.h"
-#include "platform/QtCallWaiter.h"
-#include "platform/QtClipboard.h"
-#include "platform/QtYield.h"
-#include "platform/SystemEnvironment.h"
+#include "platform/posix/IniSettingsStorage.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/SystemEnvironment.h"
+#include "platform/qt/CommandGate.h"
+#include "platform/qt/QtCallWaiter.h"
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtYield.h"
 
 #include <malloc.h>
 
@@ -150,7 +150,7 @@ int main(int argc, char* argv[])
     window.Form_Load();
     window.show();
     Form& form = window.form();
-    ListPane& results = form.ListView2;
+    PaneModel& results = form.ResultList;
     auto click = [&](int button) { window.PushButton(button)->click(); };
     if (parser.isSet(realSharesOption))
         return realShareFigures(window, dialogs, top, scratch, parser.value(realSharesOption).toInt(), runs) ? 0 : 1;

@@ -1,6 +1,6 @@
 #include "editing/PaneEditing.h"
 
-void removeSelectedEntry(const PointerState& pointer, ListPane& pane)
+void removeSelectedEntry(const PointerState& pointer, PaneModel& pane)
 {
     if (pointer.isBusy() || pane.count() == 0)
         return;

@@ -1,6 +1,7 @@
 #include "editing/RemoveEntries.h"
 
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
+#include "commands/RowLossCheck.h"
 
 #include <algorithm>
 #include <set>
@@ -30,25 +31,25 @@ bool asciiContains(QStringView entry, QStringView lowerNeedle)
 
 // The panes being scanned. A removal of another pane may run nested in a scan; one of the same pane would
 // shift the positions the first has collected, so it is refused.
-std::set<const ListPane*>& scanning()
+std::set<const PaneModel*>& scanning()
 {
-    static std::set<const ListPane*> panes;
+    static std::set<const PaneModel*> panes;
     return panes;
 }
 
 class ScanGuard
 {
 public:
-    explicit ScanGuard(const ListPane& pane) : m_pane(&pane) { scanning().insert(m_pane); }
+    explicit ScanGuard(const PaneModel& pane) : m_pane(&pane) { scanning().insert(m_pane); }
     ~ScanGuard() { scanning().erase(m_pane); }
     ScanGuard(const ScanGuard&) = delete;
     ScanGuard& operator=(const ScanGuard&) = delete;
 
 private:
-    const ListPane* m_pane;
+    const PaneModel* m_pane;
 };
 
-void removeEntries(Yield& yield, ListPane& pane, const QString& text, bool removeWhenFound)
+void removeEntries(Yield& yield, PaneModel& pane, const QString& text, bool removeWhenFound)
 {
     if (removalScanning(pane))
         return;
@@ -68,7 +69,7 @@ void removeEntries(Yield& yield, ListPane& pane, const QString& text, bool remov
             // reset by a nested command) leave the collected positions naming other rows. Asked before the
             // row is read: a pane that shrank has no row i any more.
             rowsLost.check();
-            const ListPane::Utf8Text entry = pane.utf8(i);
+            const RowStore::Utf8Text entry = pane.utf8(i);
             if (search.foundIn(entry) == removeWhenFound)
                 positions.push_back(i);
         }
@@ -84,7 +85,7 @@ LowerCaseSearch::LowerCaseSearch(const QString& text) : m_lower(text.toLower()),
         m_lowerAscii = m_lower.toStdString();
 }
 
-bool LowerCaseSearch::foundIn(const ListPane::Utf8Text& entry) const
+bool LowerCaseSearch::foundIn(const RowStore::Utf8Text& entry) const
 {
     if (m_lower.isEmpty())
         return true;
@@ -108,22 +109,22 @@ bool LowerCaseSearch::foundIn(QStringView entry) const
     return entry.toString().toLower().contains(m_lower);
 }
 
-bool removalScanning(const ListPane& pane)
+bool removalScanning(const PaneModel& pane)
 {
     return scanning().count(&pane) != 0;
 }
 
-void RemoveEntriesContaining(Yield& yield, ListPane& pane, const QString& text)
+void RemoveEntriesContaining(Yield& yield, PaneModel& pane, const QString& text)
 {
     removeEntries(yield, pane, text, true);
 }
 
-void RemoveEntriesNotContaining(Yield& yield, ListPane& pane, const QString& text)
+void RemoveEntriesNotContaining(Yield& yield, PaneModel& pane, const QString& text)
 {
     removeEntries(yield, pane, text, false);
 }
 
-void runRemovalCommand(const RemovalCommand& command, const CommandTools& tools, ListPane& pane)
+void runRemovalCommand(const RemovalCommand& command, const CommandTools& tools, PaneModel& pane)
 {
     // A second start on a pane that is being scanned does nothing, not even ask: a text typed in vain
     // would look like a removal that went wrong.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PathStyle.h"
+#include "base/PathStyle.h"
 
 #include <QString>
 

@@ -62,7 +62,7 @@ const QString kDialogTitle = QStringLiteral("Load List(s) - Hold Ctrl to select 
 
 } // namespace
 
-void FileToListbox(const CommandTools& tools, ListPane& pane, const QString& path)
+void FileToListbox(const CommandTools& tools, PaneModel& pane, const QString& path)
 {
     Procedure proc(tools.reporter, procedureText(QStringLiteral("Main"), QStringLiteral("FileToListbox")));
     if (proc.test(100, [&] { return !tools.files.PathExists(path); })) {
@@ -88,7 +88,7 @@ void FileToListbox(const CommandTools& tools, ListPane& pane, const QString& pat
     proc.step(112, [&] { file->close(); });
 }
 
-void PushButton2_Click(const CommandTools& tools, ListPane& folders)
+void PushButton2_Click(const CommandTools& tools, PaneModel& folders)
 {
     Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton2_Click")));
     // Qt's dialog is set up afresh at every showing and returns full paths, one for each chosen file: there is

@@ -11,7 +11,7 @@ QString sampleFolder(Environment& environment, const QString& variable)
     return QString();
 }
 
-void PushButton3_Click(Reporter& reporter, Environment& environment, ListPane& folders)
+void PushButton3_Click(Reporter& reporter, Environment& environment, PaneModel& folders)
 {
     Procedure proc(reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton3_Click")));
     proc.step(100, [&] { folders.append(sampleFolder(environment, QStringLiteral("TEMP"))); });

@@ -1,6 +1,6 @@
 #include "folders/UnsafeNames.h"
 
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 namespace {
 

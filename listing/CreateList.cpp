@@ -1,6 +1,6 @@
 #include "listing/CreateList.h"
 
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
 #include <memory>
@@ -40,7 +40,7 @@ struct Line
 // Hints the folders of the entries after `hinted` up to as far past entry `i` as the file system reaches, as
 // the pane holds them now; its entries may change before their pass, which then lists what it finds. A hint
 // that cannot be given is left out.
-void readAhead(const ListPane& folders, FileSystem::ReadAhead& ahead, int i, std::size_t& hinted) noexcept
+void readAhead(const PaneModel& folders, FileSystem::ReadAhead& ahead, int i, std::size_t& hinted) noexcept
 {
     try {
         ahead.wantAhead(std::size_t(i - 1), std::size_t(folders.count()), hinted, [&](std::size_t at) {
@@ -51,7 +51,7 @@ void readAhead(const ListPane& folders, FileSystem::ReadAhead& ahead, int i, std
     }
 }
 
-void appendLine(ListPane& results, const Line& line)
+void appendLine(PaneModel& results, const Line& line)
 {
     // The prefix is looked up for every line because "Clear List" may empty the pane, and its folder prefixes
     // with it, during any yield of the run; the lookup finds the pass's prefix as the last one stored.
@@ -60,8 +60,8 @@ void appendLine(ListPane& results, const Line& line)
 
 // One pass: the entry at `position` as it stands now, its folder enumerated, its accepted names appended.
 // A failure while the folder is prepared ends the pass without lines; the filter box is read afresh for every name.
-void ListEntry(const CommandTools& tools, Procedure& proc, const ListPane& folders, ListPane& results,
-               const TextBox& filterBox, FileFilter& filter, int position)
+void ListEntry(const CommandTools& tools, Procedure& proc, const PaneModel& folders, PaneModel& results,
+               const FilterText& FilterExtension, FileFilter& filter, int position)
 {
     QString entry, folder;
     NameList names;
@@ -85,7 +85,7 @@ void ListEntry(const CommandTools& tools, Procedure& proc, const ListPane& folde
                 line = Line{std::string_view(prefix.constData(), std::size_t(prefix.size())), name};
             });
             if (proc.test(124, [&] {
-                    filter.read(filterBox.text());
+                    filter.read(FilterExtension.text());
                     return filter.everyFile();
                 })) {
                 proc.step(126, [&] { appendLine(results, line); });
@@ -99,8 +99,8 @@ void ListEntry(const CommandTools& tools, Procedure& proc, const ListPane& folde
 
 } // namespace
 
-void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListPane& results, const TextBox& filterBox,
-                       bool& creatingList)
+void PushButton5_Click(const CommandTools& tools, const PaneModel& folders, PaneModel& results,
+                       const FilterText& FilterExtension, bool& creatingList)
 {
     Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton5_Click")));
     if (proc.test(100, [&] { return creatingList; }))
@@ -117,7 +117,7 @@ void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListP
             readAhead(folders, *ahead, i, hinted);
             proc.step(106, [&] { tools.pointer.setValue(Pointer::Busy); });
             proc.step(108, [&] { tools.yield.DoEvents(); });
-            ListEntry(tools, proc, folders, results, filterBox, filter, i);
+            ListEntry(tools, proc, folders, results, FilterExtension, filter, i);
         }
         proc.step(134, [&] { tools.pointer.setValue(Pointer::Default); });
         proc.step(134, [&] { tools.MsgBox(QStringLiteral("Done.")); });

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "base/PathStyle.h"
+#include "commands/Form.h"
 #include "listing/ExtensionKey.h"
 #include "listing/FileFilter.h"
 #include "platform/FileSystem.h"
-#include "platform/PathStyle.h"
-#include "window/Form.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,8 +15,8 @@
 
 // "2. Start Creating List": one line per accepted file of every folder in the folder pane, appended to the
 // results pane. Yields once per folder and once per name; a second click during a run does nothing.
-void PushButton5_Click(const CommandTools& tools, const ListPane& folders, ListPane& results, const TextBox& filterBox,
-                       bool& creatingList);
+void PushButton5_Click(const CommandTools& tools, const PaneModel& folders, PaneModel& results,
+                       const FilterText& FilterExtension, bool& creatingList);
 
 // The names of one folder's files, kept in one byte buffer: a folder of a million files costs two
 // allocations that grow, not a million strings.

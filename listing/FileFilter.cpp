@@ -1,7 +1,7 @@
 #include "listing/FileFilter.h"
 
+#include "base/Utf8.h"
 #include "listing/ExtensionKey.h"
-#include "platform/Utf8.h"
 
 void FileFilter::read(const QString& boxText)
 {

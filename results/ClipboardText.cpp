@@ -1,15 +1,16 @@
 #include "results/ClipboardText.h"
 
-#include "platform/Failure.h"
-#include "platform/LargeBuffers.h"
-#include "platform/Utf8.h"
+#include "base/Failure.h"
+#include "base/LargeBuffers.h"
+#include "base/Utf8.h"
+#include "commands/RowLossCheck.h"
 
 #include <cstdint>
 #include <cstring>
 
 #include <vector>
 
-QString ListPaneSource::cellText(int row, int column) const
+QString PaneModelSource::cellText(int row, int column) const
 {
     const QString first = m_pane.text(row); // also where a vanished row fails
     return column == 1 ? first : QString();
@@ -44,7 +45,7 @@ QByteArray TextBuilder::take()
     return std::move(m_bytes);
 }
 
-const ListPaneSource::Part& ListPaneSource::prefixPart(std::string_view prefix) const
+const PaneModelSource::Part& PaneModelSource::prefixPart(std::string_view prefix) const
 {
     if (prefix.data() != m_prefix.bytes.data() || prefix.size() != m_prefix.bytes.size() ||
         m_pane.removals() != m_prefixRemovals) {
@@ -54,9 +55,9 @@ const ListPaneSource::Part& ListPaneSource::prefixPart(std::string_view prefix) 
     return m_prefix;
 }
 
-PaneSource::CellSize ListPaneSource::cellSize(int row, int column) const
+PaneSource::CellSize PaneModelSource::cellSize(int row, int column) const
 {
-    const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
+    const RowStore::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
     if (column != 1)
         return {};
     // A byte that is not UTF-8 takes three as the replacement character: the text grows then.
@@ -64,15 +65,15 @@ PaneSource::CellSize ListPaneSource::cellSize(int row, int column) const
             qsizetype(cell.prefix.size() + cell.name.size())};
 }
 
-qsizetype ListPaneSource::cellBytes(int row, int column) const
+qsizetype PaneModelSource::cellBytes(int row, int column) const
 {
-    const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
+    const RowStore::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
     return column == 1 ? qsizetype(cell.prefix.size() + cell.name.size()) : 0;
 }
 
-void ListPaneSource::appendCellUtf8(TextBuilder& text, int row, int column) const
+void PaneModelSource::appendCellUtf8(TextBuilder& text, int row, int column) const
 {
-    const ListPane::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
+    const RowStore::Utf8Text cell = m_pane.utf8(row); // also where a vanished row fails
     if (column != 1)
         return;
     const auto append = [&text](std::string_view part, bool wellFormed) {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "panes/PaneModel.h"
 #include "platform/Clipboard.h"
 #include "platform/Yield.h"
-#include "window/ListPane.h"
 
 #include <QByteArray>
 #include <QString>
@@ -75,11 +75,11 @@ public:
     virtual std::uint64_t removals() const { return 0; }
 };
 
-// A ListPane holds the first column's text only; its further columns, if it has headers for them, are empty.
-class ListPaneSource : public PaneSource
+// A PaneModel holds the first column's text only; its further columns, if it has headers for them, are empty.
+class PaneModelSource : public PaneSource
 {
 public:
-    explicit ListPaneSource(const ListPane& pane) : m_pane(pane) {}
+    explicit PaneModelSource(const PaneModel& pane) : m_pane(pane) {}
     int columnCount() const override { return m_pane.columnHeaderCount(); }
     int rowCount() const override { return m_pane.count(); }
     QString cellText(int row, int column) const override;
@@ -100,7 +100,7 @@ private:
     };
     const Part& prefixPart(std::string_view prefix) const;
 
-    const ListPane& m_pane;
+    const PaneModel& m_pane;
     mutable Part m_prefix{std::string_view(nullptr, 0), true, 0};
     mutable std::uint64_t m_prefixRemovals = 0;
 };

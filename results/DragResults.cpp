@@ -7,11 +7,11 @@
 namespace {
 
 // The pane as the copy text reads it, with the selected row standing in for the ticks when none is set.
-class DraggedRows : public ListPaneSource
+class DraggedRows : public PaneModelSource
 {
 public:
-    DraggedRows(const ListPane& pane, int selected) : ListPaneSource(pane), m_selected(selected) {}
-    bool checked(int row) const override { return m_selected ? row == m_selected : ListPaneSource::checked(row); }
+    DraggedRows(const PaneModel& pane, int selected) : PaneModelSource(pane), m_selected(selected) {}
+    bool checked(int row) const override { return m_selected ? row == m_selected : PaneModelSource::checked(row); }
 
 private:
     int m_selected;
@@ -46,7 +46,7 @@ QByteArray fileUri(const QString& path, PathStyle style)
 
 } // namespace
 
-std::optional<DraggedResults> draggedResults(const ListPane& results, PathStyle style)
+std::optional<DraggedResults> draggedResults(const PaneModel& results, PathStyle style)
 {
     bool anyTicked = false;
     for (int row = 1; row <= results.count() && !anyTicked; ++row)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/PathStyle.h"
-#include "window/ListPane.h"
+#include "base/PathStyle.h"
+#include "panes/PaneModel.h"
 
 #include <QByteArray>
 
@@ -15,4 +15,4 @@ struct DraggedResults
 };
 
 // Nothing when no result is ticked and none selected. Reads the pane as it stands and never changes it.
-std::optional<DraggedResults> draggedResults(const ListPane& results, PathStyle style = kNativePathStyle);
+std::optional<DraggedResults> draggedResults(const PaneModel& results, PathStyle style = kNativePathStyle);

@@ -1,6 +1,6 @@
 #include "results/ResultsFile.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <cstring>
 
@@ -33,14 +33,14 @@ void ResultsFileWriter::writeLine(QStringView text)
     m_used = end - m_block.constData();
 }
 
-void ResultsFileWriter::writeEntry(const ListPane& pane, int position)
+void ResultsFileWriter::writeEntry(const PaneModel& pane, int position)
 {
     if (!m_utf8) {
         writeLine(pane.text(position));
         return;
     }
     // The pane's own bytes are already the file's: no decoding and encoding again.
-    const ListPane::Utf8Text entry = pane.utf8(position);
+    const RowStore::Utf8Text entry = pane.utf8(position);
     const qsizetype size = qsizetype(entry.prefix.size() + entry.name.size()) + 2;
     if (m_used + size > m_block.size()) {
         append(entry.prefix);
@@ -55,7 +55,7 @@ void ResultsFileWriter::writeEntry(const ListPane& pane, int position)
     m_used += size;
 }
 
-qint64 ResultsFileWriter::bytesFor(const ListPane& pane, Yield& painting)
+qint64 ResultsFileWriter::bytesFor(const PaneModel& pane, Yield& painting)
 {
     const int count = pane.count();
     if (m_utf8)

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "panes/PaneModel.h"
 #include "platform/Yield.h"
-#include "window/ListPane.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -25,13 +25,13 @@ public:
     // Throws a Failure with the device's own words when a block cannot be written.
     void writeLine(QStringView text);
     // The entry at the 1-based position of the pane. Throws a Failure where the pane holds no entry.
-    void writeEntry(const ListPane& pane, int position);
+    void writeEntry(const PaneModel& pane, int position);
     // Hands what is gathered to the device. Throws a Failure like writeLine.
     void flush();
     // The bytes that the pane's entries take as lines of the file. Where they are written as the pane keeps
     // them, the pane counts them at once; otherwise each is encoded, and the window goes on painting meanwhile
     // through `painting`, taking no input.
-    qint64 bytesFor(const ListPane& pane, Yield& painting);
+    qint64 bytesFor(const PaneModel& pane, Yield& painting);
 
 private:
     void append(std::string_view bytes);

@@ -1,5 +1,6 @@
 #include "results/ResultsOutput.h"
 
+#include "commands/RowLossCheck.h"
 #include "results/ClipboardText.h"
 #include "results/ResultsFile.h"
 
@@ -18,18 +19,18 @@ QString overwriteQuestion(const QString& path)
     return QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?");
 }
 
-void PushButton1_Click(const CommandTools& tools, Clipboard& clipboard, const ListPane& results)
+void PushButton1_Click(const CommandTools& tools, Clipboard& clipboard, const PaneModel& results)
 {
     Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton1_Click")));
     proc.step(104, [&] { tools.pointer.setValue(Pointer::Busy); });
     // The message tells the user the text is there to paste: not after a copy that failed.
-    const bool copied = proc.step(106, [&] { ListViewToClipboard(ListPaneSource(results), tools.yield, clipboard); });
+    const bool copied = proc.step(106, [&] { ListViewToClipboard(PaneModelSource(results), tools.yield, clipboard); });
     if (copied)
         proc.step(108, [&] { tools.MsgBox(copiedMessage(), MsgBoxCode::OkOnly); });
     proc.step(108, [&] { tools.pointer.setValue(Pointer::Default); });
 }
 
-void PushButton7_Click(const CommandTools& tools, const ListPane& results)
+void PushButton7_Click(const CommandTools& tools, const PaneModel& results)
 {
     Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton7_Click")));
 

@@ -1,6 +1,6 @@
 #include "testbed/RealShare.h"
 
-#include "platform/MountTable.h"
+#include "platform/shares/MountTable.h"
 #include "testbed/DelayRelay.h"
 
 #include <QDir>

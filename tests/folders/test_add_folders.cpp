@@ -1,11 +1,12 @@
 // "1. Add Folders and Subfolders" through the window: the chooser, the start folder, what the folder pane
 // gets, and the busy pointer during the walk.
 #include "ErrorReports.h"
+#include "FindOracle.h"
 #include "FolderOrder.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
 #include "folders/FolderPaneEditing.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
@@ -38,7 +39,7 @@ private Q_SLOTS:
     {
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(QStringLiteral("kept"));
+        h.form().FolderList.append(QStringLiteral("kept"));
         h.dialogs.folderNext(QString());
         h.click(6);
         QCOMPARE(h.folderEntries(), QStringList{"kept"});

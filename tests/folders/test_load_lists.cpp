@@ -63,7 +63,7 @@ private Q_SLOTS:
         WindowHarness h;
         h.start();
         for (const QString& entry : before)
-            h.form().ListView1.append(entry);
+            h.form().FolderList.append(entry);
         h.dialogs.openNext({tree.path(QStringLiteral("list.txt"))});
         int pointerWhileReading = -1;
         h.yield.every([&] { pointerWhileReading = h.form().MousePointer.value(); });
@@ -72,7 +72,7 @@ private Q_SLOTS:
         if (!added.isEmpty())
             QCOMPARE(pointerWhileReading, Pointer::Busy);
         QCOMPARE(h.form().MousePointer.value(), Pointer::Default);
-        QCOMPARE(h.form().ListView2.count(), 0);
+        QCOMPARE(h.form().ResultList.count(), 0);
         const ScriptedDialogs::Call& dialog = h.dialogs.calls().front();
         QCOMPARE(dialog.kind, QStringLiteral("open"));
         QCOMPARE(dialog.text, kTitle);
@@ -84,7 +84,7 @@ private Q_SLOTS:
     {
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(QStringLiteral("/kept/"));
+        h.form().FolderList.append(QStringLiteral("/kept/"));
         h.form().MousePointer.setValue(Pointer::Custom);
         h.dialogs.openNext({});
         h.click(2);
@@ -235,9 +235,9 @@ private Q_SLOTS:
         h.start();
         h.dialogs.openNext({tree.path("huge.txt")});
         h.click(2);
-        QCOMPARE(h.form().ListView1.count(), 2);
-        QCOMPARE(h.form().ListView1.text(1).size(), line.size());
-        QCOMPARE(h.form().ListView1.text(2), QStringLiteral("/after/"));
+        QCOMPARE(h.form().FolderList.count(), 2);
+        QCOMPARE(h.form().FolderList.text(1).size(), line.size());
+        QCOMPARE(h.form().FolderList.text(2), QStringLiteral("/after/"));
     }
 
     // Every byte value, NUL and stray continuation bytes included: as many entries as line ends say.

@@ -1,7 +1,7 @@
 // "Load Sample/Example Data": the two environment folders, exactly as held, or the platform's own folders.
 #include "WindowHarness.h"
 #include "folders/SampleData.h"
-#include "platform/SystemEnvironment.h"
+#include "platform/posix/SystemEnvironment.h"
 
 #include <QtTest>
 
@@ -33,7 +33,7 @@ private Q_SLOTS:
         for (const QString& pair : defined)
             h.environment.variables.insert(pair.section(QChar(u'='), 0, 0), pair.section(QChar(u'='), 1));
         h.start();
-        h.form().ListView1.append(QStringLiteral("/already/there/"));
+        h.form().FolderList.append(QStringLiteral("/already/there/"));
         h.click(3);
         QCOMPARE(h.folderEntries(), QStringList{"/already/there/"} + entries);
         QVERIFY(h.dialogs.calls().empty());

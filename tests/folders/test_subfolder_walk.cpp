@@ -5,8 +5,8 @@
 #include "FolderOrder.h"
 #include "TestTree.h"
 #include "WindowHarness.h"
-#include "folders/AddFolder.h"
-#include "platform/PathStyle.h"
+#include "base/PathStyle.h"
+#include "folders/SubfolderWalk.h"
 
 #include <QtTest>
 

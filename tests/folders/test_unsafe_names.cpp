@@ -1,5 +1,5 @@
 // Which folder names the walk refuses: by code point, and names that are not UTF-8.
-#include "folders/AddFolder.h"
+#include "folders/SubfolderWalk.h"
 
 #include <QtTest>
 

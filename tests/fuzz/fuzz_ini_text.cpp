@@ -2,7 +2,7 @@
 // ends without a crash or a hang; writing one key and reading it back gives exactly the value written, the
 // bytes outside the one changed line stay as they were, other keys and sections read as before, and
 // writing the same value again changes nothing.
-#include "platform/IniText.h"
+#include "platform/posix/IniText.h"
 
 #include <algorithm>
 #include <cstdint>

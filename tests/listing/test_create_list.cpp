@@ -4,6 +4,7 @@
 #include "ListingChecks.h"
 #include "TestTree.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 namespace {
@@ -67,8 +68,8 @@ private Q_SLOTS:
         tree.fifo(QStringLiteral("top/pipe.txt"));
         WindowHarness h;
         h.start();
-        h.form().Text1.setText(filter);
-        h.form().ListView1.append(tree.path(QStringLiteral("top")));
+        h.window().Text1()->setText(filter);
+        h.form().FolderList.append(tree.path(QStringLiteral("top")));
         h.click(5);
         QCOMPARE(sorted(h.resultEntries()), linesUnder(tree.path(QStringLiteral("top")), names));
         QCOMPARE(otherMessages(h), QStringList{QStringLiteral("Done.")});
@@ -99,8 +100,8 @@ private Q_SLOTS:
         TestTree tree({folder + QStringLiteral("/README")});
         WindowHarness h;
         h.start();
-        h.form().Text1.setText(filter.replace(QStringLiteral("%1"), tree.path().toLower()));
-        h.form().ListView1.append(tree.path(folder));
+        h.window().Text1()->setText(filter.replace(QStringLiteral("%1"), tree.path().toLower()));
+        h.form().FolderList.append(tree.path(folder));
         h.click(5);
         QCOMPARE(h.resultEntries(),
                  listed ? QStringList{tree.path(folder + QStringLiteral("/README"))} : QStringList());
@@ -124,7 +125,7 @@ private Q_SLOTS:
         TestTree tree({"f/one.txt", "f/two"});
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(tree.path(QStringLiteral("f")) + suffix);
+        h.form().FolderList.append(tree.path(QStringLiteral("f")) + suffix);
         h.click(5);
         QCOMPARE(sorted(h.resultEntries()),
                  linesUnder(tree.path(QStringLiteral("f")) + lineFolder, {"one.txt", "two"}));
@@ -141,7 +142,7 @@ private Q_SLOTS:
                 expected.append(QChar(u'/') + entry.fileName());
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(QStringLiteral("/"));
+        h.form().FolderList.append(QStringLiteral("/"));
         h.click(5);
         QCOMPARE(sorted(h.resultEntries()), sorted(expected));
         QCOMPARE(reportLines(h), QStringList{});
@@ -174,7 +175,7 @@ private Q_SLOTS:
             entry = tree.path(QStringLiteral("broken")) + QChar(u'\0') + QStringLiteral("/x");
         }
         for (const QString& e : {tree.path(QStringLiteral("first")), entry, tree.path(QStringLiteral("last"))})
-            h.form().ListView1.append(e);
+            h.form().FolderList.append(e);
         h.click(5);
         QCOMPARE(h.resultEntries(),
                  (QStringList{tree.path(QStringLiteral("first/1.txt")), tree.path(QStringLiteral("last/2.txt"))}));
@@ -191,8 +192,8 @@ private Q_SLOTS:
         TestTree tree({"f/a.txt", "f/b.md", "g/c"});
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(tree.path(QStringLiteral("f")));
-        h.form().ListView1.append(tree.path(QStringLiteral("g")) + QChar(u'/'));
+        h.form().FolderList.append(tree.path(QStringLiteral("f")));
+        h.form().FolderList.append(tree.path(QStringLiteral("g")) + QChar(u'/'));
         h.click(5);
         const QStringList once = h.resultEntries();
         QCOMPARE(once.size(), 3);
@@ -215,7 +216,7 @@ private Q_SLOTS:
         QVERIFY(h.resultEntries().isEmpty());
         QVERIFY(!h.form().CreatingList);
         // A later click works normally.
-        h.form().ListView1.append(tree.path(QStringLiteral("f")));
+        h.form().FolderList.append(tree.path(QStringLiteral("f")));
         h.click(5);
         QCOMPARE(h.resultEntries(), QStringList{tree.path(QStringLiteral("f/a.txt"))});
     }

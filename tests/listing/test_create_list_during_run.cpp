@@ -4,6 +4,7 @@
 #include "ListingChecks.h"
 #include "TestTree.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 class TestCreateListDuringRun : public QObject
@@ -16,7 +17,7 @@ private Q_SLOTS:
         TestTree tree({"f/a.txt", "f/b.txt", "f/c.txt"});
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(tree.path(QStringLiteral("f")));
+        h.form().FolderList.append(tree.path(QStringLiteral("f")));
         h.yield.at(3, [&] {
             const QStringList listed = h.resultEntries();
             h.click(5);
@@ -48,10 +49,10 @@ private Q_SLOTS:
         QCOMPARE(order.size(), 6);
         WindowHarness h;
         h.start();
-        h.form().Text1.setText(before);
-        h.form().ListView1.append(tree.path(QStringLiteral("f")));
+        h.window().Text1()->setText(before);
+        h.form().FolderList.append(tree.path(QStringLiteral("f")));
         // Yield 1 is the pass's, yield k + 1 comes before name k: the change lands before the third name.
-        h.yield.at(4, [&] { h.form().Text1.setText(after); });
+        h.yield.at(4, [&] { h.window().Text1()->setText(after); });
         h.click(5);
         auto accepts = [](const QString& filter, const QString& name) {
             return filter == QLatin1String("*") || name.endsWith(QChar(u'.') + filter.toLower());
@@ -71,8 +72,8 @@ private Q_SLOTS:
         const QStringList order = enumerationOrder(tree.path(QStringLiteral("f")));
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(tree.path(QStringLiteral("f")));
-        h.form().ListView1.append(tree.path(QStringLiteral("g")));
+        h.form().FolderList.append(tree.path(QStringLiteral("f")));
+        h.form().FolderList.append(tree.path(QStringLiteral("g")));
         h.yield.at(4, [&] { h.click(8); }); // before the third name of f
         h.click(5);
         QStringList expected = {tree.path(QStringLiteral("f/") + order[2]), tree.path(QStringLiteral("f/") + order[3])};
@@ -94,10 +95,10 @@ private Q_SLOTS:
         WindowHarness h;
         h.start();
         for (const char* folder : {"a", "b", "c"})
-            h.form().ListView1.append(tree.path(QString::fromLatin1(folder)));
+            h.form().FolderList.append(tree.path(QString::fromLatin1(folder)));
         h.yield.at(1, [&] { // before the first entry is read
             for (int i = 0; i < removed; ++i)
-                h.form().ListView1.remove(1);
+                h.form().FolderList.remove(1);
         });
         h.click(5);
         const QStringList all = {tree.path(QStringLiteral("b/2.txt")), tree.path(QStringLiteral("c/3.txt"))};
@@ -112,8 +113,8 @@ private Q_SLOTS:
         TestTree tree({"a/1.txt", "b/2.txt"});
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(tree.path(QStringLiteral("a")));
-        h.yield.at(1, [&] { h.form().ListView1.append(tree.path(QStringLiteral("b"))); });
+        h.form().FolderList.append(tree.path(QStringLiteral("a")));
+        h.yield.at(1, [&] { h.form().FolderList.append(tree.path(QStringLiteral("b"))); });
         h.click(5);
         QCOMPARE(h.resultEntries(), QStringList{tree.path(QStringLiteral("a/1.txt"))});
         QCOMPARE(h.folderEntries().size(), 2);
@@ -124,8 +125,8 @@ private Q_SLOTS:
         TestTree tree({"a/1", "a/2", "b/3"});
         WindowHarness h;
         h.start();
-        h.form().ListView1.append(tree.path(QStringLiteral("a")));
-        h.form().ListView1.append(tree.path(QStringLiteral("b")));
+        h.form().FolderList.append(tree.path(QStringLiteral("a")));
+        h.form().FolderList.append(tree.path(QStringLiteral("b")));
         QList<int> seen;
         h.yield.every([&] { seen.append(h.form().MousePointer.value()); });
         // A command ending inside the first pass resets the pointer; the next pass sets it again.

@@ -4,6 +4,7 @@
 #include "TestTree.h"
 #include "WindowHarness.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 namespace {
@@ -41,28 +42,6 @@ void makeTree(TestTree& tree)
         tree.file(QStringLiteral("one/many/f%1.%2").arg(i).arg(i % 3 ? QStringLiteral("txt") : QStringLiteral("log")));
 }
 
-// What find lists in the folder, less what the listing leaves out by its rules.
-QStringList findLines(const QString& folder, const QString& filter)
-{
-    QStringList arguments = {folder,
-                             QStringLiteral("-maxdepth"),
-                             QStringLiteral("1"),
-                             QStringLiteral("!"),
-                             QStringLiteral("-type"),
-                             QStringLiteral("d")};
-    // A link counts by what it leads to: not a folder, and something.
-    arguments << QStringLiteral("!") << QStringLiteral("-xtype") << QStringLiteral("d") << QStringLiteral("!")
-              << QStringLiteral("-xtype") << QStringLiteral("l") << QStringLiteral("!") << QStringLiteral("-name")
-              << QStringLiteral("~*");
-    if (filter != QLatin1String("*"))
-        arguments << QStringLiteral("-iname") << QStringLiteral("*.") + filter;
-    arguments << QStringLiteral("-print0");
-    QStringList lines;
-    for (const QByteArray& line : findPaths(arguments))
-        lines.append(QString::fromUtf8(line));
-    return lines;
-}
-
 } // namespace
 
 class TestFindAgreement : public QObject
@@ -88,13 +67,13 @@ private Q_SLOTS:
         const QStringList folders = {"one", "one/sub", "one/many", "dotted.dir", "empty", "missing"};
         WindowHarness h;
         h.start();
-        h.form().Text1.setText(filter);
+        h.window().Text1()->setText(filter);
         QStringList expected;
         for (int i = 0; i < folders.size(); ++i) {
             const QString folder = tree.path(folders[i]);
-            h.form().ListView1.append(i % 2 ? folder + QChar(u'/') : folder); // both entry forms
+            h.form().FolderList.append(i % 2 ? folder + QChar(u'/') : folder); // both entry forms
             if (folders[i] != QLatin1String("missing"))
-                expected += findLines(folder, filter);
+                expected += findListedFiles(folder, 1, filter);
         }
         h.click(5);
         QStringList listed = h.resultEntries();

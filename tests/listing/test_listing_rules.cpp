@@ -2,7 +2,7 @@
 // folder's name list over the real file system.
 #include "TestTree.h"
 #include "listing/CreateList.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include <QtTest>
 

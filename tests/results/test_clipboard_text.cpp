@@ -1,8 +1,6 @@
 // The copy text of a pane, the clipboard's retries, and the copy command in the window.
 #include "ErrorReports.h"
-#include "ResidentMemory.h"
 #include "ScriptedYield.h"
-#include "platform/QtClipboard.h"
 #include "results/ClipboardText.h"
 #include "results/ResultsOutput.h"
 
@@ -50,24 +48,6 @@ TablePane table(int columns, const QStringList& rows)
     }
     return pane;
 }
-
-// The system clipboard, taken over by another program right after each of the first `refusals` offers.
-struct TakenAwayClipboard : QtClipboard
-{
-    int refusals = 0;
-    int offers = 0;
-    void place(QClipboard& clipboard, QMimeData* offer) override
-    {
-        ++offers;
-        QtClipboard::place(clipboard, offer);
-        if (refusals > 0) {
-            --refusals;
-            auto* other = new QMimeData;
-            other->setText(QStringLiteral("someone else's"));
-            clipboard.setMimeData(other);
-        }
-    }
-};
 
 } // namespace
 
@@ -212,9 +192,9 @@ private Q_SLOTS:
         WindowHarness h;
         Form& form = h.start().form();
         for (const QString& entry : entries)
-            form.ListView2.append(entry);
+            form.ResultList.append(entry);
         for (int row : checkedRows)
-            form.ListView2.setChecked(row, true);
+            form.ResultList.setChecked(row, true);
         h.clipboard.text = QStringLiteral("<earlier>");
         h.clipboard.refuseSets(setRefusals);
         h.clipboard.refuseClears(clearRefusals);
@@ -247,8 +227,8 @@ private Q_SLOTS:
         WindowHarness h;
         Form& form = h.start().form();
         for (const char* entry : {"/a", "/b", "/c"})
-            form.ListView2.append(QString::fromUtf8(entry));
-        form.ListView2.setChecked(1, true);
+            form.ResultList.append(QString::fromUtf8(entry));
+        form.ResultList.setChecked(1, true);
         h.clipboard.text = QStringLiteral("earlier");
         h.yield.at(2, [&] { h.click(8); });
 
@@ -258,82 +238,6 @@ private Q_SLOTS:
         QCOMPARE(reportLines(h), QStringList{"Form1.PushButton1_Click 106: Index out of bounds"});
         QCOMPARE(h.dialogs.calls().size(), std::size_t(1));
         QCOMPARE(form.MousePointer.value(), int(Pointer::Default));
-    }
-
-    void theSystemClipboardHoldsTheTextOfTheMomentOfTheCopy_data()
-    {
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QList<int>>("checkedRows");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("ticked rows only, trimmed") << QStringList{"/a/x.txt", "/a/long name.txt", "/b/y.txt  "}
-                                                   << QList<int>{1, 3} << "/a/x.txt\r\n/b/y.txt\r\n";
-        QTest::newRow("names beyond ASCII, in and beyond the basic plane")
-            << QStringList{"/home/zo\u00eb/\u00dcbung.txt", "/tmp/\u65e5\u672c/\u30d5\u30a1.txt",
-                           "/x/\U0001F600 smile.txt   "}
-            << QList<int>{1, 2, 3}
-            << "/home/zo\u00eb/\u00dcbung.txt\r\n/tmp/\u65e5\u672c/\u30d5\u30a1.txt\r\n/x/\U0001F600 smile.txt\r\n";
-        QTest::newRow("none ticked: the empty text") << QStringList{"/a", "/b"} << QList<int>{} << "";
-    }
-    void theSystemClipboardHoldsTheTextOfTheMomentOfTheCopy()
-    {
-        QFETCH(QStringList, entries);
-        QFETCH(QList<int>, checkedRows);
-        QFETCH(QString, expected);
-        ListPane pane(true);
-        pane.addColumn(QStringLiteral("Results (List of Files)"));
-        for (const QString& entry : entries)
-            pane.append(entry);
-        for (int row : checkedRows)
-            pane.setChecked(row, true);
-        ScriptedYield yield;
-        QtClipboard clipboard;
-        ListViewToClipboard(ListPaneSource(pane), yield, clipboard);
-
-        // The pane changes after the copy: the clipboard keeps what was copied.
-        pane.remove(1);
-        pane.append(QStringLiteral("/later"));
-        pane.setChecked(pane.count(), true);
-        pane.setChecked(1, !pane.checked(1));
-
-        const QMimeData* offer = QGuiApplication::clipboard()->mimeData();
-        QVERIFY(offer);
-        QCOMPARE(offer->data(QStringLiteral("text/plain;charset=utf-8")), expected.toUtf8());
-        QCOMPARE(offer->data(QStringLiteral("text/plain")), expected.toUtf8());
-        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
-    }
-
-    // A text of tens of megabytes is freed a slice at a time when the next copy clears it: a client that took
-    // it keeps every byte, and the memory of a text nobody holds goes back while the window may paint.
-    void aLargeTextIsFreedWithoutTouchingWhatAClientHolds()
-    {
-        ListPane pane(true);
-        pane.addColumn(QStringLiteral("Results (List of Files)"));
-        const QString folder = QLatin1Char('/') + QString(100, QLatin1Char('d')) + QLatin1Char('/');
-        QByteArray expected;
-        for (int row = 1; row <= 400'000; ++row) { // 45 MB of text
-            const QString entry = folder + QString::number(row);
-            pane.append(entry);
-            pane.setChecked(row, true);
-            expected += entry.toUtf8() + "\r\n";
-        }
-        struct MemoryAtPaints : ScriptedYield
-        {
-            std::vector<qint64> resident;
-            void paintOnly() override { resident.push_back(residentBytes()); }
-        } yield;
-        QtClipboard clipboard(&yield);
-        const QString utf8 = QStringLiteral("text/plain;charset=utf-8");
-
-        ListViewToClipboard(ListPaneSource(pane), yield, clipboard);
-        const QByteArray held = QGuiApplication::clipboard()->mimeData()->data(utf8);
-        pane.setChecked(1, false);
-        ListViewToClipboard(ListPaneSource(pane), yield, clipboard);
-        QCOMPARE(held, expected);
-
-        yield.resident.clear();
-        const qint64 before = residentBytes();
-        clipboard.Clear();
-        QVERIFY(!yield.resident.empty() && yield.resident.back() < before - 30'000'000);
     }
 
     void thePanesWidthsCountUtf16UnitsOfItsBytes_data()
@@ -349,14 +253,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, longest);
         QFETCH(int, width);
-        ListPane pane(true);
+        PaneModel pane(true);
         pane.addColumn(QStringLiteral("Results (List of Files)"));
         pane.addColumn(QStringLiteral("more")); // a second column, empty in every row, pads the first
         pane.append(QStringLiteral("/\u00e9"));
         pane.append(longest);
         pane.setChecked(1, true);
         ScriptedYield yield;
-        const std::optional<QByteArray> text = copyText(ListPaneSource(pane), yield);
+        const std::optional<QByteArray> text = copyText(PaneModelSource(pane), yield);
         QVERIFY(text.has_value());
         QCOMPARE(*text,
                  (QStringLiteral("/\u00e9") + QString(width - 2, QChar(u' ')) + QStringLiteral("\t\r\n")).toUtf8());
@@ -383,39 +287,16 @@ private Q_SLOTS:
     void namesThatAreNotUtf8AreCopiedAsTheDecoderReadsThem()
     {
         QFETCH(QByteArray, name);
-        ListPane pane(true);
+        PaneModel pane(true);
         pane.addColumn(QStringLiteral("Results (List of Files)"));
         const QByteArray prefix("/d\xc3\xa9j\xc3\xa0/");
         pane.appendInFolder(pane.addPrefix(std::string_view(prefix.constData(), std::size_t(prefix.size()))),
                             std::string_view(name.constData(), std::size_t(name.size())));
         pane.setChecked(1, true);
         ScriptedYield yield;
-        const std::optional<QByteArray> text = copyText(ListPaneSource(pane), yield);
+        const std::optional<QByteArray> text = copyText(PaneModelSource(pane), yield);
         QVERIFY(text.has_value());
         QCOMPARE(*text, (QString::fromUtf8(prefix) + QString::fromUtf8(name) + QStringLiteral("\r\n")).toUtf8());
-    }
-
-    void theSystemClipboardIsJudgedByWhoHoldsIt_data()
-    {
-        QTest::addColumn<int>("refusals");
-        QTest::addColumn<int>("offers");
-        QTest::addColumn<bool>("took");
-        QTest::addColumn<QString>("held");
-        QTest::newRow("takes at once") << 0 << 1 << true << "a\u00e9\r\n";
-        QTest::newRow("taken away 999 times, the 1000th stays") << 999 << 1000 << true << "a\u00e9\r\n";
-        QTest::newRow("taken away every time") << INT_MAX << 1000 << false << "someone else's";
-    }
-    void theSystemClipboardIsJudgedByWhoHoldsIt()
-    {
-        QFETCH(int, refusals);
-        QFETCH(int, offers);
-        QFETCH(bool, took);
-        QFETCH(QString, held);
-        TakenAwayClipboard clipboard;
-        clipboard.refusals = refusals;
-        QCOMPARE(ClipboardSetText(clipboard, QStringLiteral("a\u00e9\r\n").toUtf8(), 0), took);
-        QCOMPARE(clipboard.offers, offers);
-        QCOMPARE(QGuiApplication::clipboard()->text(), held);
     }
 
     void aPaneChangedDuringTheCopyCopiesOneStateOrNothing_data()
@@ -436,16 +317,16 @@ private Q_SLOTS:
         WindowHarness h;
         Form& form = h.start().form();
         for (const char* entry : {"/a", "/b", "/c"})
-            form.ListView2.append(QString::fromUtf8(entry));
-        form.ListView2.setChecked(1, true);
-        form.ListView2.setChecked(3, true);
+            form.ResultList.append(QString::fromUtf8(entry));
+        form.ResultList.setChecked(1, true);
+        form.ResultList.setChecked(3, true);
         h.clipboard.text = QStringLiteral("earlier");
         h.yield.at(atYield, [&] {
             if (removeFirst)
-                form.ListView2.remove(2);
+                form.ResultList.remove(2);
             for (const char* entry : {"/d", "/e"}) {
-                form.ListView2.append(QString::fromUtf8(entry));
-                form.ListView2.setChecked(form.ListView2.count(), true);
+                form.ResultList.append(QString::fromUtf8(entry));
+                form.ResultList.setChecked(form.ResultList.count(), true);
             }
         });
 

@@ -1,11 +1,10 @@
 // The save command in the window: the bytes of the results file, the dialog and the overwrite question, and
 // that a save which cannot finish leaves the old file as it was after one report.
 #include "ErrorReports.h"
-#include "PaneLines.h"
+#include "PaneEntries.h"
 #include "TestTree.h"
 #include "results/ResultsOutput.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QtTest>
 
@@ -20,11 +19,6 @@ QStringList manyEntries(int count)
     for (int i = 0; i < count; ++i)
         entries.append(QStringLiteral("/data/archive/%1/a rather long file name to fill the blocks.txt").arg(i));
     return entries;
-}
-
-QStringList namesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 } // namespace
@@ -63,9 +57,9 @@ private Q_SLOTS:
         const QString path = tree.path(QStringLiteral("results.txt"));
         WindowHarness h;
         Form& form = h.start().form();
-        fill(form.ListView2, entries);
+        fill(form.ResultList, entries);
         for (int row : checkedRows)
-            form.ListView2.setChecked(row, true);
+            form.ResultList.setChecked(row, true);
         h.dialogs.saveNext(path);
 
         h.click(7);
@@ -104,7 +98,7 @@ private Q_SLOTS:
         const QString path = typed.isEmpty() ? QString() : tree.path(typed);
         WindowHarness h;
         Form& form = h.start().form();
-        fill(form.ListView2, {QStringLiteral("/x")});
+        fill(form.ResultList, {QStringLiteral("/x")});
         h.dialogs.saveNext(path);
         if (answer)
             h.dialogs.answerNext(answer);
@@ -177,7 +171,7 @@ private Q_SLOTS:
             QSKIP("the file system cannot be mounted here (needs root and mount rights)");
         WindowHarness h;
         Form& form = h.start().form();
-        fill(form.ListView2, manyEntries(entries));
+        fill(form.ResultList, manyEntries(entries));
         const QStringList kind = fault.split(QChar(u':'));
         if (kind[0] == QLatin1String("open"))
             h.files.fail(FaultyFileSystem::Op::OpenSave, path, QStringLiteral("Permission denied"));
@@ -185,9 +179,9 @@ private Q_SLOTS:
             h.files.failWriteAfter(path, kind[1].toLongLong());
         else if (kind[0] == QLatin1String("remove"))
             h.yield.at(kind[1].toInt(), [&] {
-                form.ListView2.remove(3);
-                form.ListView2.append(QStringLiteral("/new/a"));
-                form.ListView2.append(QStringLiteral("/new/b"));
+                form.ResultList.remove(3);
+                form.ResultList.append(QStringLiteral("/new/a"));
+                form.ResultList.append(QStringLiteral("/new/b"));
             });
         else if (kind[0] == QLatin1String("clear"))
             h.yield.at(kind[1].toInt(), [&] { h.click(8); });
@@ -211,8 +205,8 @@ private Q_SLOTS:
         const QString path = tree.path(QStringLiteral("list"));
         WindowHarness h;
         Form& form = h.start().form();
-        fill(form.ListView2, entries);
-        form.ListView2.setChecked(3, true);
+        fill(form.ResultList, entries);
+        form.ResultList.setChecked(3, true);
         h.dialogs.saveNext(path);
 
         h.click(7);

@@ -1,6 +1,6 @@
 #include "FakeClipboard.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 void FakeClipboard::Clear()
 {

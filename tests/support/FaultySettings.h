@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Failure.h"
-#include "platform/IniSettingsStorage.h"
+#include "base/Failure.h"
+#include "platform/posix/IniSettingsStorage.h"
 
 // The real INI store in a folder of the test's own, with reads or writes made to fail on demand.
 class FaultySettings : public SettingsStorage

@@ -1,8 +1,5 @@
 #include "FolderOrder.h"
 
-#include "FindOracle.h"
-#include "PaneLines.h"
-
 #include <QFile>
 #include <QHash>
 
@@ -46,27 +43,4 @@ QStringList inOrderOf(const QStringList& entries, const QStringList& order)
         return rank.value(a, order.size()) < rank.value(b, order.size());
     });
     return sorted;
-}
-
-QStringList findFolders(const QString& top)
-{
-    QStringList folders;
-    for (const QByteArray& path :
-         findPaths({QStringLiteral("-H"), top, QStringLiteral("-type"), QStringLiteral("d"), QStringLiteral("-print0")},
-                   /*complaintsAllowed*/ true)) {
-        const QString text = QString::fromUtf8(path);
-        if (text.toUtf8() == path)
-            folders.append(text + QChar(u'/'));
-    }
-    return folders;
-}
-
-QStringList findListedFiles(const QString& top)
-{
-    QStringList files;
-    for (const QByteArray& path :
-         findPaths({top, "!", "-type", "d", "!", "-xtype", "d", "!", "-xtype", "l", "!", "-name", "~*", "-print0"},
-                   /*complaintsAllowed*/ true))
-        files.append(QString::fromUtf8(path));
-    return sorted(files);
 }

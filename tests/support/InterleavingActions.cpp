@@ -2,7 +2,7 @@
 #include "InterleavingDriver.h"
 
 #include "app/PaneView.h"
-#include "platform/PathStyle.h"
+#include "base/PathStyle.h"
 #include "editing/RemoveEntries.h"
 
 #include <QDir>
@@ -32,7 +32,7 @@ std::function<void()> InterleavingDriver::prepare(Command action, Run& run, std:
     switch (action) {
     case Command::CreateList:
         run.refused = form.CreatingList;
-        run.setsPointer = !run.refused && form.ListView1.count() > 0;
+        run.setsPointer = !run.refused && form.FolderList.count() > 0;
         run.description = QStringLiteral("create list");
         return click(5);
 
@@ -104,7 +104,7 @@ std::function<void()> InterleavingDriver::prepare(Command action, Run& run, std:
         after = [this, before = m_h.clipboard.text](Run& finished) {
             if (m_removals[2] != finished.removals[2] || finished.ticked)
                 return;
-            const ListPane& pane = m_h.form().ListView2;
+            const PaneModel& pane = m_h.form().ResultList;
             if (finished.start[2].isEmpty()) {
                 if (m_h.clipboard.text != before)
                     m_faults.append(QStringLiteral("copy of an empty pane changed the clipboard"));
@@ -189,7 +189,7 @@ std::function<void()> InterleavingDriver::prepare(Command action, Run& run, std:
         run.refused = true;
         run.description = QStringLiteral("tick");
         return [this] {
-            ListPane& results = m_h.form().ListView2;
+            PaneModel& results = m_h.form().ResultList;
             if (results.count() == 0)
                 return;
             const int row = 1 + int(m_random.bounded(results.count()));
@@ -211,7 +211,7 @@ std::function<void()> InterleavingDriver::prepare(Command action, Run& run, std:
 
 void InterleavingDriver::prepareRemoval(Run& run, int pane, bool containing)
 {
-    ListPane& target = pane == 1 ? m_h.form().ListView1 : m_h.form().ListView2;
+    PaneModel& target = pane == 1 ? m_h.form().FolderList : m_h.form().ResultList;
     run.pane = pane;
     // A removal started on a pane that another one is scanning asks nothing: no answer to prime.
     if (removalScanning(target)) {
@@ -231,7 +231,7 @@ void InterleavingDriver::prepareRemoval(Run& run, int pane, bool containing)
 // The user clicks a row (or beside the rows) before pressing a key.
 void InterleavingDriver::prepareSelection(Run& run, int pane)
 {
-    ListPane& target = pane == 1 ? m_h.form().ListView1 : m_h.form().ListView2;
+    PaneModel& target = pane == 1 ? m_h.form().FolderList : m_h.form().ResultList;
     PaneView* view = pane == 1 ? m_h.window().ListView1() : m_h.window().ListView2();
     target.announce();
     const int row = target.count() ? int(m_random.bounded(target.count() + 1)) : 0;

@@ -1,9 +1,8 @@
 #include "InterleavingDriver.h"
 
 #include "app/PaneView.h"
-#include "platform/PathStyle.h"
+#include "base/PathStyle.h"
 #include "editing/RemoveEntries.h"
-#include "settings/SettingsStore.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -93,14 +92,14 @@ void InterleavingDriver::seedPanes()
     if (m_random.bounded(10) == 0)
         seeded.insert(int(m_random.bounded(int(seeded.size()) + 1)), QString());
     for (const QString& entry : seeded) {
-        form.ListView1.append(entry);
+        form.FolderList.append(entry);
         m_model.sawFolderEntry(entry);
     }
     const QStringList lines = m_model.expectedListing(seeded, QStringLiteral("*"));
     const int results = lines.isEmpty() ? 0 : int(m_random.bounded(11));
     for (int i = 0; i < results; ++i) {
-        form.ListView2.append(pick(lines));
-        form.ListView2.setChecked(form.ListView2.count(), m_random.bounded(2));
+        form.ResultList.append(pick(lines));
+        form.ResultList.setChecked(form.ResultList.count(), m_random.bounded(2));
     }
     changeFilter(pick<QString>({"*", "*", "txt", "TXT", "md", "", "jpg", ".txt"}));
 }
@@ -263,7 +262,7 @@ void InterleavingDriver::finish()
     for (const QString& message : takeEscapedHandlerMessages())
         m_faults.append(QStringLiteral("escaped a handler: ") + message);
     m_faults += m_h.takeProblems();
-    const auto stored = m_h.settings.store().read(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"));
+    const auto stored = m_h.storedFilter();
     if (stored != m_h.window().Text1()->text())
         m_faults.append(QStringLiteral("the settings hold \"%1\", the filter box \"%2\"")
                             .arg(stored.value_or(QStringLiteral("(nothing)")), m_h.window().Text1()->text()));

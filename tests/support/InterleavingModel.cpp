@@ -1,8 +1,8 @@
 #include "InterleavingModel.h"
 
-#include "PaneLines.h"
+#include "PaneEntries.h"
 
-#include "platform/PathStyle.h"
+#include "base/PathStyle.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PaneLines.h"
+#include "PaneEntries.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "ScriptedDialogs.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 namespace {
 template <class Queue, class Fallback> auto take(Queue& queue, Fallback fallback)

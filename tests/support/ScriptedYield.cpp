@@ -1,6 +1,6 @@
 #include "ScriptedYield.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <QCoreApplication>
 

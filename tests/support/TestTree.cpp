@@ -101,6 +101,13 @@ QByteArray TestTree::read(const QString& relative) const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QStringList namesIn(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+
 TestMount::TestMount(const QString& folder, Kind kind) : m_at(QFile::encodeName(folder))
 {
     if (kind == WindowsDisk) {

@@ -36,6 +36,9 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The names in a folder, hidden ones included, in case-sensitive order.
+QStringList namesIn(const QString& folder);
+
 // A mount over a folder, undone when it goes: a tmpfs of 64 KiB (a disk that fills up), the folder bound
 // onto itself read-only, or a fresh NTFS volume of 16 MiB (mkntfs) through ntfs-3g, as a Windows disk is
 // mounted. Needs root and mount rights (and /dev/fuse with the ntfs-3g package for the Windows disk);

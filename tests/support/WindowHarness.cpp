@@ -1,5 +1,8 @@
 #include "WindowHarness.h"
 
+#include "PaneEntries.h"
+#include "settings/SettingsStore.h"
+
 #include <QPushButton>
 #include <QtTest>
 
@@ -31,22 +34,19 @@ MainWindow& WindowHarness::start()
     return *m_window;
 }
 
-QStringList paneEntries(const ListPane& pane)
-{
-    QStringList entries;
-    for (int position = 1; position <= pane.count(); ++position)
-        entries.append(pane.text(position));
-    return entries;
-}
-
 QStringList WindowHarness::folderEntries() const
 {
-    return paneEntries(m_window->form().ListView1);
+    return paneEntries(m_window->form().FolderList);
 }
 
 QStringList WindowHarness::resultEntries() const
 {
-    return paneEntries(m_window->form().ListView2);
+    return paneEntries(m_window->form().ResultList);
+}
+
+std::optional<QString> WindowHarness::storedFilter()
+{
+    return settings.store().read(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"));
 }
 
 void WindowHarness::click(int button)

@@ -7,12 +7,13 @@
 #include "ScriptedDialogs.h"
 #include "ScriptedYield.h"
 #include "app/MainWindow.h"
-#include "platform/CommandGate.h"
+#include "platform/qt/CommandGate.h"
 
 #include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The real main window over scripted modal pieces, a fault-injecting file system, a fake clipboard and
 // environment, and a settings file of its own: a program folder and a configuration folder that are
@@ -34,6 +35,8 @@ public:
 
     QStringList folderEntries() const;
     QStringList resultEntries() const;
+    // The filter as the settings file holds it.
+    std::optional<QString> storedFilter();
     void click(int button);
     // Everything the scripted pieces noticed: unanswered dialogs, unused answers, actions that never ran.
     QStringList problems() const;
@@ -57,5 +60,3 @@ private:
     std::unique_ptr<MainWindow> m_window;
     bool m_taken = false;
 };
-
-QStringList paneEntries(const ListPane& pane);

@@ -3,6 +3,7 @@ driver ends them itself, its own way), failing, waiting for something to show, a
 import os
 import subprocess
 import sys
+import threading
 import time
 
 children = []
@@ -27,6 +28,17 @@ def wait_for(what, probe, seconds=20, every=0.01):
             return found
         time.sleep(every)
     fail("timed out waiting for " + what)
+
+
+def printed(process):
+    """The lines a process started with stdout=PIPE has printed so far, a list that grows as it prints, for wait_for."""
+    lines = []
+
+    def gather():
+        for line in process.stdout:
+            lines.append(line)
+    threading.Thread(target=gather, daemon=True).start()
+    return lines
 
 
 def start_display(size):

@@ -1,9 +1,10 @@
 // The other end of a real drag between two X11 clients: a file manager's role in a test.
 //   dragpeer source X Y URI-LIST   a window at X,Y that drags the URI list out when pressed and moved,
-//                                  offering copy, move and link as a file manager does; prints the action
-//                                  taken and quits 5 s later
-//   dragpeer target X Y OUT        a window at X,Y that takes any drop as a move where offered, writes its
-//                                  text/uri-list, a line "--", and its text to OUT, and quits
+//                                  offering copy, move and link as a file manager does; prints "accepted N"
+//                                  whenever the target's answer changes, the action taken, and quits 5 s later
+//   dragpeer target X Y OUT        a window at X,Y that takes any drop as a move where offered, prints "over"
+//                                  once its first answer has gone out, writes its text/uri-list, a line "--",
+//                                  and its text to OUT, and quits
 #include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
@@ -14,8 +15,16 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
+
+// A line for the test that drives the drag, which waits for it.
+void say(const QByteArray& line)
+{
+    std::fputs((line + '\n').constData(), stdout);
+    std::fflush(stdout);
+}
 
 class Source : public QWidget
 {
@@ -32,9 +41,10 @@ protected:
         data->setData(QStringLiteral("text/uri-list"), m_uris);
         auto* drag = new QDrag(this);
         drag->setMimeData(data);
+        connect(drag, &QDrag::actionChanged, this,
+                [](Qt::DropAction action) { say("accepted " + QByteArray::number(int(action))); });
         const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
-        std::printf("dropped as %d\n", int(done));
-        std::fflush(stdout);
+        say("dropped as " + QByteArray::number(int(done)));
         // The target reads the data after the drop: a file manager stays to hand it over.
         QTimer::singleShot(5000, qApp, &QApplication::quit);
     }
@@ -51,7 +61,13 @@ public:
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override { take(event); }
-    void dragMoveEvent(QDragMoveEvent* event) override { take(event); }
+    void dragMoveEvent(QDragMoveEvent* event) override
+    {
+        take(event);
+        // The answer to this position leaves once the event is handled: the source may let go after that.
+        if (!std::exchange(m_over, true))
+            QTimer::singleShot(0, this, [] { say("over"); });
+    }
     void dropEvent(QDropEvent* event) override
     {
         take(event);
@@ -73,6 +89,7 @@ private:
         event->accept();
     }
     QString m_out;
+    bool m_over = false;
 };
 
 } // namespace

@@ -1,7 +1,0 @@
-#pragma once
-
-#include "window/CommandTools.h"
-
-// "1. Add Folders and Subfolders": the user picks a folder, and the folder pane gets that folder and every
-// usable folder below it, level by level, each ending in one separator.
-void PushButton6_Click(const CommandTools& tools, SettingsStorage& settings, ListPane& folders, QString& startFolder);

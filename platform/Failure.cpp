@@ -1,8 +1,0 @@
-#include "platform/Failure.h"
-
-#include <cstring>
-
-Failure Failure::fromErrno(int error)
-{
-    return Failure(QString::fromLocal8Bit(std::strerror(error)));
-}
