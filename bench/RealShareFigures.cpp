@@ -75,7 +75,7 @@ QStringList sortedLines(const QString& path, bool dropTildeNames)
     return lines;
 }
 
-QStringList sortedRows(const ListPane& pane)
+QStringList sortedRows(const PaneModel& pane)
 {
     QStringList rows;
     for (int row = 1; row <= pane.count(); ++row) {
@@ -134,7 +134,7 @@ bool figuresOn(RealShare& share, const QString& shareName, MainWindow& window, B
     Figure walk{QStringLiteral("\"1. Add Folders and Subfolders\""), 0.3};
     if (!measure(
             walk, [&] { click(9); }, 6, QStringLiteral("find '%1' -type d > '%2'").arg(top, out),
-            [&] { return sameRows(sortedRows(window.form().ListView1), sortedLines(out, false)); }))
+            [&] { return sameRows(sortedRows(window.form().FolderList), sortedLines(out, false)); }))
         return false;
     // The folder pane keeps the walk's folders, on the share as mounted at the same place.
     for (const QString& extension : {QStringLiteral("*"), QStringLiteral("txt")}) {
@@ -147,7 +147,7 @@ bool figuresOn(RealShare& share, const QString& shareName, MainWindow& window, B
                     window.Text1()->setText(extension);
                 },
                 5, QStringLiteral("find '%1' ! -type d%2 > '%3'").arg(top, only, out),
-                [&] { return sameRows(sortedRows(window.form().ListView2), sortedLines(out, true)); }))
+                [&] { return sameRows(sortedRows(window.form().ResultList), sortedLines(out, true)); }))
             return false;
     }
 
