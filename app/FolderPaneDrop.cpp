@@ -24,9 +24,9 @@ public:
     QString inputBox(const QString& prompt, const QString& title) override { return m_dialogs.inputBox(prompt, title); }
     QString pickFolder(const QString&, const QString&) override { return m_folder; }
     QStringList openFileNames(const QString&, const QStringList&) override { return m_files; }
-    QString saveFileName(const QString& title, const QStringList& filters) override
+    QString saveFileName(const QString& title, const QStringList& filters, int* filter) override
     {
-        return m_dialogs.saveFileName(title, filters);
+        return m_dialogs.saveFileName(title, filters, filter);
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "app/FolderPaneDrop.h"
 #include "app/Help.h"
 #include "app/PaneAccessibility.h"
+#include "app/PaneMenus.h"
 #include "app/PaneView.h"
 #include "app/StartUp.h"
 #include "editing/RemoveEntries.h"
@@ -269,6 +270,9 @@ void MainWindow::connectCommands()
     m_listView1->setDropTarget([this](const QMimeData& data) { return droppedFolders(data); },
                                [this](const QStringList& paths) { dropOnFolderPane(paths); });
     m_listView2->setDragSource([this] { return draggedResults(); });
+    m_paneMenus = new PaneMenus(
+        m_form, m_gate, [this](std::function<void()> command) { startCommand(std::move(command)); }, *m_listView1,
+        *m_listView2);
     // The filter: the box's changes and "All Files" go one way, from the window to the listing's rule.
     m_filterControl.attach(*m_text1);
     connect(m_buttons[15], &QPushButton::clicked, this,

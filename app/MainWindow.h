@@ -12,6 +12,7 @@
 #include <optional>
 
 class CommandGate;
+class PaneMenus;
 class PaneView;
 class QMimeData;
 class QGroupBox;
@@ -46,6 +47,7 @@ public:
     PaneView* ListView2() const { return m_listView2; }
     QLineEdit* Text1() const { return m_text1; }
     QGroupBox* Frame1() const { return m_frame1; }
+    PaneMenus* paneMenus() const { return m_paneMenus; }
     const std::optional<QCursor>& customPointer() const { return m_customPointer; }
     const QString& styleSheetApplied() const { return m_skin; }
 
@@ -101,6 +103,7 @@ private:
 
     PaneView* m_listView1 = nullptr;
     PaneView* m_listView2 = nullptr;
+    PaneMenus* m_paneMenus = nullptr;
     QGroupBox* m_frame1 = nullptr;
     QLineEdit* m_text1 = nullptr;
     QPushButton* m_buttons[16] = {};

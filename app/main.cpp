@@ -5,6 +5,7 @@
 #include "platform/qt/CommandGate.h"
 #include "platform/qt/QtCallWaiter.h"
 #include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtYield.h"
 
@@ -26,13 +27,15 @@ int main(int argc, char* argv[])
     IniSettingsStorage settings;
     settings.setWaiter(&waiter);
     SystemEnvironment environment;
+    QtDesktop desktop;
     Services services{dialogs,
                       yield,
                       files,
                       clipboard,
                       settings,
                       environment,
-                      QDir::toNativeSeparators(QCoreApplication::applicationDirPath())};
+                      QDir::toNativeSeparators(QCoreApplication::applicationDirPath()),
+                      &desktop};
 
     MainWindow window(services, gate);
     dialogs.setOwner(&window);

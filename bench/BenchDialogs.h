@@ -10,6 +10,7 @@ class BenchDialogs : public Dialogs
 {
 public:
     QString folder, input, savePath;
+    int saveType = 0; // the file type chosen in the save dialog
     QStringList listFiles;
     int messageBox(const QString&, int buttons, const QString&) override
     {
@@ -18,5 +19,10 @@ public:
     QString inputBox(const QString&, const QString&) override { return input; }
     QString pickFolder(const QString&, const QString&) override { return folder; }
     QStringList openFileNames(const QString&, const QStringList&) override { return listFiles; }
-    QString saveFileName(const QString&, const QStringList&) override { return savePath; }
+    QString saveFileName(const QString&, const QStringList&, int* filter) override
+    {
+        if (filter)
+            *filter = saveType;
+        return savePath;
+    }
 };

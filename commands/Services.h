@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Clipboard.h"
+#include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
@@ -19,4 +20,5 @@ struct Services
     SettingsStorage& settings;
     Environment& environment;
     QString programFolder; // the folder that holds the program, without a trailing separator
+    Desktop* desktop = nullptr; // none where nothing may be opened (the tests): the menus' Open items are off
 };

@@ -41,6 +41,13 @@ void PaneModel::setChecked(int position, bool checked)
     }
 }
 
+void PaneModel::setAllChecked(bool checked)
+{
+    m_rows.setAllChecked(checked);
+    if (m_announced > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_announced - 1, 0), {Qt::CheckStateRole});
+}
+
 void PaneModel::append(const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();

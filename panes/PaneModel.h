@@ -36,6 +36,8 @@ public:
     std::uint64_t utf8Bytes() const { return m_rows.utf8Bytes(); }
     bool checked(int position) const { return m_rows.checked(position); }
     void setChecked(int position, bool checked);
+    // Ticks or unticks every row at once.
+    void setAllChecked(bool checked);
     void append(const QString& text);
     void remove(int position);
     void clear();

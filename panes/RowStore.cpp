@@ -111,6 +111,15 @@ void RowStore::setChecked(int position, bool on)
     setBit(m_rows.ticks, indexOf(position), on);
 }
 
+// A word at a time; the bits past the last row stay clear for the rows appended later.
+void RowStore::setAllChecked(bool on)
+{
+    std::fill(m_rows.ticks.begin(), m_rows.ticks.end(), on ? ~std::uint64_t(0) : 0);
+    const std::size_t tail = std::size_t(count()) % 64;
+    if (on && tail != 0)
+        m_rows.ticks[m_rows.ticks.size() - 1] = (std::uint64_t(1) << tail) - 1;
+}
+
 int RowStore::addPrefix(std::string_view prefix)
 {
     if (prefix.empty())

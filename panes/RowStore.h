@@ -63,6 +63,7 @@ public:
     bool checked(int position) const { return checkedAt(indexOf(position)); }
     bool checkedAt(std::size_t index) const { return (m_rows.ticks[index / 64] >> (index % 64)) & 1; }
     void setChecked(int position, bool on);
+    void setAllChecked(bool on);
 
     // Appending many rows under one folder: the prefix is stored once, each name as its bytes.
     int addPrefix(std::string_view prefix);

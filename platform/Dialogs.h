@@ -31,6 +31,8 @@ public:
     virtual QString pickFolder(const QString& prompt, const QString& startFolder) = 0;
     // The file-open dialog with several files allowed; returns full paths, none on Cancel.
     virtual QStringList openFileNames(const QString& title, const QStringList& filters) = 0;
-    // The file-save dialog with no overwrite question of its own; returns the path or "" on Cancel.
-    virtual QString saveFileName(const QString& title, const QStringList& filters) = 0;
+    // The file-save dialog with no overwrite question of its own; returns the path or "" on Cancel. Where
+    // `filter` is given, the dialog opens with that file type (an index into `filters`) chosen and it returns
+    // the type chosen last.
+    virtual QString saveFileName(const QString& title, const QStringList& filters, int* filter = nullptr) = 0;
 };

@@ -46,6 +46,8 @@ public:
     // Runs `command` now where a command may start, else once one may, after the input held before it.
     void start(std::function<void()> command);
     bool mayStart() const;
+    // Whether a command started here has not ended yet (it may be yielding to the user).
+    bool commandRunning() const { return m_running != 0; }
     // Whether a drop is taken now: where a command may start and none runs.
     bool takesDrops() const { return mayStart() && m_running == 0; }
 

@@ -4,6 +4,7 @@
 #include "platform/qt/CommandGate.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -117,7 +118,7 @@ QStringList QtDialogs::openFileNames(const QString& title, const QStringList& fi
     return chosen;
 }
 
-QString QtDialogs::saveFileName(const QString& title, const QStringList& filters)
+QString QtDialogs::saveFileName(const QString& title, const QStringList& filters, int* filter)
 {
     throwIfClosed();
     QFileDialog dialog(m_owner, title);
@@ -125,9 +126,14 @@ QString QtDialogs::saveFileName(const QString& title, const QStringList& filters
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setDefaultSuffix(QString());
-    dialog.setNameFilters(nameFilters(filters));
+    const QStringList shown = nameFilters(filters);
+    dialog.setNameFilters(shown);
+    if (filter && *filter > 0 && *filter < shown.size())
+        dialog.selectNameFilter(shown.at(*filter));
     const bool accepted = ask(dialog) == QDialog::Accepted;
     throwIfClosed();
+    if (filter)
+        *filter = std::max(0, int(shown.indexOf(dialog.selectedNameFilter())));
     if (!accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());

@@ -21,7 +21,7 @@ public:
     QString inputBox(const QString& prompt, const QString& title) override;
     QString pickFolder(const QString& prompt, const QString& startFolder) override;
     QStringList openFileNames(const QString& title, const QStringList& filters) override;
-    QString saveFileName(const QString& title, const QStringList& filters) override;
+    QString saveFileName(const QString& title, const QStringList& filters, int* filter = nullptr) override;
 
     // How a text with carriage returns reads on screen: each CR, LF or CR LF starts a new line.
     static QString displayText(const QString& text);

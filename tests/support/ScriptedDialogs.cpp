@@ -89,10 +89,13 @@ QStringList ScriptedDialogs::openFileNames(const QString& title, const QStringLi
     return take(m_opens, QStringList());
 }
 
-QString ScriptedDialogs::saveFileName(const QString& title, const QStringList& filters)
+QString ScriptedDialogs::saveFileName(const QString& title, const QStringList& filters, int* filter)
 {
     enter();
-    m_calls.push_back({QStringLiteral("save"), title, 0, title, filters.join(QChar(u'|'))});
+    m_calls.push_back({QStringLiteral("save"), title, filter ? *filter : 0, title, filters.join(QChar(u'|'))});
+    const int type = take(m_saveTypes, 0);
+    if (filter)
+        *filter = type;
     if (m_saves.empty())
         m_problems.append(QStringLiteral("file-save dialog without an answer"));
     return take(m_saves, QString());

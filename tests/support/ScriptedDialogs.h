@@ -18,7 +18,7 @@ public:
     {
         QString kind; // "message", "input", "folder", "open", "save"
         QString text; // message text, prompt or title
-        int buttons = 0;
+        int buttons = 0; // of "message"; the file type "save" opens with
         QString title;
         QString extra; // the start folder of "folder"; the filters of "open" and "save", joined by "|"
     };
@@ -27,7 +27,12 @@ public:
     void inputNext(const QString& text) { m_inputs.push_back(text); }
     void folderNext(const QString& path) { m_folders.push_back(path); }
     void openNext(const QStringList& paths) { m_opens.push_back(paths); }
-    void saveNext(const QString& path) { m_saves.push_back(path); }
+    // The path and the file type (an index into the dialog's types) the user chooses.
+    void saveNext(const QString& path, int type = 0)
+    {
+        m_saves.push_back(path);
+        m_saveTypes.push_back(type);
+    }
     // Runs while the next message box is open (the user doing something else before answering).
     void whileNextMessage(std::function<void()> action) { m_whileMessage.push_back(std::move(action)); }
 
@@ -41,7 +46,7 @@ public:
     QString inputBox(const QString& prompt, const QString& title) override;
     QString pickFolder(const QString& prompt, const QString& startFolder) override;
     QStringList openFileNames(const QString& title, const QStringList& filters) override;
-    QString saveFileName(const QString& title, const QStringList& filters) override;
+    QString saveFileName(const QString& title, const QStringList& filters, int* filter = nullptr) override;
 
 private:
     void enter();
@@ -51,6 +56,7 @@ private:
     std::deque<QString> m_folders;
     std::deque<QStringList> m_opens;
     std::deque<QString> m_saves;
+    std::deque<int> m_saveTypes;
     std::deque<std::function<void()>> m_whileMessage;
     std::vector<Call> m_calls;
     QStringList m_problems;
