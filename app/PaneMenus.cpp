@@ -22,6 +22,8 @@ PaneMenus::PaneMenus(Form& form, const CommandGate& gate, Starter start, PaneVie
 
 bool PaneMenus::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() != QEvent::ContextMenu && event->type() != QEvent::KeyPress)
+        return false; // and the views are not looked at while they go
     PaneView* view = watched == &m_folders || watched == m_folders.viewport() ? &m_folders : &m_results;
     if (event->type() == QEvent::ContextMenu) {
         auto* menuEvent = static_cast<QContextMenuEvent*>(event);

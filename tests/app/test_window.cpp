@@ -1,5 +1,9 @@
-// The window against its control table: kinds, captions, places, fonts, keyboard order; the hover pointer.
+// The window against its control table: kinds, captions, places, fonts, keyboard order; the hover pointer; the
+// panes' menus.
+#include "PaneEntries.h"
+#include "TestTree.h"
 #include "WindowHarness.h"
+#include "app/PaneMenus.h"
 #include "app/PaneView.h"
 
 #include <QGroupBox>
@@ -260,6 +264,69 @@ private Q_SLOTS:
             QCOMPARE(h.takeProblems(), QStringList{"file-save choice never taken: /never/used"});
         }
         QCOMPARE(left, QStringList{});
+    }
+
+    // The right-click menus: what cannot apply is off, "Copy Path" takes the ticked rows or the row, and an item
+    // chosen while a running command only repaints waits for it to end, as a click would.
+    void theMenusActThroughTheGate()
+    {
+        TestTree tree;
+        tree.folder(QStringLiteral("picked/sub"));
+        WindowHarness h;
+        MainWindow& window = h.start();
+        Form& form = h.form();
+        PaneMenus& menus = *window.paneMenus();
+        const auto items = [&](PaneView* view, int row) {
+            menus.open(*view, row, {});
+            QStringList shown;
+            for (QAction* item : menus.openMenu()->actions())
+                if (!item->isSeparator())
+                    shown.append(item->text() + (item->isEnabled() ? "" : " -"));
+            return shown;
+        };
+        const auto choose = [&](const QString& text) {
+            for (QAction* item : menus.openMenu()->actions())
+                if (item->text() == text)
+                    return item;
+            return static_cast<QAction*>(nullptr);
+        };
+        // Nothing opens a file in the tests: the Open items stay off.
+        QCOMPARE(items(window.ListView1(), 0),
+                 (QStringList{"Open Folder -", "Copy Path -", "Sort A to Z -", "Save Folder List As… -"}));
+        QCOMPARE(items(window.ListView2(), 0), (QStringList{"Open -", "Show in Folder -", "Copy Path -", "Tick All -",
+                                                            "Untick All -", "Sort A to Z -", "Export as CSV… -"}));
+        fill(form.ResultList, {QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/c")});
+        QCOMPARE(items(window.ListView2(), 2), (QStringList{"Open -", "Show in Folder -", "Copy Path", "Tick All",
+                                                            "Untick All", "Sort A to Z", "Export as CSV…"}));
+        choose(QStringLiteral("Copy Path"))->trigger();
+        QCOMPARE(h.clipboard.text, QStringLiteral("/b\r\n"));
+        form.ResultList.setChecked(1, true);
+        form.ResultList.setChecked(3, true);
+        items(window.ListView2(), 3);
+        choose(QStringLiteral("Copy Path"))->trigger();
+        QCOMPARE(h.clipboard.text, QStringLiteral("/a\r\n/c\r\n"));
+        for (const QKeyCombination key : {QKeyCombination(Qt::ShiftModifier, Qt::Key_F10), QKeyCombination(Qt::Key_Menu)}) {
+            const QMenu* before = menus.openMenu();
+            QTest::keyClick(window.ListView2(), key.key(), key.keyboardModifiers());
+            QVERIFY(menus.openMenu() && menus.openMenu() != before);
+        }
+
+        items(window.ListView2(), 2);
+        QAction* untickAll = choose(QStringLiteral("Untick All"));
+        h.dialogs.folderNext(tree.path(QStringLiteral("picked")));
+        std::optional<bool> untickedDuring;
+        QStringList offDuring;
+        h.yield.atPaint([&] {
+            const CommandGate::Scope repainting(h.gate, CommandGate::Moment::Waiting); // as the window's yield
+            untickAll->trigger();
+            untickedDuring = !form.ResultList.checked(1);
+            offDuring = items(window.ListView1(), 1);
+        });
+        h.click(6); // "1. Add Folders and Subfolders": a repaint-only yield after each folder it adds
+        QCOMPARE(untickedDuring, std::optional(false));
+        QCOMPARE(offDuring, (QStringList{"Open Folder -", "Copy Path -", "Sort A to Z -", "Save Folder List As… -"}));
+        QTRY_VERIFY(!form.ResultList.checked(1) && !form.ResultList.checked(3));
+        QCOMPARE(h.folderEntries().size(), 2);
     }
 
     void closingEndsEveryWaitingCommand()

@@ -3,7 +3,10 @@
 #include "ErrorReports.h"
 #include "PaneEntries.h"
 #include "TestTree.h"
+#include "app/PaneMenus.h"
 #include "results/ResultsOutput.h"
+
+#include <QMenu>
 
 #include <QProcess>
 #include <QtTest>
@@ -69,7 +72,9 @@ private Q_SLOTS:
         const ScriptedDialogs::Call& dialog = h.dialogs.calls().at(0);
         QCOMPARE(dialog.kind, QStringLiteral("save"));
         QCOMPARE(dialog.title, QStringLiteral("Save"));
-        QCOMPARE(dialog.extra, QStringLiteral("Text Files (*.txt)|All Files (*.*)"));
+        // The text type first, where the dialog opens; the CSV after it.
+        QCOMPARE(dialog.extra, QStringLiteral("Text Files (*.txt)|All Files (*.*)|CSV with size and date (*.csv)"));
+        QCOMPARE(dialog.buttons, 0);
         QCOMPARE(h.dialogs.calls().size(), std::size_t(1)); // a new name asks nothing
         QCOMPARE(form.MousePointer.value(), int(Pointer::Default));
     }
@@ -225,6 +230,40 @@ private Q_SLOTS:
                                                          "C:\\Temp\\x.log^M$\n"
                                                          "/home/u/cafM-CM-)  ^M$\n"
                                                          "/tmp/~draft.txt^M$\n"));
+    }
+
+    // "Save Folder List As…" writes what "Load Folders From Text File" reads back as the same rows; a row holding a
+    // line break could not come back as one row, so such a pane is refused whole, before the dialog.
+    void aFolderListSavedFromItsMenuLoadsBackAsTheSameRows()
+    {
+        TestTree tree;
+        const QString path = tree.path(QStringLiteral("folders.txt"));
+        const QStringList rows{QStringLiteral("/srv/my share/2021"), QStringLiteral("  /lead and trail  "),
+                               QStringLiteral("/home/u/caf\u00e9/\u65e5\u672c"), QStringLiteral("C:\\Temp\\"),
+                               QStringLiteral(""), QStringLiteral("/last")};
+        WindowHarness h;
+        MainWindow& window = h.start();
+        Form& form = h.form();
+        const auto saveFromMenu = [&] {
+            window.paneMenus()->open(*window.ListView1(), 1, {});
+            for (QAction* item : window.paneMenus()->openMenu()->actions())
+                if (item->text() == QStringLiteral("Save Folder List As…"))
+                    item->trigger();
+        };
+        fill(form.FolderList, rows);
+        h.dialogs.saveNext(path);
+        saveFromMenu();
+        form.FolderList.clear();
+        h.dialogs.openNext({path});
+        h.click(2);
+        QCOMPARE(h.folderEntries(), rows);
+
+        tree.file(QStringLiteral("folders.txt"), kOld);
+        fill(form.FolderList, {QStringLiteral("/two\nlines")});
+        saveFromMenu();
+        QCOMPARE(h.dialogs.messages().size(), 1);
+        QVERIFY(h.dialogs.messages()[0].contains(QStringLiteral("line break")));
+        QCOMPARE(tree.read(QStringLiteral("folders.txt")), kOld);
     }
 };
 
