@@ -96,6 +96,19 @@ public:
     void replaceWith(Rebuilt&& kept);
     void compactPoolIfMostlyGarbage();
 
+    // Puts the rows in a new order: row i (from 0) becomes the row now at index order[i], its check mark with
+    // it. `order` holds every index once; anything else fails before a row moves. Counts as a removal, since
+    // positions read before it name other rows after it. In parts, as the removal has them: `rowsInOrder` builds
+    // the rows beside these, which stay readable meanwhile, calling `keepPainting` every few thousand rows, and
+    // `replaceReordered` puts them in their place at once.
+    using Order = std::vector<std::uint32_t>;
+    void reorderRows(const Order& order, const std::function<void()>& keepPainting = {})
+    {
+        replaceReordered(rowsInOrder(order, keepPainting));
+    }
+    Rebuilt rowsInOrder(const Order& order, const std::function<void()>& keepPainting) const;
+    void replaceReordered(Rebuilt&& rows);
+
 private:
     [[noreturn]] static void fail(const char* words); // throws a Failure, whose type this file does not know
 
