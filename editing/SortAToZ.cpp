@@ -3,6 +3,7 @@
 #include "panes/NaturalOrder.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -13,32 +14,56 @@ using Utf8Text = RowStore::Utf8Text;
 constexpr std::size_t kRunRows = 1 << 12;
 constexpr std::size_t kRowsBetweenPaints = 1 << 12;
 
-int compareRows(const Utf8Text& a, const Utf8Text& b)
+// The rows' sort keys. A row's key is its prefix's and its name's one after the other unless a number runs on
+// from the one into the other; the prefix's is made once for the rows that share it.
+class RowKeys
 {
-    // Rows of one folder share its prefix's bytes: unless a number runs on from it into the names, the names
-    // alone decide.
-    if (a.prefix.data() == b.prefix.data() && a.prefix.size() == b.prefix.size() &&
-        (a.prefix.empty() || !NaturalOrder::isDigit(static_cast<unsigned char>(a.prefix.back()))))
-        return NaturalOrder::compare(a.name, b.name);
-    return NaturalOrder::compare(NaturalOrder::Text{a.prefix, a.name}, NaturalOrder::Text{b.prefix, b.name});
-}
+public:
+    void append(std::string& key, const Utf8Text& row)
+    {
+        if (!row.prefix.empty() && !row.name.empty() && NaturalOrder::isDigit(row.prefix.back()) &&
+            NaturalOrder::isDigit(row.name.front())) {
+            NaturalOrder::appendKey(key, NaturalOrder::Text{row.prefix, row.name});
+            return;
+        }
+        if (row.prefix.data() != m_prefix.data() || row.prefix.size() != m_prefix.size()) {
+            m_prefix = row.prefix;
+            m_prefixKey.clear();
+            NaturalOrder::appendKey(m_prefixKey, m_prefix);
+        }
+        key.append(m_prefixKey);
+        NaturalOrder::appendKey(key, row.name);
+    }
 
-// Each run of kRunRows rows sorted where it stands, its texts read in row order, which the store reads fastest.
-// Rows of equal text keep their order.
+private:
+    std::string_view m_prefix;
+    std::string m_prefixKey;
+};
+
+// Each run of kRunRows rows sorted where it stands by their keys, read in row order, which the store reads
+// fastest. Rows of equal keys keep their order.
 void sortRuns(const RowStore& rows, Order& order, const std::function<void()>& keepPainting)
 {
-    std::vector<Utf8Text> texts;
+    RowKeys rowKeys;
+    std::string keys;
+    std::vector<std::size_t> ends;
     std::vector<std::uint32_t> local;
     for (std::size_t first = 0; first < order.size(); first += kRunRows) {
         const std::size_t n = std::min(kRunRows, order.size() - first);
-        texts.clear();
+        keys.clear();
+        ends.clear();
         local.clear();
         for (std::size_t i = 0; i < n; ++i) {
-            texts.push_back(rows.utf8At(first + i));
+            rowKeys.append(keys, rows.utf8At(first + i));
+            ends.push_back(keys.size());
             local.push_back(std::uint32_t(i));
         }
+        auto key = [&](std::uint32_t x) {
+            const std::size_t start = x == 0 ? 0 : ends[x - 1];
+            return std::string_view(keys.data() + start, ends[x] - start);
+        };
         std::sort(local.begin(), local.end(), [&](std::uint32_t x, std::uint32_t y) {
-            const int c = compareRows(texts[x], texts[y]);
+            const int c = key(x).compare(key(y));
             return c != 0 ? c < 0 : x < y;
         });
         for (std::size_t i = 0; i < n; ++i)
@@ -48,9 +73,9 @@ void sortRuns(const RowStore& rows, Order& order, const std::function<void()>& k
     }
 }
 
-// The sorted runs of `runs` merged at once into one order: a tournament whose leaves are the runs' first rows
-// not yet taken, so that a row costs one read from the store and a comparison for each level of the tree. On
-// equal texts the earlier run wins, which keeps the rows' order.
+// The sorted runs of `runs` merged at once into one order: a tournament whose leaves are the keys of the runs'
+// first rows not yet taken, so that a row costs one read from the store and a comparison for each level of the
+// tree. On equal keys the earlier run wins, which keeps the rows' order.
 Order mergeRuns(const RowStore& rows, const Order& runs, const std::function<void()>& keepPainting)
 {
     const std::size_t n = runs.size();
@@ -59,17 +84,18 @@ Order mergeRuns(const RowStore& rows, const Order& runs, const std::function<voi
     while (leaves < runCount)
         leaves *= 2;
     std::vector<std::size_t> next(runCount), end(runCount);
-    std::vector<Utf8Text> head(runCount);
+    std::vector<std::string> head(runCount);
+    RowKeys rowKeys;
     for (std::size_t r = 0; r < runCount; ++r) {
         next[r] = r * kRunRows;
         end[r] = std::min(n, next[r] + kRunRows);
-        head[r] = rows.utf8At(runs[next[r]]);
+        rowKeys.append(head[r], rows.utf8At(runs[next[r]]));
     }
     constexpr std::size_t kNone = SIZE_MAX;
     auto better = [&](std::size_t x, std::size_t y) {
         if (x == kNone || y == kNone)
             return x == kNone ? y : x;
-        const int c = compareRows(head[x], head[y]);
+        const int c = head[x].compare(head[y]);
         return c < 0 || (c == 0 && x < y) ? x : y;
     };
     std::vector<std::size_t> winner(2 * leaves, kNone);
@@ -84,7 +110,8 @@ Order mergeRuns(const RowStore& rows, const Order& runs, const std::function<voi
         const std::size_t r = winner[1];
         merged.push_back(runs[next[r]]);
         if (++next[r] < end[r]) {
-            head[r] = rows.utf8At(runs[next[r]]);
+            head[r].clear();
+            rowKeys.append(head[r], rows.utf8At(runs[next[r]]));
         } else {
             winner[leaves + r] = kNone;
         }

@@ -7,6 +7,7 @@
 // folded and comes after all of ASCII, in code point order. Pure: the panes, their tests and the exports use it.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace NaturalOrder {
@@ -18,29 +19,26 @@ struct Text
     std::string_view second;
 
     std::size_t size() const { return first.size() + second.size(); }
-    unsigned char operator[](std::size_t i) const
-    {
-        return static_cast<unsigned char>(i < first.size() ? first[i] : second[i - first.size()]);
-    }
+    char operator[](std::size_t i) const { return i < first.size() ? first[i] : second[i - first.size()]; }
 };
 
-inline bool isDigit(unsigned char c)
+inline bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
 
-inline unsigned char folded(unsigned char c)
+inline unsigned char folded(char c)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }
 
-// Negative, zero or positive as `a` comes before, with or after `b`.
+// Negative, zero or positive as `a` comes before, with or after `b`. A and B are std::string_view or Text.
 template <class A, class B> int compare(const A& a, const B& b)
 {
     const std::size_t na = a.size(), nb = b.size();
     std::size_t i = 0, j = 0;
-    for (;;) {
-        const std::size_t resumedAt = i;
+    for (std::size_t resumedAt = 0;; resumedAt = i) {
         while (i < na && j < nb && folded(a[i]) == folded(b[j]))
             ++i, ++j;
         const bool digitA = i < na && isDigit(a[i]);
@@ -77,7 +75,44 @@ template <class A, class B> int compare(const A& a, const B& b)
 
 inline int compare(std::string_view a, std::string_view b)
 {
-    return compare(Text{a, {}}, Text{b, {}});
+    return compare<std::string_view, std::string_view>(a, b);
+}
+
+// Appends the text's sort key: keys compared byte by byte (as unsigned, a key that runs out first coming first)
+// give the order of compare(). ASCII letters are lower-cased; a run of digits becomes a '0', which compares with
+// other bytes as any digit does, then the length of the number without its leading zeros (a byte, or 0xFF and
+// four bytes), then its digits. The key is about as long as the text.
+template <class T> void appendKey(std::string& key, const T& text)
+{
+    const std::size_t n = text.size();
+    const std::size_t start = key.size();
+    // Room for the longest key: a run of digits grows by two bytes, or six past 254 digits, never past thrice.
+    key.resize(start + 3 * n);
+    char* out = key.data() + start;
+    for (std::size_t i = 0; i < n;) {
+        if (!isDigit(text[i])) {
+            *out++ = static_cast<char>(folded(text[i]));
+            ++i;
+            continue;
+        }
+        while (i < n && text[i] == '0')
+            ++i;
+        std::size_t end = i;
+        while (end < n && isDigit(text[end]))
+            ++end;
+        const std::size_t length = end - i;
+        *out++ = '0';
+        if (length < 0xFF) {
+            *out++ = static_cast<char>(length);
+        } else {
+            *out++ = static_cast<char>(0xFF);
+            for (int shift = 24; shift >= 0; shift -= 8)
+                *out++ = static_cast<char>((length >> shift) & 0xFF);
+        }
+        for (; i < end; ++i)
+            *out++ = text[i];
+    }
+    key.resize(std::size_t(out - key.data()));
 }
 
 } // namespace NaturalOrder
