@@ -70,14 +70,13 @@ SortTimes timeSortAToZ(const CommandTools& tools, PaneModel& pane, int rows, int
     for (int run = 0; run < runs; ++run) {
         pane.clear();
         ::malloc_trim(0);
-        const qint64 empty = residentBytes();
         QFile lines(input);
         const bool writeLines = run == 0 && lines.open(QIODevice::WriteOnly | QIODevice::Truncate);
         fillPane(pane, rows, writeLines ? &lines : nullptr);
         lines.close();
         QCoreApplication::processEvents();
         const qint64 filled = residentBytes();
-        times.paneBytesPerRow = double(filled - empty) / std::max(1, rows);
+        times.rowsBytesPerRow = double(pane.rows().storageBytes()) / std::max(1, rows);
 
         resetPeakResidentBytes();
         StallMeter stall;

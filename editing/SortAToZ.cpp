@@ -127,7 +127,8 @@ Order mergeRuns(const RowStore& rows, const Order& runs, const std::function<voi
 
 RowStore::Order sortedOrder(const RowStore& rows, const std::function<void()>& keepPainting)
 {
-    Order runs(std::size_t(rows.count()));
+    Order runs;
+    runs.growZeroed(std::size_t(rows.count()));
     sortRuns(rows, runs, keepPainting);
     if (runs.size() <= kRunRows)
         return runs;

@@ -60,6 +60,12 @@ public:
     Utf8Text utf8At(std::size_t index) const;
     // The bytes of every row's prefix and name together, counted by segment rather than by row.
     std::uint64_t utf8Bytes() const;
+    // The bytes the rows take in the store, prefixes included.
+    std::uint64_t storageBytes() const
+    {
+        return m_rows.lengths.size() + m_rows.segments.size() * sizeof(Segment) + m_rows.ticks.size() * 8 +
+               m_pool.size() + m_prefixBytes.size() + m_prefixEnds.size() * 8;
+    }
     bool checked(int position) const { return checkedAt(indexOf(position)); }
     bool checkedAt(std::size_t index) const { return (m_rows.ticks[index / 64] >> (index % 64)) & 1; }
     void setChecked(int position, bool on);
@@ -101,7 +107,7 @@ public:
     // positions read before it name other rows after it. In parts, as the removal has them: `rowsInOrder` builds
     // the rows beside these, which stay readable meanwhile, calling `keepPainting` every few thousand rows, and
     // `replaceReordered` puts them in their place at once.
-    using Order = std::vector<std::uint32_t>;
+    using Order = MappedVector<std::uint32_t>; // its pages go back to the system when it goes
     void reorderRows(const Order& order, const std::function<void()>& keepPainting = {})
     {
         replaceReordered(rowsInOrder(order, keepPainting));

@@ -9,11 +9,14 @@
 namespace {
 
 // Each entry stored as the listing stores it: its folder as a prefix shared with the rows beside it, its name.
+// A "|" marks where the prefix ends instead, and is left out.
 void fillInFolders(PaneModel& pane, const QStringList& entries)
 {
     for (const QString& entry : entries) {
-        const QByteArray utf8 = entry.toUtf8();
-        const qsizetype slash = utf8.lastIndexOf('/') + 1;
+        QByteArray utf8 = entry.toUtf8();
+        const qsizetype bar = utf8.indexOf('|');
+        const qsizetype slash = bar >= 0 ? bar : utf8.lastIndexOf('/') + 1;
+        utf8.replace("|", "");
         const int prefix = pane.addPrefix(std::string_view(utf8.constData(), std::size_t(slash)));
         pane.appendInFolder(prefix, std::string_view(utf8.constData() + slash, std::size_t(utf8.size() - slash)));
     }
@@ -79,6 +82,8 @@ private Q_SLOTS:
         QTest::newRow("a folder's text against a name's")
             << QStringList{"/a/b0", "/a/b/c", "/a/b-x"} << QList<int>{} << 0
             << QStringList{"/a/b-x", "/a/b/c", "/a/b0"} << QList<int>{} << 0;
+        QTest::newRow("a number across prefix and name") << QStringList{"/v1|2", "/v1|1", "/v9"} << QList<int>{} << 0
+                                                         << QStringList{"/v9", "/v11", "/v12"} << QList<int>{} << 0;
         // Enough rows to be sorted in parts and merged; the row of equal text in the first part stays first.
         QStringList many = numberedDescending(10000);
         many.prepend(QStringLiteral("/D0/F0005"));
