@@ -22,8 +22,13 @@ constexpr int kFolders = 2000;
 // with numbers in them, mixed case and some letters beyond ASCII, in the order the file system hands them out.
 void fillPane(PaneModel& pane, int rows, QFile* lines)
 {
-    static const char* const kinds[] = {"IMG_%04u.JPG", "report %u v%u.txt", "\xc3\x9c" "berblick-%u.pdf",
-                                        "file%u.dat", "Notes (%u).md", "track%02u - Take %u.flac"};
+    static const char* const kinds[] = {"IMG_%04u.JPG",
+                                        "report %u v%u.txt",
+                                        "\xc3\x9c"
+                                        "berblick-%u.pdf",
+                                        "file%u.dat",
+                                        "Notes (%u).md",
+                                        "track%02u - Take %u.flac"};
     std::uint32_t random = 12345;
     std::string block;
     char name[64];
@@ -82,7 +87,8 @@ SortTimes timeSortAToZ(const CommandTools& tools, PaneModel& pane, int rows, int
         StallMeter stall;
         times.program.push_back(seconds([&] { SortAToZ(tools, pane); }));
         times.worstStallMs = std::max(times.worstStallMs, stall.worstMs());
-        times.extraBytesPerRow = std::max(times.extraBytesPerRow, double(peakResidentBytes() - filled) / std::max(1, rows));
+        times.extraBytesPerRow =
+            std::max(times.extraBytesPerRow, double(peakResidentBytes() - filled) / std::max(1, rows));
         times.sorted = times.sorted && pane.count() == rows && ascending(pane);
 
         times.reference.push_back(

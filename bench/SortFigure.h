@@ -16,6 +16,6 @@ struct SortTimes
     qint64 worstStallMs = 0;
     double extraBytesPerRow = 0;
     double rowsBytesPerRow = 0; // what the store holds for the rows, which the sort builds anew beside them
-    bool sorted = true; // every run left the rows in ascending order
+    bool sorted = true;         // every run left the rows in ascending order
 };
 SortTimes timeSortAToZ(const CommandTools& tools, PaneModel& pane, int rows, int runs, const QString& scratch);

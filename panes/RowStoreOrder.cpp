@@ -34,8 +34,8 @@ RowStore::Rebuilt RowStore::rowsInOrder(const Order& order, const std::function<
         const char* name = m_pool.data() + in.base + startOf(from, std::size_t(in.first));
         // As appendInFolder packs them: a segment runs on while the prefix stays and no name is long.
         Segment* last = to.segments.empty() ? nullptr : &to.segments[to.segments.size() - 1];
-        if (lengthByte != kLongName && last && last->prefix == in.prefix && i - std::size_t(last->first) < kSegmentRows &&
-            to.lengths[i - 1] != kLongName) {
+        if (lengthByte != kLongName && last && last->prefix == in.prefix &&
+            i - std::size_t(last->first) < kSegmentRows && to.lengths[i - 1] != kLongName) {
             last->bytes += length;
         } else {
             to.segments.push_back(Segment{pool.size(), length, in.prefix, std::int32_t(i)});
