@@ -2,6 +2,7 @@
 #include "PaneEntries.h"
 #include "WindowHarness.h"
 #include "editing/SortAToZ.h"
+#include "panes/NaturalOrder.h"
 
 #include <QAbstractItemModelTester>
 #include <QtTest>
@@ -117,6 +118,9 @@ private Q_SLOTS:
 
         SortAToZ(h.form().tools(), pane);
         QCOMPARE(paneEntries(pane), sorted);
+        // The comparison the exports use puts no row after the one that follows it.
+        for (qsizetype i = 1; i < sorted.size(); ++i)
+            QVERIFY(NaturalOrder::compare(sorted[i - 1].toStdString(), sorted[i].toStdString()) <= 0);
         QCOMPARE(tickedPositions(pane), tickedAfter);
         QCOMPARE(pane.selectedIndex(), selectedAfter);
         QVERIFY(pane.removals() > removals); // positions held across the sort no longer name the same rows
