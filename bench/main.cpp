@@ -8,6 +8,7 @@
 #include "Meters.h"
 #include "RealShareFigures.h"
 #include "ShareFigures.h"
+#include "SortFigure.h"
 
 #include "app/MainWindow.h"
 #include "app/PaneView.h"
@@ -358,6 +359,20 @@ int main(int argc, char* argv[])
         std::printf("%-44s %lld ms (target <= 100)\n", "worst gap between paints, that folder's read",
                     static_cast<long long>(worstGap));
         figures.push_back(oneFolder);
+    }
+
+    // A million rows, say, put in natural order: against sort -f -V, with the memory the sort takes beyond the pane.
+    Figure sortFigure{QStringLiteral("\"Sort A to Z\", %1 rows").arg(shape.files), {}, {}, 1.0};
+    if (wanted(sortFigure.name)) {
+        const SortTimes sort = timeSortAToZ(form.tools(), results, shape.files, runs, scratch);
+        sortFigure.program = sort.program;
+        sortFigure.reference = sort.reference;
+        sortFigure.worstStallMs = sort.worstStallMs;
+        print(sortFigure);
+        std::printf("%-44s %.1f bytes a row: the rows built anew %.1f, the sort %.1f (target <= 8); %s\n",
+                    "extra peak memory, Sort A to Z", sort.extraBytesPerRow, sort.rowsBytesPerRow,
+                    sort.extraBytesPerRow - sort.rowsBytesPerRow, sort.sorted ? "rows ascend" : "ROWS OUT OF ORDER");
+        figures.push_back(sortFigure);
     }
 
     qint64 worst = 0;

@@ -125,6 +125,21 @@ void PaneModel::removePositions(const std::vector<int>& ascendingPositions, cons
     m_rows.compactPoolIfMostlyGarbage();
 }
 
+void PaneModel::reorderRows(const RowStore::Order& order, const std::function<void()>& keepPainting)
+{
+    RowStore::Rebuilt sorted = m_rows.rowsInOrder(order, keepPainting);
+    const int selected = selectedIndex();
+    beginResetModel();
+    m_rows.replaceReordered(std::move(sorted));
+    m_announced = count(); // the reset tells the views of every row
+    endResetModel();
+    if (selected == 0)
+        return;
+    const auto now = std::find(order.begin(), order.end(), std::uint32_t(selected - 1));
+    m_selection.setCurrentIndex(index(int(now - order.begin()), 0),
+                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 void PaneModel::clear()
 {
     beginResetModel();

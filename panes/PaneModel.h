@@ -56,7 +56,10 @@ public:
     // builds the rows that stay beside the pane and calls `keepPainting` now and then meanwhile: the pane
     // stays as it was until the new rows take its place at once.
     void removePositions(const std::vector<int>& ascendingPositions, const std::function<void()>& keepPainting = {});
-    // Counts every removal and clearing (see RowStore::removals).
+    // Puts the rows in a new order (see RowStore::reorderRows): built beside the pane, calling `keepPainting` now
+    // and then, then swapped in at once and told to the views as a reset. The selected row stays selected.
+    void reorderRows(const RowStore::Order& order, const std::function<void()>& keepPainting = {});
+    // Counts every removal, clearing and reordering (see RowStore::removals).
     std::uint64_t removals() const { return m_rows.removals(); }
 
     // The selected row (0 when none). The views share this selection model.

@@ -60,6 +60,12 @@ public:
     Utf8Text utf8At(std::size_t index) const;
     // The bytes of every row's prefix and name together, counted by segment rather than by row.
     std::uint64_t utf8Bytes() const;
+    // The bytes the rows take in the store, prefixes included.
+    std::uint64_t storageBytes() const
+    {
+        return m_rows.lengths.size() + m_rows.segments.size() * sizeof(Segment) + m_rows.ticks.size() * 8 +
+               m_pool.size() + m_prefixBytes.size() + m_prefixEnds.size() * 8;
+    }
     bool checked(int position) const { return checkedAt(indexOf(position)); }
     bool checkedAt(std::size_t index) const { return (m_rows.ticks[index / 64] >> (index % 64)) & 1; }
     void setChecked(int position, bool on);
@@ -96,6 +102,19 @@ public:
     Rebuilt rowsWithout(const Positions& ascending, const std::function<void()>& keepPainting);
     void replaceWith(Rebuilt&& kept);
     void compactPoolIfMostlyGarbage();
+
+    // Puts the rows in a new order: row i (from 0) becomes the row now at index order[i], its check mark with
+    // it. `order` holds every index once; anything else fails before a row moves. Counts as a removal, since
+    // positions read before it name other rows after it. In parts, as the removal has them: `rowsInOrder` builds
+    // the rows beside these, which stay readable meanwhile, calling `keepPainting` every few thousand rows, and
+    // `replaceReordered` puts them in their place at once.
+    using Order = MappedVector<std::uint32_t>; // its pages go back to the system when it goes
+    void reorderRows(const Order& order, const std::function<void()>& keepPainting = {})
+    {
+        replaceReordered(rowsInOrder(order, keepPainting));
+    }
+    Rebuilt rowsInOrder(const Order& order, const std::function<void()>& keepPainting) const;
+    void replaceReordered(Rebuilt&& rows);
 
 private:
     [[noreturn]] static void fail(const char* words); // throws a Failure, whose type this file does not know
