@@ -1,6 +1,7 @@
 #include "platform/posix/PosixFileSystem.h"
 
 #include "base/Clock.h"
+#include "platform/posix/FileFactsLookup.h"
 #include "platform/posix/PosixSaveTarget.h"
 #include "platform/reading/FolderEntries.h"
 #include "platform/reading/FolderReader.h"
@@ -268,6 +269,20 @@ void PosixFileSystem::listFilesOf(const QByteArray& name, const NameSink& sink, 
     }
     if (errno != 0)
         throw Failure::fromErrno(errno);
+}
+
+void PosixFileSystem::fileFacts(const QByteArray& paths, std::vector<FileFacts>& facts)
+{
+    const std::vector<const char*> starts = FileFactsLookup::starts(paths);
+    facts.assign(starts.size(), FileFacts{});
+    bool anyWaits = false;
+    for (std::size_t i = 0; i < starts.size() && !anyWaits; ++i)
+        anyWaits = m_calls.waitsFor(QByteArrayView(starts[i]));
+    if (!anyWaits)
+        return FileFactsLookup::lookUp(starts, 0, starts.size(), facts.data());
+    m_calls.waitedSideBySide(starts.size(), [&](std::size_t first, std::size_t last) {
+        FileFactsLookup::lookUp(starts, first, last, facts.data());
+    });
 }
 
 std::unique_ptr<QFile> PosixFileSystem::openReadOf(const QByteArray& name)
