@@ -4,6 +4,8 @@
 #include "platform/qt/CommandGate.h"
 #include "results/CsvExport.h"
 
+#include <QFile>
+
 #include <memory>
 
 bool exportCsv(CommandGate& gate, Form& form, const QString& path)
@@ -22,4 +24,16 @@ bool exportCsv(CommandGate& gate, Form& form, const QString& path)
 QString findCsvReference(const QString& top, const QString& out)
 {
     return QStringLiteral("find '%1' -type f -printf '%p,%f,%s,%TY-%Tm-%TdT%TH:%TM:%TS%Tz\\n' > '%2'").arg(top, out);
+}
+
+CsvCounts countCsv(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = file.readAll();
+    CsvCounts counts;
+    counts.records = qsizetype(text.count("\r\n")) - 1; // the header is no record
+    counts.withoutTime = qsizetype(text.count(",\r\n"));
+    return counts;
 }

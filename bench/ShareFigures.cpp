@@ -16,8 +16,8 @@
 #include <cstdio>
 #include <vector>
 
-bool shareFigures(MainWindow& window, CommandGate& gate, BenchDialogs& dialogs, const QString& tree, const QString& mountPoint,
-                  int latencyMs, int runs)
+bool shareFigures(MainWindow& window, CommandGate& gate, BenchDialogs& dialogs, const QString& tree,
+                  const QString& mountPoint, int latencyMs, int runs)
 {
     QDir().mkpath(mountPoint);
     const QString top = mountPoint + QStringLiteral("/") + QFileInfo(tree).fileName();
@@ -73,6 +73,11 @@ bool shareFigures(MainWindow& window, CommandGate& gate, BenchDialogs& dialogs, 
                     qPrintable(QStringLiteral("%1, share %2 ms").arg(command->name).arg(latencyMs)), p, r,
                     r > 0 ? p / r : 0.0, static_cast<long long>(command->worstStall));
     }
+
+    const CsvCounts counts = countCsv(scratchCsv);
+    std::printf("%-44s %lld records of %d rows, %lld without a time\n", "the CSV file on the share",
+                static_cast<long long>(counts.records), window.form().ResultList.count(),
+                static_cast<long long>(counts.withoutTime));
 
     // A list file of every folder, read from the share; the results saved onto it.
     const QString listName = QStringLiteral("folders-list.txt");

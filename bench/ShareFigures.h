@@ -13,5 +13,5 @@ class MainWindow;
 // same for the CSV export of the results against find printing each file's facts, and the worst stall of those
 // and of loading a list file from the share and saving onto it. False where the share
 // cannot be mounted.
-bool shareFigures(MainWindow& window, CommandGate& gate, BenchDialogs& dialogs, const QString& tree, const QString& mountPoint,
-                  int latencyMs, int runs);
+bool shareFigures(MainWindow& window, CommandGate& gate, BenchDialogs& dialogs, const QString& tree,
+                  const QString& mountPoint, int latencyMs, int runs);

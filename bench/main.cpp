@@ -284,7 +284,10 @@ int main(int argc, char* argv[])
     if (wanted(csv.name)) {
         print(csv);
         figures.push_back(csv);
-        std::printf("%-44s %d rows, %.1f MB\n", "the CSV file", results.count(), QFileInfo(csvPath).size() / 1e6);
+        const CsvCounts counts = countCsv(csvPath);
+        std::printf("%-44s %lld records of %d rows, %lld without a time, %.1f MB\n", "the CSV file",
+                    static_cast<long long>(counts.records), results.count(), static_cast<long long>(counts.withoutTime),
+                    QFileInfo(csvPath).size() / 1e6);
     }
 
     for (int row = 1; row <= results.count(); ++row)

@@ -125,6 +125,9 @@ public:
     // their order. A link counts as what it leads to. Never fails: a file that is gone or cannot be looked at is
     // not found. A few hundred paths a call; paths of one folder in a row are looked up in it.
     virtual void fileFacts(const QByteArray& paths, std::vector<FileFacts>& facts) = 0;
+    // A hint: the command will soon ask for the facts of these paths (as for fileFacts). The file system may look
+    // them up ahead, elsewhere, so that they are at hand when asked; the facts asked for are read then all the same.
+    virtual void factsAhead(const QByteArray& paths) { (void)paths; }
 
     // A regular file opened for reading. Throws a Failure.
     virtual std::unique_ptr<QIODevice> openRead(const QString& path) = 0;

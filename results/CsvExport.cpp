@@ -16,6 +16,8 @@ namespace {
 // Rows whose facts are read in one call: on a share a batch waits for its server once, and the window runs
 // between batches, some thousand times for a million rows.
 constexpr int kBatchRows = 256;
+// Rows named to the file system ahead of the batch whose facts are read.
+constexpr int kAheadRows = 4 * kBatchRows;
 // Records are gathered and handed to the device in blocks of about this size (see ResultsFileWriter).
 constexpr std::size_t kBlockSize = std::size_t(1) << 18;
 
@@ -50,6 +52,25 @@ private:
     std::string m_block;
 };
 
+// The paths of the rows from `first` to `last` into `paths`, each ended by a NUL. A row holding a NUL names no
+// file (the kernel would read its path only up to the NUL): it is looked up as the empty path, which is never
+// found, and its text is kept in `unnamed`.
+void gatherPaths(const PaneModel& results, int first, int last, QByteArray& paths,
+                 std::vector<std::pair<int, std::string>>& unnamed)
+{
+    paths.clear();
+    unnamed.clear();
+    for (int row = first; row <= last; ++row) {
+        const RowStore::Utf8Text text = results.utf8(row);
+        if (text.prefix.find('\0') != std::string_view::npos || text.name.find('\0') != std::string_view::npos)
+            unnamed.emplace_back(row, std::string(text.prefix).append(text.name));
+        else
+            paths.append(text.prefix.data(), qsizetype(text.prefix.size()))
+                .append(text.name.data(), qsizetype(text.name.size()));
+        paths.append('\0');
+    }
+}
+
 } // namespace
 
 bool writeCsv(const CommandTools& tools, Procedure& proc, const PaneModel& results, SaveTarget& target)
@@ -67,24 +88,20 @@ bool writeCsv(const CommandTools& tools, Procedure& proc, const PaneModel& resul
     CsvText::LocalTimes times;
     QByteArray paths;
     std::vector<FileFacts> facts;
-    // A row holding a NUL names no file (the kernel would read its path only up to the NUL): it is looked up as
-    // the empty path, which is never found, and its text is kept here.
-    std::vector<std::pair<int, std::string>> unnamed;
+    std::vector<std::pair<int, std::string>> unnamed, aheadUnnamed;
+    QByteArray ahead;
+    int hinted = kBatchRows; // the rows up to this one were named ahead, or are the first batch
     for (int first = 1; first <= count && written; first += kBatchRows) {
         const int last = std::min(count, first + kBatchRows - 1);
         proc.step(154, [&] { tools.yield.DoEvents(); });
         written = proc.step(156, [&] {
             rowsLost.check();
-            paths.clear();
-            unnamed.clear();
-            for (int row = first; row <= last; ++row) {
-                const RowStore::Utf8Text text = results.utf8(row);
-                if (text.prefix.find('\0') != std::string_view::npos || text.name.find('\0') != std::string_view::npos)
-                    unnamed.emplace_back(row, std::string(text.prefix).append(text.name));
-                else
-                    paths.append(text.prefix.data(), qsizetype(text.prefix.size()))
-                        .append(text.name.data(), qsizetype(text.name.size()));
-                paths.append('\0');
+            gatherPaths(results, first, last, paths, unnamed);
+            // The rows a few batches on are named to the file system now, so that on a share their lookups wait
+            // for the server while this batch's do.
+            for (; hinted < std::min(count, last + kAheadRows); hinted += kBatchRows) {
+                gatherPaths(results, hinted + 1, std::min(count, hinted + kBatchRows), ahead, aheadUnnamed);
+                tools.files.factsAhead(ahead);
             }
             tools.files.fileFacts(paths, facts);
             if (facts.size() != std::size_t(last - first + 1))

@@ -17,6 +17,8 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <thread>
@@ -283,6 +285,27 @@ void PosixFileSystem::fileFacts(const QByteArray& paths, std::vector<FileFacts>&
     m_calls.waitedSideBySide(starts.size(), [&](std::size_t first, std::size_t last) {
         FileFactsLookup::lookUp(starts, first, last, facts.data());
     });
+}
+
+void PosixFileSystem::factsAhead(const QByteArray& paths)
+{
+    std::string run; // paths of one folder in a row, on a share
+    std::string_view runFolder;
+    const auto hand = [&] {
+        if (!run.empty())
+            m_shareReaders.wantFiles(std::move(run));
+        run.clear();
+    };
+    for (const char* path : FileFactsLookup::starts(paths)) {
+        const std::string_view text(path);
+        const std::string_view folder = text.substr(0, text.rfind('/') + 1);
+        if (folder != runFolder)
+            hand();
+        runFolder = folder;
+        if (m_calls.waitsFor(QByteArrayView(text.data(), qsizetype(text.size()))))
+            run.append(text).push_back('\0');
+    }
+    hand();
 }
 
 std::unique_ptr<QFile> PosixFileSystem::openReadOf(const QByteArray& name)

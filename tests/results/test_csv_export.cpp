@@ -73,13 +73,13 @@ private Q_SLOTS:
 
     void everyRowMatchesTheFileAsPythonReadsIt()
     {
-        const QStringList names = {QStringLiteral("a,b.txt"),     QStringLiteral("say \"hi\".doc"),
-                                   QStringLiteral("cr\rname.txt"), QStringLiteral("lf\nname.txt"),
-                                   QStringLiteral("=SUM(A1).csv"), QStringLiteral("@cmd"),
-                                   QStringLiteral("+1.x"),         QStringLiteral("-rf"),
-                                   QStringLiteral("no extension"), QStringLiteral(".hidden"),
+        const QStringList names = {QStringLiteral("a,b.txt"),       QStringLiteral("say \"hi\".doc"),
+                                   QStringLiteral("cr\rname.txt"),  QStringLiteral("lf\nname.txt"),
+                                   QStringLiteral("=SUM(A1).csv"),  QStringLiteral("@cmd"),
+                                   QStringLiteral("+1.x"),          QStringLiteral("-rf"),
+                                   QStringLiteral("no extension"),  QStringLiteral(".hidden"),
                                    QStringLiteral("résumé.tar.gz"), QStringLiteral("gone.txt"),
-                                   QStringLiteral("=x.=y")};
+                                   QStringLiteral("=x.=y"),         QStringLiteral("\tindented.txt")};
         TestTree tree;
         QByteArray expected;
         Export run;
@@ -108,7 +108,7 @@ private Q_SLOTS:
         tree.file(QStringLiteral("paths"), expected);
         QProcess check;
         check.start(QStringLiteral(PYTHON3), {QStringLiteral(CSV_CHECK), csv, tree.path(QStringLiteral("paths")),
-                                                tree.path(QStringLiteral("gone.txt"))});
+                                              tree.path(QStringLiteral("gone.txt"))});
         QVERIFY(check.waitForFinished(60000));
         const QString said = QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
         QVERIFY2(check.exitCode() == 0, qPrintable(said));
