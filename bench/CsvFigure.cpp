@@ -31,9 +31,18 @@ CsvCounts countCsv(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray text = file.readAll();
-    CsvCounts counts;
-    counts.records = qsizetype(text.count("\r\n")) - 1; // the header is no record
-    counts.withoutTime = qsizetype(text.count(",\r\n"));
+    // Read a block at a time, so that the count does not add the file to the peak memory.
+    CsvCounts counts{-1, 0}; // the header is no record
+    char beforeLast = 0, last = 0;
+    for (QByteArray block; !(block = file.read(1 << 20)).isEmpty();) {
+        for (const char byte : block) {
+            if (last == '\r' && byte == '\n') {
+                ++counts.records;
+                counts.withoutTime += beforeLast == ',';
+            }
+            beforeLast = last;
+            last = byte;
+        }
+    }
     return counts;
 }
