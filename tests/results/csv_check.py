@@ -1,6 +1,5 @@
-"""Checks a CSV file written for spreadsheets against the files themselves, as Python's csv module and os.stat
-see them. Usage: csv_check.py CSV PATHS [GONE...]; PATHS holds the expected paths in order, each ended by a NUL;
-GONE are paths that were removed before the export. Prints one line a fault; exits 1 if there is any."""
+"""csv_check.py CSV PATHS [GONE...]: the CSV file against the files as Python's csv and os.stat see them (PATHS:
+the expected paths in order, each ended by a NUL; GONE: removed before the export). Prints each fault."""
 import csv
 import datetime
 import io
