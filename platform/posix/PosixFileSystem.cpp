@@ -289,8 +289,10 @@ void PosixFileSystem::fileFacts(const QByteArray& paths, std::vector<FileFacts>&
 
 void PosixFileSystem::factsAhead(const QByteArray& paths)
 {
+    // Asked by folder, not by file: a link on a local disk to a file on a share is only not looked up ahead.
     std::string run; // paths of one folder in a row, on a share
     std::string_view runFolder;
+    bool onShare = false;
     const auto hand = [&] {
         if (!run.empty())
             m_shareReaders.wantFiles(std::move(run));
@@ -299,10 +301,12 @@ void PosixFileSystem::factsAhead(const QByteArray& paths)
     for (const char* path : FileFactsLookup::starts(paths)) {
         const std::string_view text(path);
         const std::string_view folder = text.substr(0, text.rfind('/') + 1);
-        if (folder != runFolder)
+        if (folder != runFolder || runFolder.empty()) {
             hand();
-        runFolder = folder;
-        if (m_calls.waitsFor(QByteArrayView(text.data(), qsizetype(text.size()))))
+            runFolder = folder;
+            onShare = m_calls.waitsFor(QByteArrayView(folder.data(), qsizetype(folder.size())));
+        }
+        if (onShare)
             run.append(text).push_back('\0');
     }
     hand();
