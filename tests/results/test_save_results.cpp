@@ -232,6 +232,35 @@ private Q_SLOTS:
                                                          "/tmp/~draft.txt^M$\n"));
     }
 
+    // The file type the dialog is left at decides what is written: the button opens it at the text type, "Export
+    // as CSV…" at the CSV type, and either writes what the user leaves chosen.
+    void theChosenFileTypeDecidesWhatIsWritten()
+    {
+        TestTree tree;
+        tree.file(QStringLiteral("data/three.txt"), "abc");
+        const QString row = tree.path(QStringLiteral("data/three.txt"));
+        const QString path = tree.path(QStringLiteral("out"));
+        WindowHarness h;
+        MainWindow& window = h.start();
+        fill(h.form().ResultList, {row});
+        h.dialogs.saveNext(path, 2);
+        h.click(7);
+        QCOMPARE(h.dialogs.calls().back().buttons, 0);
+        const QByteArray csv = tree.read(QStringLiteral("out"));
+        QVERIFY2(csv.startsWith("\xEF\xBB\xBFPath,Name,Extension,Size,Modified\r\n" + row.toUtf8() + ",three.txt,txt,3,"),
+                 csv.constData());
+
+        window.paneMenus()->open(*window.ListView2(), 1, {});
+        for (QAction* item : window.paneMenus()->openMenu()->actions())
+            if (item->text() == QStringLiteral("Export as CSV…")) {
+                h.dialogs.saveNext(path, 0);
+                h.dialogs.answerNext(MsgBoxAnswer::Yes);
+                item->trigger();
+            }
+        QCOMPARE(h.dialogs.calls().at(h.dialogs.calls().size() - 2).buttons, 2);
+        QCOMPARE(tree.read(QStringLiteral("out")), row.toUtf8() + "\r\n");
+    }
+
     // "Save Folder List As…" writes what "Load Folders From Text File" reads back as the same rows; a row holding a
     // line break could not come back as one row, so such a pane is refused whole, before the dialog.
     void aFolderListSavedFromItsMenuLoadsBackAsTheSameRows()
