@@ -51,6 +51,9 @@ public:
     const std::optional<QCursor>& customPointer() const { return m_customPointer; }
     const QString& styleSheetApplied() const { return m_skin; }
 
+    // Adds the folders and loads the list files as a drop of them on the folder pane does.
+    void dropOnFolderPane(const QStringList& paths);
+
     // The hover handlers: the hand over a button, the arrow elsewhere, the hourglass left alone.
     void PushButton_MouseMove();
     void Form_MouseMove();
@@ -80,7 +83,6 @@ private:
     void applyColours();
     QMimeData* draggedResults() const;
     std::optional<QStringList> droppedFolders(const QMimeData& data) const;
-    void dropOnFolderPane(const QStringList& paths);
     void connectCommands();
     // Starts a command through the gate; what it lets escape ends it there.
     template <class Handler> void startCommand(Handler handler);
