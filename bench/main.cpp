@@ -5,6 +5,7 @@
 // the kernel's caches before every run of the program and of the reference; --cold makes every figure cold.
 #include "BenchDialogs.h"
 #include "BenchTree.h"
+#include "CsvFigure.h"
 #include "Meters.h"
 #include "RealShareFigures.h"
 #include "ShareFigures.h"
@@ -156,7 +157,7 @@ int main(int argc, char* argv[])
         return realShareFigures(window, dialogs, top, scratch, parser.value(realSharesOption).toInt(), runs) ? 0 : 1;
     if (onShare) {
         const int latency = parser.value(latencyOption).toInt();
-        if (!shareFigures(window, dialogs, top, scratch + QStringLiteral("/share"), latency, runs)) {
+        if (!shareFigures(window, gate, dialogs, top, scratch + QStringLiteral("/share"), latency, runs)) {
             std::fprintf(stderr, "the latency file system cannot be mounted here (root, /dev/fuse, a test build)\n");
             return 1;
         }
@@ -267,6 +268,27 @@ int main(int argc, char* argv[])
         {QStringLiteral("save vs a copy that keeps the old file"), {}, {}, 1.2}, [] {}, 7,
         QStringLiteral("cp '%1' '%2.new' && sync '%2.new' && mv '%2.new' '%2' && sync '%3'")
             .arg(dialogs.savePath, out, scratch));
+
+    // The results as a CSV file with each file's size and time, against find printing the same facts.
+    Figure csv{QStringLiteral("CSV, results with size and date"), {}, {}, 1.0};
+    const QString csvPath = scratch + QStringLiteral("/results.csv");
+    for (int run = 0; run < runs && wanted(csv.name); ++run) {
+        StallMeter stall;
+        bool whole = false;
+        csv.program.push_back(seconds([&] { whole = exportCsv(gate, form, csvPath); }));
+        csv.worstStallMs = std::max(csv.worstStallMs, stall.worstMs());
+        csv.reference.push_back(seconds([&] { runShell(findCsvReference(top, out)); }));
+        if (!whole)
+            std::printf("the CSV export of run %d failed\n", run + 1);
+    }
+    if (wanted(csv.name)) {
+        print(csv);
+        figures.push_back(csv);
+        const CsvCounts counts = countCsv(csvPath);
+        std::printf("%-44s %lld records of %d rows, %lld without a time, %.1f MB\n", "the CSV file",
+                    static_cast<long long>(counts.records), results.count(), static_cast<long long>(counts.withoutTime),
+                    QFileInfo(csvPath).size() / 1e6);
+    }
 
     for (int row = 1; row <= results.count(); ++row)
         results.setChecked(row, true);

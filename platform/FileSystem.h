@@ -45,6 +45,14 @@ struct SubfolderListing
     std::optional<ListingFailure> error; // what stopped the listing, if anything did
 };
 
+// A file's size and modification time as read at one moment; not `found` where it was gone or could not be looked at.
+struct FileFacts
+{
+    bool found = false;
+    qint64 size = 0;
+    qint64 modifiedSeconds = 0; // since 1970-01-01 UTC
+};
+
 class FileSystem
 {
 public:
@@ -111,6 +119,15 @@ public:
         };
         return std::make_unique<Ignored>();
     }
+
+    // The facts of a batch of files, in one call so that a batch on a share waits for its server once: `paths`
+    // holds their paths as the file system stores names, each ended by a NUL; `facts` gets one entry a path, in
+    // their order. A link counts as what it leads to. Never fails: a file that is gone or cannot be looked at is
+    // not found. A few hundred paths a call; paths of one folder in a row are looked up in it.
+    virtual void fileFacts(const QByteArray& paths, std::vector<FileFacts>& facts) = 0;
+    // A hint: the command will soon ask for the facts of these paths (as for fileFacts). The file system may look
+    // them up ahead, elsewhere, so that they are at hand when asked; the facts asked for are read then all the same.
+    virtual void factsAhead(const QByteArray& paths) { (void)paths; }
 
     // A regular file opened for reading. Throws a Failure.
     virtual std::unique_ptr<QIODevice> openRead(const QString& path) = 0;

@@ -1,6 +1,7 @@
 #include "platform/posix/PosixFileSystem.h"
 
 #include "base/Clock.h"
+#include "platform/posix/FileFactsLookup.h"
 #include "platform/posix/PosixSaveTarget.h"
 #include "platform/reading/FolderEntries.h"
 #include "platform/reading/FolderReader.h"
@@ -16,6 +17,8 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <thread>
@@ -268,6 +271,41 @@ void PosixFileSystem::listFilesOf(const QByteArray& name, const NameSink& sink, 
     }
     if (errno != 0)
         throw Failure::fromErrno(errno);
+}
+
+void PosixFileSystem::fileFacts(const QByteArray& paths, std::vector<FileFacts>& facts)
+{
+    const std::vector<const char*> starts = FileFactsLookup::starts(paths);
+    facts.assign(starts.size(), FileFacts{});
+    bool anyWaits = false;
+    for (std::size_t i = 0; i < starts.size() && !anyWaits; ++i)
+        anyWaits = m_calls.waitsFor(QByteArrayView(starts[i]));
+    if (!anyWaits)
+        return FileFactsLookup::lookUp(starts, 0, starts.size(), facts.data());
+    m_calls.waitedSideBySide(starts.size(), [&](std::size_t first, std::size_t last) {
+        FileFactsLookup::lookUp(starts, first, last, facts.data());
+    });
+}
+
+void PosixFileSystem::factsAhead(const QByteArray& paths)
+{
+    std::string run; // paths of one folder in a row, on a share
+    std::string_view runFolder;
+    const auto hand = [&] {
+        if (!run.empty())
+            m_shareReaders.wantFiles(std::move(run));
+        run.clear();
+    };
+    for (const char* path : FileFactsLookup::starts(paths)) {
+        const std::string_view text(path);
+        const std::string_view folder = text.substr(0, text.rfind('/') + 1);
+        if (folder != runFolder)
+            hand();
+        runFolder = folder;
+        if (m_calls.waitsFor(QByteArrayView(text.data(), qsizetype(text.size()))))
+            run.append(text).push_back('\0');
+    }
+    hand();
 }
 
 std::unique_ptr<QFile> PosixFileSystem::openReadOf(const QByteArray& name)

@@ -48,6 +48,10 @@ public:
     // The readers of local disks and of shares, started at the first hint; for tests that wait for them.
     FolderReadAhead& readers();
     FolderReadAhead& shareReaders();
+    // On a share the batch is looked up by many threads at once, in one wait.
+    void fileFacts(const QByteArray& paths, std::vector<FileFacts>& facts) override;
+    // Files on shares are handed to the readers of shares, a folder's run of them a reader.
+    void factsAhead(const QByteArray& paths) override;
     std::unique_ptr<QIODevice> openRead(const QString& path) override;
     std::unique_ptr<SaveTarget> openSave(const QString& path) override;
     // Calls on paths that may hang, by where they lead (see MountTable), are made through the waiter, where there

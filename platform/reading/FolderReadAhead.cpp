@@ -2,6 +2,7 @@
 
 #include "platform/reading/FolderEntries.h"
 
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,14 +50,26 @@ void readFolder(const std::string& path, bool subfolders)
     ::close(fd);
 }
 
+// Looks up each file of the pool of paths, each ended by a NUL.
+void lookUpFiles(const std::string& paths)
+{
+    for (std::size_t at = 0; at < paths.size();) {
+        const char* path = paths.c_str() + at;
+        struct stat info;
+        (void)::stat(path, &info);
+        at += std::strlen(path) + 1;
+    }
+}
+
 } // namespace
 
 struct FolderReadAhead::Shared
 {
     struct Job
     {
-        std::string path;
+        std::string path; // a folder's, or the paths of files to look up
         bool subfolders;
+        bool files = false;
     };
 
     std::mutex mutex;
@@ -77,7 +90,10 @@ struct FolderReadAhead::Shared
             pending.pop_front();
             ++busy;
             lock.unlock();
-            readFolder(job.path, job.subfolders);
+            if (job.files)
+                lookUpFiles(job.path);
+            else
+                readFolder(job.path, job.subfolders);
             lock.lock();
             if (--busy == 0 && pending.empty())
                 idle.notify_all();
@@ -115,6 +131,19 @@ void FolderReadAhead::want(std::string path, bool subfolders)
         if (m_shared->pending.size() >= m_mostPending)
             m_shared->pending.pop_front();
         m_shared->pending.push_back(Shared::Job{std::move(path), subfolders});
+    }
+    m_shared->wake.notify_one();
+}
+
+void FolderReadAhead::wantFiles(std::string paths)
+{
+    if (m_threads == 0)
+        return;
+    {
+        std::lock_guard lock(m_shared->mutex);
+        if (m_shared->pending.size() >= m_mostPending)
+            m_shared->pending.pop_front();
+        m_shared->pending.push_back(Shared::Job{std::move(paths), false, true});
     }
     m_shared->wake.notify_one();
 }

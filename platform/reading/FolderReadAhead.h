@@ -26,6 +26,9 @@ public:
     // ends without a separator, so that it names the folder itself and not where a link leads.
     // With `subfolders`, each subfolder found is looked up too.
     void want(std::string path, bool subfolders);
+    // Files to look up ahead, after what was already asked for: `paths` holds paths of files of one folder, each
+    // ended by a NUL. Their details are thrown away; the kernel keeps them for the command's own lookups.
+    void wantFiles(std::string paths);
     // Drops every folder not yet started.
     void dropPending();
     // Waits until no folder is pending or being read.

@@ -3,9 +3,13 @@
 #include "platform/shares/WaitingDevice.h"
 #include "platform/shares/WaitingSaveTarget.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 void ShareCalls::listNames(const std::function<void(const FileSystem::NameSink&)>& list,
                            const FileSystem::NameSink& sink)
@@ -49,4 +53,26 @@ std::unique_ptr<SaveTarget> ShareCalls::openSave(QByteArrayView path,
     std::unique_ptr<SaveTarget> target;
     m_waiter->wait([&] { target = open(); }, CallWaiter::OnClose::Finish);
     return std::make_unique<WaitingSaveTarget>(*m_waiter, std::move(target));
+}
+
+void ShareCalls::waitedSideBySide(std::size_t count, const Part& part)
+{
+    // A few calls a thread: more threads than that cost more to start than the requests they send at once.
+    constexpr std::size_t kMostThreads = 32, kLeastCalls = 4;
+    const std::size_t threads = std::max<std::size_t>(1, std::min(kMostThreads, count / kLeastCalls));
+    m_waiter->wait([&] {
+        std::vector<std::thread> started;
+        std::size_t from = 0;
+        for (std::size_t t = 0; t < threads; ++t) {
+            const std::size_t to = count * (t + 1) / threads;
+            try {
+                started.emplace_back(part, from, to);
+            } catch (const std::system_error&) {
+                part(from, to); // no thread to spare: this one makes the calls
+            }
+            from = to;
+        }
+        for (std::thread& thread : started)
+            thread.join();
+    });
 }

@@ -9,6 +9,7 @@
 #include <QByteArrayView>
 #include <QIODevice>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -55,6 +56,12 @@ public:
             return call();
         return waited(call, onClose);
     }
+
+    // Runs `part` on the ranges of a batch of `count` calls, each of which may wait for a server, through the
+    // waiter, which there must be: the ranges run side by side on threads of their own, as a share answers many
+    // requests at once, and the batch costs one wait of a few requests' time.
+    using Part = std::function<void(std::size_t first, std::size_t last)>;
+    void waitedSideBySide(std::size_t count, const Part& part);
 
     // Lists through the waiter, which there must be: `list` hands its names to the sink it is given on the
     // waiter's thread, and they reach `sink` afterwards on this one.

@@ -16,6 +16,8 @@ public:
     // The readers, started now if they were not; for tests that wait for them.
     FolderReadAhead& readers();
     void want(std::string folder, bool subfolders) { readers().want(std::move(folder), subfolders); }
+    // Files to look up ahead (see FolderReadAhead::wantFiles).
+    void wantFiles(std::string paths) { readers().wantFiles(std::move(paths)); }
     // Drops every folder not yet started, where the readers were started.
     void dropPending();
 

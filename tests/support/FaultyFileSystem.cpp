@@ -106,8 +106,8 @@ void FaultyFileSystem::refuse(Op op, const QString& path)
         error = ENOENT;
     else if (covers(m_denied, at, exact)) {
         // The entry itself can be looked at; opening or listing it cannot, nor anything below it.
-        const bool looking =
-            op == Op::PathExists || op == Op::IsNormalFile || op == Op::Attributes || op == Op::GetFolder;
+        const bool looking = op == Op::PathExists || op == Op::IsNormalFile || op == Op::Attributes ||
+                             op == Op::GetFolder || op == Op::FileFacts;
         if (!(exact && looking))
             error = EACCES;
     }
@@ -122,6 +122,27 @@ void FaultyFileSystem::leave(Op op, const QString& path)
 {
     if (m_vanishing.remove(faultKey(op, key(path))) > 0)
         removeFromDisk(key(path));
+}
+
+void FaultyFileSystem::fileFacts(const QByteArray& paths, std::vector<::FileFacts>& facts)
+{
+    // A path with a fault of its own is not found, as a file that cannot be looked at.
+    const QList<QByteArray> names = paths.split('\0').mid(0, paths.count('\0'));
+    std::vector<bool> refused;
+    for (const QByteArray& name : names) {
+        try {
+            enter(Op::FileFacts, QFile::decodeName(name));
+            refused.push_back(false);
+        } catch (const Failure&) {
+            refused.push_back(true);
+        }
+    }
+    PosixFileSystem::fileFacts(paths, facts);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (refused[std::size_t(i)])
+            facts[std::size_t(i)] = ::FileFacts{};
+        leave(Op::FileFacts, QFile::decodeName(names[i]));
+    }
 }
 
 bool FaultyFileSystem::PathExists(const QString& path)

@@ -27,7 +27,8 @@ public:
         Subfolders,
         ListFiles,
         OpenRead,
-        OpenSave
+        OpenSave,
+        FileFacts // once a path of the batch
     };
 
     // The operation on the path throws a Failure with the description.
@@ -65,6 +66,7 @@ public:
     FolderInfo GetFolder(const QString& path, Links links) override;
     SubfolderListing subfolders(const QString& path) override;
     void listFiles(const QString& folder, const NameSink& sink) override;
+    void fileFacts(const QByteArray& paths, std::vector<::FileFacts>& facts) override;
     std::unique_ptr<QIODevice> openRead(const QString& path) override;
     std::unique_ptr<SaveTarget> openSave(const QString& path) override;
 
