@@ -53,6 +53,9 @@ public:
 
     // Adds the folders and loads the list files as a drop of them on the folder pane does.
     void dropOnFolderPane(const QStringList& paths);
+    // The same for the operands of the command line: paths relative to the working folder or full, a trailing
+    // separator or not.
+    void openWith(const QStringList& operands);
 
     // The hover handlers: the hand over a button, the arrow elsewhere, the hourglass left alone.
     void PushButton_MouseMove();

@@ -15,7 +15,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 
 #include <cstdio>
 
@@ -50,20 +49,6 @@ int runWithoutWindow(int argc, char* argv[])
     const int status = runList(read.list, files, stderr);
     std::fflush(stdout);
     return status;
-}
-
-// The folders and list files given to the window, as dropping them would give them: full paths without a
-// trailing separator.
-QStringList droppedOperands(const QStringList& operands)
-{
-    QStringList paths;
-    for (const QString& operand : operands) {
-        QString path = QDir::toNativeSeparators(QFileInfo(operand).absoluteFilePath());
-        while (path.size() > 1 && path.endsWith(QDir::separator()))
-            path.chop(1);
-        paths.append(path);
-    }
-    return paths;
 }
 
 } // namespace
@@ -107,6 +92,6 @@ int main(int argc, char* argv[])
     window.Form_Load();
     window.showCentred();
     if (!operands.isEmpty())
-        window.dropOnFolderPane(droppedOperands(operands));
+        window.openWith(operands);
     return application.exec();
 }
