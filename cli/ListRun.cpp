@@ -56,32 +56,6 @@ std::optional<QString> whyNoFolder(FileSystem& files, const QString& folder)
     return files.PathExists(folder) ? QStringLiteral("Not a directory") : QStringLiteral("No such file or directory");
 }
 
-// The folders to list: the operands as list-file lines, or each walked as a picked folder is.
-std::vector<QString> foldersToList(const ListOptions& options, FileSystem& files, ErrorLines& errors)
-{
-    std::vector<QString> rows;
-    if (!options.subfolders) {
-        rows.assign(options.folders.begin(), options.folders.end());
-        return rows;
-    }
-    NoYield yield;
-    for (const QString& operand : options.folders) {
-        const QString picked = withoutTrailingSeparator(operand);
-        errors.setPath(picked);
-        if (const std::optional<QString> why = whyNoFolder(files, picked)) {
-            errors.report(*why);
-            continue;
-        }
-        std::vector<QString> work{picked + separator()};
-        GetSubDirectories2016(errors, files, yield, work, true);
-        if (work.empty())
-            errors.report(QStringLiteral("Permission denied"));
-        for (const QString& entry : work)
-            rows.push_back(CollapseBackslashes(entry));
-    }
-    return rows;
-}
-
 // Writes the lines of one folder's files, in the order the file system gives them.
 class FolderLines
 {
@@ -150,20 +124,16 @@ private:
     CsvText::LocalTimes m_times;
 };
 
-void listFolders(const ListOptions& options, FileSystem& files, const std::vector<QString>& rows, ListOutput& out,
-                 ErrorLines& errors)
+// The operands as lines of a list file: each folder's own files.
+void listLines(const ListOptions& options, FileSystem& files, FolderLines& lines, ErrorLines& errors)
 {
-    if (options.csv) {
-        out.append(CsvText::kByteOrderMark);
-        out.append(CsvText::kHeader);
-    }
-    FolderLines lines(options, files, out);
+    const QStringList& rows = options.folders;
     const std::unique_ptr<FileSystem::ReadAhead> ahead = files.readAhead(false);
     std::size_t hinted = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        ahead->wantAhead(i, rows.size(), hinted, [&](std::size_t at) {
-            if (!rows[at].isEmpty())
-                ahead->want(rows[at]);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        ahead->wantAhead(std::size_t(i), std::size_t(rows.size()), hinted, [&](std::size_t at) {
+            if (!rows[qsizetype(at)].isEmpty())
+                ahead->want(rows[qsizetype(at)]);
         });
         errors.setPath(rows[i]);
         try {
@@ -179,22 +149,82 @@ void listFolders(const ListOptions& options, FileSystem& files, const std::vecto
     }
 }
 
+// One picked folder walked as "1. Add Folders and Subfolders" walks it (the same folders, level by level, in
+// the same order, by the same rules), each folder's files written as it is read, in one reading of the folder.
+// The window's walk lists every level before it lists any file; here only the folders still to read are held.
+// A folder that cannot be read is reported, as find reports it, where the window leaves it out silently.
+void walkAndList(const QString& picked, FileSystem& files, FolderLines& lines, ErrorLines& errors)
+{
+    std::vector<QString> order{picked + separator()}; // the folders met, in the order the walk keeps them
+    const std::unique_ptr<FileSystem::ReadAhead> ahead = files.readAhead(true);
+    std::size_t hinted = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        ahead->wantAhead(i, order.size(), hinted, [&](std::size_t at) { ahead->want(order[at]); });
+        const QString folder = std::exchange(order[i], QString());
+        const bool top = i == 0;
+        const QString row = folderPath(CollapseBackslashes(folder));
+        errors.setPath(top ? picked : row);
+        if (!IsDirectory(files, folder) || nativePathLength(folder) >= kPathLimit)
+            continue;
+        NameList names;
+        const FileSystem::NameSink take = [&](std::string_view name) {
+            if (isListableName(name))
+                names.add(name);
+        };
+        try {
+            if (!isEntered(files.GetFolder(folder, top ? FileSystem::Links::Picked : FileSystem::Links::AsFound))) {
+                if (top) // the picked folder stays in the list, unentered
+                    files.listFiles(folder, take);
+                lines.write(row, names);
+                continue;
+            }
+            const SubfolderListing listing = files.listFolder(folder, take);
+            lines.write(row, names);
+            for (const QByteArray& name : listing.names)
+                if (isWalkedName(name))
+                    order.push_back(folder + QString::fromUtf8(name) + separator());
+            if (listing.error)
+                errors.report(listing.error->description());
+        } catch (const Failure& failure) {
+            errors.report(failure.description());
+        }
+    }
+}
+
+void listFolders(const ListOptions& options, FileSystem& files, ListOutput& out, ErrorLines& errors)
+{
+    if (options.csv) {
+        out.append(CsvText::kByteOrderMark);
+        out.append(CsvText::kHeader);
+    }
+    FolderLines lines(options, files, out);
+    if (!options.subfolders)
+        return listLines(options, files, lines, errors);
+    for (const QString& operand : options.folders) {
+        const QString picked = withoutTrailingSeparator(operand);
+        errors.setPath(picked);
+        if (const std::optional<QString> why = whyNoFolder(files, picked))
+            errors.report(*why);
+        else
+            walkAndList(picked, files, lines, errors);
+    }
+}
+
 } // namespace
 
 int runList(const ListOptions& options, FileSystem& files, std::FILE* errors)
 {
     ErrorLines lines(errors);
     try {
-        const std::vector<QString> rows = foldersToList(options, files, lines);
         if (options.output.isEmpty()) {
             ListOutput out(STDOUT_FILENO);
-            listFolders(options, files, rows, out, lines);
+            listFolders(options, files, out, lines);
             out.flush();
         } else {
             lines.setPath(options.output);
             const std::unique_ptr<SaveTarget> target = files.openSave(options.output);
             ListOutput out(target->device());
-            listFolders(options, files, rows, out, lines);
+            listFolders(options, files, out, lines);
             lines.setPath(options.output);
             out.flush();
             const Interrupt::Holding finishing; // Ctrl+C lets the file take its place before the program ends
