@@ -22,6 +22,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
@@ -297,6 +299,18 @@ void MainWindow::dropOnFolderPane(const QStringList& paths)
 {
     startCommand(
         [this, paths] { addDroppedPaths(m_form.tools(), m_sys.settings, m_folderList, m_form.StartFolder, paths); });
+}
+
+void MainWindow::openWith(const QStringList& operands)
+{
+    QStringList paths;
+    for (const QString& operand : operands) {
+        QString path = QDir::toNativeSeparators(QFileInfo(operand).absoluteFilePath());
+        while (path.size() > 1 && path.endsWith(QDir::separator()))
+            path.chop(1);
+        paths.append(path);
+    }
+    dropOnFolderPane(paths);
 }
 
 QMimeData* MainWindow::draggedResults() const

@@ -51,6 +51,12 @@ public:
     const std::optional<QCursor>& customPointer() const { return m_customPointer; }
     const QString& styleSheetApplied() const { return m_skin; }
 
+    // Adds the folders and loads the list files as a drop of them on the folder pane does.
+    void dropOnFolderPane(const QStringList& paths);
+    // The same for the operands of the command line: paths relative to the working folder or full, a trailing
+    // separator or not.
+    void openWith(const QStringList& operands);
+
     // The hover handlers: the hand over a button, the arrow elsewhere, the hourglass left alone.
     void PushButton_MouseMove();
     void Form_MouseMove();
@@ -80,7 +86,6 @@ private:
     void applyColours();
     QMimeData* draggedResults() const;
     std::optional<QStringList> droppedFolders(const QMimeData& data) const;
-    void dropOnFolderPane(const QStringList& paths);
     void connectCommands();
     // Starts a command through the gate; what it lets escape ends it there.
     template <class Handler> void startCommand(Handler handler);

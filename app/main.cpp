@@ -1,4 +1,8 @@
 #include "app/MainWindow.h"
+#include "cli/CommandLine.h"
+#include "cli/Interrupt.h"
+#include "cli/ListRun.h"
+#include "cli/ThreadWaiter.h"
 #include "platform/posix/IniSettingsStorage.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/SystemEnvironment.h"
@@ -12,9 +16,50 @@
 #include <QApplication>
 #include <QDir>
 
+#include <cstdio>
+
+namespace {
+
+QStringList argumentsOf(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+// --list, --help and --version: no window, and no display needed.
+int runWithoutWindow(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    const Arguments read = readArguments(argumentsOf(argc, argv));
+    switch (read.form) {
+    case Arguments::Form::Help: std::fputs(helpText().toLocal8Bit().constData(), stdout); return 0;
+    case Arguments::Form::Version: std::fputs(versionText().toLocal8Bit().constData(), stdout); return 0;
+    case Arguments::Form::Misused:
+        std::fprintf(stderr, "tallyfold: %s\n%s", read.error.toLocal8Bit().constData(),
+                     usageHint().toLocal8Bit().constData());
+        return 2;
+    default: break;
+    }
+    Interrupt::endAtOnce();
+    PosixFileSystem files;
+    ThreadWaiter waiter;
+    files.setWaiter(&waiter);
+    const int status = runList(read.list, files, stderr);
+    std::fflush(stdout);
+    return status;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    if (wantsNoWindow(argumentsOf(argc, argv)))
+        return runWithoutWindow(argc, argv);
     QApplication application(argc, argv);
+    // Qt has taken its own options out of the arguments by now.
+    const QStringList operands = readArguments(application.arguments().mid(1)).paths;
     QGuiApplication::setDesktopFileName(QStringLiteral("tallyfold"));
 
     CommandGate gate; // where every command starts, or waits to
@@ -46,5 +91,7 @@ int main(int argc, char* argv[])
     });
     window.Form_Load();
     window.showCentred();
+    if (!operands.isEmpty())
+        window.openWith(operands);
     return application.exec();
 }

@@ -5,6 +5,7 @@
 // the kernel's caches before every run of the program and of the reference; --cold makes every figure cold.
 #include "BenchDialogs.h"
 #include "BenchTree.h"
+#include "CommandLineFigures.h"
 #include "CsvFigure.h"
 #include "Meters.h"
 #include "RealShareFigures.h"
@@ -162,6 +163,7 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "the latency file system cannot be mounted here (root, /dev/fuse, a test build)\n");
             return 1;
         }
+        commandLineShareFigure(top, scratch + QStringLiteral("/share"), latency, runs);
         return 0;
     }
     dialogs.folder = top;
@@ -290,6 +292,8 @@ int main(int argc, char* argv[])
                     static_cast<long long>(counts.records), results.count(), static_cast<long long>(counts.withoutTime),
                     QFileInfo(csvPath).size() / 1e6);
     }
+
+    commandLineFigures(top, scratch, runs, coldPossible, wanted);
 
     for (int row = 1; row <= results.count(); ++row)
         results.setChecked(row, true);

@@ -16,8 +16,6 @@ bool IsDirectory(FileSystem& files, const QString& path)
     }
 }
 
-namespace {
-
 // A folder that is hidden and system (22), or a link that is hidden and system (1046), is not entered; the
 // whole value counts, so 54 (the same with the archive bit) is.
 bool isEntered(const FileSystem::FolderInfo& folder)
@@ -26,6 +24,16 @@ bool isEntered(const FileSystem::FolderInfo& folder)
     constexpr int hiddenSystemLink = hiddenSystemFolder | Attribute::Link;
     return folder.isRoot || (folder.attributes != hiddenSystemFolder && folder.attributes != hiddenSystemLink);
 }
+
+bool isWalkedName(const QByteArray& rawName)
+{
+    // The names are the platform's own bytes, which its path limit counts.
+    if (rawName.size() >= kPathLimit || HasUnsafeNameChars(rawName))
+        return false;
+    return !rawName.contains('?') && rawName != "." && rawName != "..";
+}
+
+namespace {
 
 // One walk over the file system. A folder is asked about before it is entered and again when it is copied up
 // a level, so a folder that went away while the walk yielded is not copied.
@@ -92,14 +100,10 @@ private:
                 label = 120;
                 m_yield.DoEvents();
                 label = 122;
-                // The names are the platform's own bytes, which its path limit counts.
-                if (rawName.size() >= kPathLimit || HasUnsafeNameChars(rawName))
-                    continue;
-                const QString name = QString::fromUtf8(rawName);
-                if (name.contains(QChar(u'?')) || name == QLatin1String(".") || name == QLatin1String(".."))
+                if (!isWalkedName(rawName))
                     continue;
                 label = 132;
-                next.push_back(folder + name + separator());
+                next.push_back(folder + QString::fromUtf8(rawName) + separator());
             }
             label = 138;
             if (listing.error)

@@ -10,6 +10,9 @@
 
 // True when the path's attributes can be read and say it is a folder; never fails.
 bool IsDirectory(FileSystem& files, const QString& path);
+// Whether the walk enters a folder with these attributes, and takes a subfolder of this name (as stored).
+bool isEntered(const FileSystem::FolderInfo& folder);
+bool isWalkedName(const QByteArray& rawName);
 
 // Expands `list` in place: appends every usable folder below its entries, level by level (breadth-first, grouped by
 // parent), and drops the entries whose subfolders cannot be listed for lack of access or because they are gone. Every

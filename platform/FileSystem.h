@@ -85,6 +85,15 @@ public:
     // exist gives no names; one that exists but cannot be read throws a Failure.
     using NameSink = std::function<void(std::string_view name)>;
     virtual void listFiles(const QString& folder, const NameSink& sink) = 0;
+    // What subfolders() and listFiles() give, where the file system can in one reading of the folder: the file
+    // names to `files`, the subfolders as answered. A folder that cannot be opened throws a ListingFailure; one
+    // whose reading breaks off has the error in the listing.
+    virtual SubfolderListing listFolder(const QString& folder, const NameSink& files)
+    {
+        SubfolderListing listing = subfolders(folder);
+        listFiles(folder, files);
+        return listing;
+    }
 
     // Hints from a command about the folders it will list soon. The file system may read them into memory
     // ahead, elsewhere: what the command lists does not change, only how soon it gets it. The hints end

@@ -244,6 +244,34 @@ SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name, bool onPr
     return listing;
 }
 
+// On the local disk one reading gives both; a share keeps its own way, through the waiter.
+SubfolderListing PosixFileSystem::listFolder(const QString& path, const NameSink& files)
+{
+    const QByteArray name = folderName(path);
+    if (m_calls.waitsFor(name))
+        return FileSystem::listFolder(path, files);
+    const InFolder at = inFolder(name);
+    FolderReader folder(at.folder, at.name, m_timing);
+    if (!folder)
+        throw ListingFailure::fromErrno(errno);
+    SubfolderListing listing;
+    while (dirent64* entry = folder.next()) {
+        if (isDotName(entry->d_name))
+            continue;
+        mode_t mode = 0;
+        const bool followed = entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN;
+        if (followed && !typeOf(folder.fd(), entry->d_name, 0, mode))
+            continue; // a link to nothing is neither
+        if (followed ? S_ISDIR(mode) : entry->d_type == DT_DIR)
+            listing.names.emplace_back(entry->d_name);
+        else
+            files(std::string_view(entry->d_name));
+    }
+    if (errno != 0)
+        listing.error = ListingFailure::fromErrno(errno);
+    return listing;
+}
+
 void PosixFileSystem::listFiles(const QString& folderPath, const NameSink& sink)
 {
     const QByteArray name = folderName(folderPath);

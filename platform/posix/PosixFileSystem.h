@@ -44,6 +44,7 @@ public:
     FolderInfo GetFolder(const QString& path, Links links) override;
     SubfolderListing subfolders(const QString& path) override;
     void listFiles(const QString& folder, const NameSink& sink) override;
+    SubfolderListing listFolder(const QString& folder, const NameSink& files) override;
     std::unique_ptr<ReadAhead> readAhead(bool subfolders) override;
     // The readers of local disks and of shares, started at the first hint; for tests that wait for them.
     FolderReadAhead& readers();

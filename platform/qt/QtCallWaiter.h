@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/shares/CallThread.h"
 #include "platform/shares/CallWaiter.h"
 
-#include <memory>
 
 class CommandGate;
 
@@ -19,7 +19,6 @@ class QtCallWaiter : public CallWaiter
 {
 public:
     explicit QtCallWaiter(CommandGate& gate);
-    ~QtCallWaiter() override;
 
     void wait(const std::function<void()>& call, OnClose onClose = OnClose::Abandon) override;
     // The window has closed.
@@ -29,9 +28,8 @@ private:
     static void hideWindows();
     [[noreturn]] static void leave();
 
-    struct Worker; // shared by the waiter and its thread, which may outlive it while a call hangs
     CommandGate& m_gate;
-    std::shared_ptr<Worker> m_worker;
+    CallThread m_thread;
     bool m_waiting = false;
     bool m_closed = false;
 };
