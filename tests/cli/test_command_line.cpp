@@ -62,15 +62,18 @@ private Q_SLOTS:
         QTest::addColumn<bool>("subfolders");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("folders"); // relative to the tree; "" is the tree
-        QTest::newRow("walked, every file") << true << "*" << QStringList{""};
-        QTest::newRow("walked, one extension in any case") << true << "txt" << QStringList{""};
-        QTest::newRow("as list lines, one level each") << false << "*" << QStringList{"a", "c/", "empty"};
+        QTest::addColumn<bool>("csv");
+        QTest::newRow("walked, every file") << true << "*" << QStringList{""} << false;
+        QTest::newRow("walked, one extension in any case") << true << "txt" << QStringList{""} << false;
+        QTest::newRow("as list lines, one level each") << false << "*" << QStringList{"a", "c/", "empty"} << false;
+        QTest::newRow("walked, as CSV") << true << "*" << QStringList{""} << true;
     }
     void theListIsWhatTheWindowSavesAndWhatFindFinds()
     {
         QFETCH(bool, subfolders);
         QFETCH(QString, filter);
         QFETCH(QStringList, folders);
+        QFETCH(bool, csv);
         QStringList paths;
         for (const QString& folder : folders)
             paths.append(m_tree.path(folder));
@@ -89,7 +92,7 @@ private Q_SLOTS:
         window.Text1()->setText(filter);
         h.click(5);
         const QString saved = m_tree.path(QStringLiteral("../saved.txt"));
-        h.dialogs.saveNext(saved);
+        h.dialogs.saveNext(saved, csv ? 2 : 0); // the dialog's CSV type
         h.click(7);
         QFile file(saved);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -99,10 +102,12 @@ private Q_SLOTS:
         QStringList arguments{QStringLiteral("--list"), QStringLiteral("--crlf"), QStringLiteral("--filter=") + filter};
         if (subfolders)
             arguments.append(QStringLiteral("--subfolders"));
-        const Run listed = run(arguments + paths);
+        const Run listed = run(arguments + (csv ? QStringList{QStringLiteral("--csv")} : QStringList{}) + paths);
         QCOMPARE(listed.err, QByteArray());
         QCOMPARE(listed.status, 0);
         QCOMPARE(listed.out, windowBytes);
+        if (csv)
+            return;
 
         QStringList found;
         for (const QString& path : paths)
