@@ -223,25 +223,7 @@ SubfolderListing PosixFileSystem::subfolders(const QString& path)
 
 SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name, bool onProgramThread)
 {
-    const InFolder at = inFolder(name);
-    FolderReader folder(at.folder, at.name, m_timing);
-    if (!folder)
-        throw ListingFailure::fromErrno(errno);
-    SubfolderListing listing;
-    while (dirent64* entry = folder.next()) {
-        if (isDotName(entry->d_name))
-            continue;
-        bool isFolder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            mode_t mode;
-            isFolder = followedType(folder.fd(), name, entry->d_name, onProgramThread, mode) && S_ISDIR(mode);
-        }
-        if (isFolder)
-            listing.names.emplace_back(entry->d_name);
-    }
-    if (errno != 0)
-        listing.error = ListingFailure::fromErrno(errno);
-    return listing;
+    return readFolder(name, onProgramThread, nullptr);
 }
 
 // On the local disk one reading gives both; a share keeps its own way, through the waiter.
@@ -250,6 +232,11 @@ SubfolderListing PosixFileSystem::listFolder(const QString& path, const NameSink
     const QByteArray name = folderName(path);
     if (m_calls.waitsFor(name))
         return FileSystem::listFolder(path, files);
+    return readFolder(name, true, &files);
+}
+
+SubfolderListing PosixFileSystem::readFolder(const QByteArray& name, bool onProgramThread, const NameSink* files)
+{
     const InFolder at = inFolder(name);
     FolderReader folder(at.folder, at.name, m_timing);
     if (!folder)
@@ -260,12 +247,12 @@ SubfolderListing PosixFileSystem::listFolder(const QString& path, const NameSink
             continue;
         mode_t mode = 0;
         const bool followed = entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN;
-        if (followed && !typeOf(folder.fd(), entry->d_name, 0, mode))
-            continue; // a link to nothing is neither
+        if (followed && !followedType(folder.fd(), name, entry->d_name, onProgramThread, mode))
+            continue; // a link to nothing is neither a folder nor a file
         if (followed ? S_ISDIR(mode) : entry->d_type == DT_DIR)
             listing.names.emplace_back(entry->d_name);
-        else
-            files(std::string_view(entry->d_name));
+        else if (files)
+            (*files)(std::string_view(entry->d_name));
     }
     if (errno != 0)
         listing.error = ListingFailure::fromErrno(errno);

@@ -64,6 +64,8 @@ private:
     // A listing made on the program's thread, not the waiter's, looks up where a link among the entries leads
     // through the waiter where it may lead onto a share.
     SubfolderListing subfoldersOf(const QByteArray& name, bool onProgramThread);
+    // One reading of the folder: its subfolders answered, its other names handed to `files` where given.
+    SubfolderListing readFolder(const QByteArray& name, bool onProgramThread, const NameSink* files);
     void listFilesOf(const QByteArray& name, const NameSink& sink, bool onProgramThread);
     // The type of what the entry `entry` of the folder `name`, open as `folder`, leads to.
     bool followedType(int folder, const QByteArray& name, const char* entry, bool onProgramThread, mode_t& mode);
