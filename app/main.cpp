@@ -31,7 +31,6 @@ QStringList argumentsOf(int argc, char* argv[])
 // --list, --help and --version: no window, and no display needed.
 int runWithoutWindow(int argc, char* argv[])
 {
-    QCoreApplication application(argc, argv);
     const Arguments read = readArguments(argumentsOf(argc, argv));
     switch (read.form) {
     case Arguments::Form::Help: std::fputs(helpText().toLocal8Bit().constData(), stdout); return 0;
@@ -43,6 +42,7 @@ int runWithoutWindow(int argc, char* argv[])
     default: break;
     }
     Interrupt::endAtOnce();
+    QCoreApplication application(argc, argv);
     PosixFileSystem files;
     ThreadWaiter waiter;
     files.setWaiter(&waiter);

@@ -6,7 +6,8 @@ a sample folder (the other one is reached through ".."), and runs the built prog
 Sample/Example Data", then "2. Start Creating List", which waits
 for the folder. Meanwhile the window must answer the window manager's pings (no gap over 100 ms: it keeps
 handling its events and painting), a close request must take the window off the screen within 2 s, and once
-the share is dropped the process must be gone. Prints the measured times.
+the share is dropped the process must be gone. `tallyfold --list` waiting on the same folder must end at once on
+Ctrl+C. Prints the measured times.
 Usage: test_hung_share.py PROGRAM LATENCYFS
 """
 import os
@@ -123,6 +124,29 @@ def run():
     print("close request to the window's going: %.0f ms (target <= 2000)" % (taken * 1000))
     if taken > 2:
         fail("the window stayed %.1f s after the close request" % taken)
+
+    # The list on the command line, waiting on a folder that never answers (a share of its own): Ctrl+C ends it
+    # at once, with 130.
+    second = os.path.join(work, "second")
+    os.makedirs(second)
+    server2 = start([latencyfs, source, second, "0", "hung"], stdout=subprocess.PIPE, text=True)
+    said2 = printed(server2)
+    wait_for("the second share", lambda: mounted(second), 5)
+    lister = start([program, "--list", "--subfolders", second], stdout=subprocess.DEVNULL,
+                   env=dict(os.environ, DISPLAY="", WAYLAND_DISPLAY=""))
+    wait_for("the list to reach the hung folder", lambda: any(line.startswith("holding /hung") for line in said2), 5)
+    interrupting = time.monotonic()
+    lister.send_signal(signal.SIGINT)
+    try:
+        lister.wait(2)
+    except subprocess.TimeoutExpired:
+        fail("tallyfold --list was still there 2 s after Ctrl+C")
+    print("Ctrl+C to the end of tallyfold --list: %.0f ms, status %d (target: at once, 130)"
+          % ((time.monotonic() - interrupting) * 1000, lister.returncode))
+    if lister.returncode != 130:
+        fail("tallyfold --list ended with %d after Ctrl+C" % lister.returncode)
+    subprocess.run(["fusermount3", "-u", "-z", second], check=True)
+    server2.kill()
 
     # A FUSE server's thread holds the read: the process ends once the share is dropped.
     dropping = time.monotonic()
