@@ -24,17 +24,23 @@ struct Ran
     int status = -1;
 };
 
-// The high-water mark of a running process's resident set, in kB (0 once it has ended). Not wait4's largest
-// resident set: that counts the benchmark's own pages, which the child shares between its start and its exec.
-long residentPeakKb(pid_t child)
+// The high-water mark of a running process's resident set, in kB (0 once it has ended), and of the children it
+// waits for (the list runs in one). Not wait4's largest resident set: that counts the benchmark's own pages, which
+// the child shares between its start and its exec.
+long residentPeakKb(pid_t process)
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(child));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
+    QFile status(QStringLiteral("/proc/%1/status").arg(process));
+    long peak = 0;
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                peak = line.mid(6).trimmed().split(' ').value(0).toLong();
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(process));
+    if (children.open(QIODevice::ReadOnly))
+        for (const QByteArray& child : children.readAll().split(' '))
+            if (!child.trimmed().isEmpty())
+                peak = std::max(peak, residentPeakKb(pid_t(child.trimmed().toLong())));
+    return peak;
 }
 
 // Runs the program with its standard output in `output`.
