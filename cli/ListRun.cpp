@@ -9,6 +9,7 @@
 #include "listing/CreateList.h"
 #include "results/CsvText.h"
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -155,12 +156,16 @@ void listLines(const ListOptions& options, FileSystem& files, FolderLines& lines
 // A folder that cannot be read is reported, as find reports it, where the window leaves it out silently.
 void walkAndList(const QString& picked, FileSystem& files, FolderLines& lines, ErrorLines& errors)
 {
-    std::vector<QString> order{picked + separator()}; // the folders met, in the order the walk keeps them
+    // Only the folders still to read are held, as UTF-8, the first of them at `done` in the walk's order.
+    std::deque<QByteArray> waiting{(picked + separator()).toUtf8()};
+    std::size_t done = 0;
     const std::unique_ptr<FileSystem::ReadAhead> ahead = files.readAhead(true);
     std::size_t hinted = 0;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        ahead->wantAhead(i, order.size(), hinted, [&](std::size_t at) { ahead->want(order[at]); });
-        const QString folder = std::exchange(order[i], QString());
+    for (std::size_t i = 0; !waiting.empty(); ++i, ++done) {
+        ahead->wantAhead(i, done + waiting.size(), hinted,
+                         [&](std::size_t at) { ahead->want(QString::fromUtf8(waiting[at - done])); });
+        const QString folder = QString::fromUtf8(waiting.front());
+        waiting.pop_front();
         const bool top = i == 0;
         const QString row = folderPath(CollapseBackslashes(folder));
         errors.setPath(top ? picked : row);
@@ -182,7 +187,7 @@ void walkAndList(const QString& picked, FileSystem& files, FolderLines& lines, E
             lines.write(row, names);
             for (const QByteArray& name : listing.names)
                 if (isWalkedName(name))
-                    order.push_back(folder + QString::fromUtf8(name) + separator());
+                    waiting.push_back((folder + QString::fromUtf8(name) + separator()).toUtf8());
             if (listing.error)
                 errors.report(listing.error->description());
         } catch (const Failure& failure) {
