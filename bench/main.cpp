@@ -157,13 +157,18 @@ int main(int argc, char* argv[])
     auto click = [&](int button) { window.PushButton(button)->click(); };
     if (parser.isSet(realSharesOption))
         return realShareFigures(window, dialogs, top, scratch, parser.value(realSharesOption).toInt(), runs) ? 0 : 1;
+    const QString only = parser.value(onlyOption);
+    auto wanted = [&](const QString& name) { return name.contains(only, Qt::CaseInsensitive); };
     if (onShare) {
         const int latency = parser.value(latencyOption).toInt();
-        if (!shareFigures(window, gate, dialogs, top, scratch + QStringLiteral("/share"), latency, runs)) {
+        // --only picks the window's figures on the share as a whole, or the command line's.
+        if (wanted(QStringLiteral("the window's commands on the share")) &&
+            !shareFigures(window, gate, dialogs, top, scratch + QStringLiteral("/share"), latency, runs)) {
             std::fprintf(stderr, "the latency file system cannot be mounted here (root, /dev/fuse, a test build)\n");
             return 1;
         }
-        commandLineShareFigure(top, scratch + QStringLiteral("/share"), latency, runs);
+        if (wanted(QStringLiteral("tallyfold --list --subfolders, share")))
+            commandLineShareFigure(top, scratch + QStringLiteral("/share"), latency, runs);
         return 0;
     }
     dialogs.folder = top;
@@ -193,8 +198,6 @@ int main(int argc, char* argv[])
     const int mostRows = results.count();
 
     std::vector<Figure> figures;
-    const QString only = parser.value(onlyOption);
-    auto wanted = [&](const QString& name) { return name.contains(only, Qt::CaseInsensitive); };
     const QString saveName = QStringLiteral("\"3. Save Results As Text File\"");
     const QString copyName = QStringLiteral("copy (all ticked) vs save");
     auto measure = [&](Figure figure, const std::function<void()>& prepare, int button, const QString& reference) {
