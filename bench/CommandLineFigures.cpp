@@ -3,6 +3,7 @@
 #include "Meters.h"
 #include "testbed/LatencyShare.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -136,6 +137,7 @@ void commandLineFigures(const QString& top, const QString& scratch, int runs, bo
 
 void commandLineShareFigure(const QString& tree, const QString& mountPoint, int latencyMs, int runs)
 {
+    QDir().mkpath(mountPoint);
     const QString top = mountPoint + QStringLiteral("/") + QFileInfo(tree).fileName();
     const QString listed = mountPoint + QStringLiteral(".list.txt"), found = mountPoint + QStringLiteral(".find-f.txt");
     std::vector<double> program, reference;
