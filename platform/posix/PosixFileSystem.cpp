@@ -226,13 +226,16 @@ SubfolderListing PosixFileSystem::subfoldersOf(const QByteArray& name, bool onPr
     return readFolder(name, onProgramThread, nullptr);
 }
 
-// On the local disk one reading gives both; a share keeps its own way, through the waiter.
+// One reading gives both; on a share it is made through the waiter, the names handed over afterwards. Each
+// opening of a folder on a share is a request to its server.
 SubfolderListing PosixFileSystem::listFolder(const QString& path, const NameSink& files)
 {
     const QByteArray name = folderName(path);
-    if (m_calls.waitsFor(name))
-        return FileSystem::listFolder(path, files);
-    return readFolder(name, true, &files);
+    if (!m_calls.waitsFor(name))
+        return readFolder(name, true, &files);
+    SubfolderListing listing;
+    m_calls.listNames([&](const NameSink& pooled) { listing = readFolder(name, false, &pooled); }, files);
+    return listing;
 }
 
 SubfolderListing PosixFileSystem::readFolder(const QByteArray& name, bool onProgramThread, const NameSink* files)
