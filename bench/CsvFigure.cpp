@@ -2,11 +2,9 @@
 
 #include "commands/Form.h"
 #include "platform/qt/CommandGate.h"
-#include "results/CsvExport.h"
+#include "results/ResultsOutput.h"
 
 #include <QFile>
-
-#include <memory>
 
 bool exportCsv(CommandGate& gate, Form& form, const QString& path)
 {
@@ -14,9 +12,7 @@ bool exportCsv(CommandGate& gate, Form& form, const QString& path)
     gate.start([&] {
         const CommandTools tools = form.tools();
         Procedure proc(tools.reporter, procedureText(QStringLiteral("Form1"), QStringLiteral("PushButton7_Click")));
-        std::unique_ptr<SaveTarget> target;
-        if (proc.step(130, [&] { target = tools.files.openSave(path); }))
-            written = writeCsv(tools, proc, form.ResultList, *target) && proc.step(140, [&] { target->commit(); });
+        written = writeListFile(tools, proc, form.ResultList, path, SaveType::Csv);
     });
     return written;
 }

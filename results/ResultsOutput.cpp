@@ -67,16 +67,15 @@ void saveResultsAs(const CommandTools& tools, const PaneModel& results, SaveType
     proc.step(142, [&] { tools.pointer.setValue(Pointer::Default); });
 }
 
-void writeListFile(const CommandTools& tools, Procedure& proc, const PaneModel& pane, const QString& path, SaveType type)
+bool writeListFile(const CommandTools& tools, Procedure& proc, const PaneModel& pane, const QString& path, SaveType type)
 {
     // Nothing replaces the old file until every line is written: a file that may not be written or has no
     // room, a write that fails or an entry that vanished meanwhile ends the writing after one report, and
     // the old file stays.
     std::unique_ptr<SaveTarget> target;
     if (type == SaveType::Csv) {
-        if (proc.step(130, [&] { target = tools.files.openSave(path); }) && writeCsv(tools, proc, pane, *target))
-            proc.step(140, [&] { target->commit(); });
-        return;
+        return proc.step(130, [&] { target = tools.files.openSave(path); }) && writeCsv(tools, proc, pane, *target) &&
+               proc.step(140, [&] { target->commit(); });
     }
     std::optional<ResultsFileWriter> writer;
     if (!proc.step(130, [&] {
@@ -84,7 +83,7 @@ void writeListFile(const CommandTools& tools, Procedure& proc, const PaneModel& 
             writer.emplace(target->device());
             target->reserve(writer->bytesFor(pane, tools.yield));
         }))
-        return;
+        return false;
     int count = 0;
     proc.step(132, [&] { count = pane.count(); });
     // The file holds the list as it stood when the count was read: entries appended later are not part of
@@ -98,9 +97,10 @@ void writeListFile(const CommandTools& tools, Procedure& proc, const PaneModel& 
             writer->writeEntry(pane, i);
         });
     }
-    if (written && proc.step(136, [&] { writer->flush(); }))
-        proc.step(140, [&] { target->commit(); });
+    const bool committed =
+        written && proc.step(136, [&] { writer->flush(); }) && proc.step(140, [&] { target->commit(); });
     // The writer hands its last bytes to the target before the target closes.
     writer.reset();
     target.reset();
+    return committed;
 }

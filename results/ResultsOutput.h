@@ -18,8 +18,9 @@ inline constexpr int kCsvFilterIndex = 2;
 // the user leaves chosen decides what is written. "Export as CSV…" offers the CSV.
 void saveResultsAs(const CommandTools& tools, const PaneModel& results, SaveType offered);
 // Writes the pane's rows to `path` through the safe replacement (the old file stays until the new one is whole),
-// reporting through `proc` at the save's own steps. The caller has asked about overwriting.
-void writeListFile(const CommandTools& tools, Procedure& proc, const PaneModel& pane, const QString& path, SaveType type);
+// reporting through `proc` at the save's own steps; true when the new file took the old one's place. The caller
+// has asked about overwriting.
+bool writeListFile(const CommandTools& tools, Procedure& proc, const PaneModel& pane, const QString& path, SaveType type);
 
 // The message that follows a copy.
 QString copiedMessage();
