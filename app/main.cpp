@@ -29,9 +29,8 @@ QStringList argumentsOf(int argc, char* argv[])
 }
 
 // --list, --help and --version: no window, and no display needed.
-int runWithoutWindow(int argc, char* argv[])
+int runWithoutWindow(int argc, char* argv[], const Arguments& read)
 {
-    const Arguments read = readArguments(argumentsOf(argc, argv));
     switch (read.form) {
     case Arguments::Form::Help: std::fputs(helpText().toLocal8Bit().constData(), stdout); return 0;
     case Arguments::Form::Version: std::fputs(versionText().toLocal8Bit().constData(), stdout); return 0;
@@ -55,8 +54,8 @@ int runWithoutWindow(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
-    if (wantsNoWindow(argumentsOf(argc, argv)))
-        return runWithoutWindow(argc, argv);
+    if (const Arguments read = readArguments(argumentsOf(argc, argv)); read.form != Arguments::Form::Window)
+        return runWithoutWindow(argc, argv, read);
     QApplication application(argc, argv);
     // Qt has taken its own options out of the arguments by now.
     const QStringList operands = readArguments(application.arguments().mid(1)).paths;

@@ -136,12 +136,6 @@ Arguments readArguments(const QStringList& arguments)
     return read;
 }
 
-bool wantsNoWindow(const QStringList& arguments)
-{
-    const Arguments read = readArguments(arguments);
-    return read.form != Arguments::Form::Window;
-}
-
 QString usageHint()
 {
     return QStringLiteral("Try 'tallyfold --help' for more information.\n");

@@ -35,8 +35,6 @@ struct Arguments
 
 // Reads the arguments after the program's name.
 Arguments readArguments(const QStringList& arguments);
-// Whether the arguments ask for no window (--list, --help, --version), so that no display is needed.
-bool wantsNoWindow(const QStringList& arguments);
 
 // The texts of --help and --version, and the usage line that follows a usage error.
 QString helpText();
